@@ -1,0 +1,29 @@
+# The two everyday commands. Both install what is missing first (Debian packages, as root or sudo).
+#   make demo   builds the program, creates the demo company share and starts Tervalo on it
+#   make test   builds everything under AddressSanitizer + UBSan and runs every test through ctest
+
+JOBS ?= $(shell nproc)
+DEMO_DIR ?= $(CURDIR)/demo
+
+.PHONY: demo test deps release bench clean
+
+deps:
+	@bash scripts/install-deps.sh
+
+release: deps
+	cmake --preset release
+	cmake --build --preset release -j $(JOBS)
+
+demo: release
+	bash scripts/run-demo.sh "$(CURDIR)/build/release" "$(DEMO_DIR)"
+
+test: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	ctest --preset asan -j $(JOBS)
+
+bench: release
+	bash scripts/run-benchmarks.sh "$(CURDIR)/build/release"
+
+clean:
+	rm -rf build demo

@@ -1,0 +1,165 @@
+// Logical files: opening by name through the link table and resolution files, and reading and
+// writing records by number.
+
+#include "engine/logical_files.h"
+
+#include <array>
+
+#include "engine/basic_text.h"
+#include "engine/business_basic.h"
+#include "environment/host.h"
+#include "environment/system.h"
+
+namespace tervalo {
+namespace {
+
+constexpr size_t kResolutionEntryLength = 32;
+constexpr int64_t kHeaderLength = 16;
+
+struct ResolutionEntry {
+  std::string name;
+  int32_t flags = 0;
+  int32_t position = 0;
+  int32_t record_length = 0;
+  std::string file_type;
+  int32_t last_record = 0;
+};
+
+ResolutionEntry DecodeEntry(cBusinessBasic& engine, const std::string& entry) {
+  ResolutionEntry e;
+  e.name = engine.Trun(std::string_view(entry).substr(0, 10), 1);
+  e.flags = engine.Unpack("C", entry, 7);
+  e.position = engine.Unpack("D", entry, 11);
+  e.record_length = engine.Unpack("C", entry, 14);
+  e.file_type = entry.substr(15, 1);
+  e.last_record = engine.Unpack("L", entry, 17);
+  return e;
+}
+
+// The entry of the resolution file named exactly entry_name (letter case counts), if any.
+std::optional<ResolutionEntry> FindResolutionEntry(cBusinessBasic& engine,
+                                                   const std::string& resolution_path,
+                                                   const std::string& entry_name) {
+  int error = 0;
+  auto file = engine.host().OpenShared(resolution_path, /*create=*/false, error);
+  if (!file) return std::nullopt;
+  std::string entry(kResolutionEntryLength, '\0');
+  for (int64_t offset = 0;; offset += static_cast<int64_t>(kResolutionEntryLength)) {
+    const int64_t got = file->ReadAt(offset, entry.data(), entry.size());
+    if (got < static_cast<int64_t>(kResolutionEntryLength)) return std::nullopt;
+    ResolutionEntry decoded = DecodeEntry(engine, entry);
+    if (decoded.name == entry_name) return decoded;
+  }
+}
+
+std::string IllegalRecordText(const cLogicalFile& file, int32_t number) {
+  return "Illegal Record Number for File: " + file.FileName + " and Record: " + std::to_string(number);
+}
+
+int32_t HeaderField(const cLogicalFile& file, int32_t position) {
+  if (!file.OpenFile || file.FileType != "L" || file.engine == nullptr) return 0;
+  std::string header(kHeaderLength, ' ');
+  file.engine->ReadBytes(file.OpenFile, file.BaseOffset(), header.data(), header.size(), "iLreadFile");
+  return file.engine->Unpack("L", header, position);
+}
+
+int64_t RecordOffset(const cLogicalFile& file, int32_t record_number) {
+  return static_cast<int64_t>(record_number) * file.RecordLength + file.BaseOffset();
+}
+
+}  // namespace
+
+int32_t cLogicalFile::ActiveCount(bool /*Orb*/) const { return HeaderField(*this, 11); }
+int32_t cLogicalFile::HighUsedRecord(bool /*Orb*/) const { return HeaderField(*this, 7); }
+
+std::shared_ptr<cLogicalFile> cLogicalFiles::Add(const std::string& FileName,
+                                                 const std::string& FileType,
+                                                 std::shared_ptr<cOpenFile> OpenFile,
+                                                 int32_t Position, int32_t Flags,
+                                                 int32_t RecordLength, int32_t LastRecord,
+                                                 std::string_view sKey) {
+  auto file = std::make_shared<cLogicalFile>();
+  file->FileName = FileName;
+  file->FileType = FileType;
+  file->OpenFile = std::move(OpenFile);
+  file->Position = Position;
+  file->Flags = Flags;
+  file->RecordLength = RecordLength;
+  file->LastRecord = LastRecord;
+  return AddItem(file, sKey);
+}
+
+std::shared_ptr<cLogicalFile> cBusinessBasic::LogicalOpen(const std::string& FileName) {
+  if (auto open = LogicalFiles().Find(FileName)) return open;
+  const auto resolution = ResolveLogicalName(*links_, FileName, system_.mUNCDrive, system_.mDirectory);
+  if (!resolution) return nullptr;
+  const auto entry = FindResolutionEntry(*this, resolution->resolution_path, resolution->entry_name);
+  if (!entry) return nullptr;
+  auto file = LogicalFiles().Add(FileName, entry->file_type, OpenFile(resolution->data_path),
+                                 entry->position, entry->flags, entry->record_length,
+                                 entry->last_record, FileName);
+  file->engine = this;
+  return file;
+}
+
+std::shared_ptr<cLogicalFile> cBusinessBasic::PhysLogicalOpen(const std::string& FileName,
+                                                              const std::string& FileType,
+                                                              int32_t RecordLength,
+                                                              int32_t& LastRecord) {
+  auto data = OpenFile(FileName);
+  if (!data) return nullptr;
+  if (LastRecord == 0) {
+    if (RecordLength == 0) throw EngineError(kErrDivisionByZero, "PhysLogicalOpen", kDivisionByZeroText);
+    HostFile* handle = OpenFiles().Handle(data->vbFileNumber);
+    const int64_t size = handle != nullptr ? handle->Size() : 0;
+    LastRecord = static_cast<int32_t>(size / RecordLength - 1);
+  }
+  auto file = LogicalFiles().Add(FileName, FileType, data, 0, 0, RecordLength, LastRecord);
+  file->engine = this;
+  return file;
+}
+
+std::shared_ptr<cLogicalFile> cBusinessBasic::PhysLogicalOpen(const std::string& FileName,
+                                                              const std::string& FileType,
+                                                              int32_t RecordLength) {
+  int32_t last_record = 0;
+  return PhysLogicalOpen(FileName, FileType, RecordLength, last_record);
+}
+
+std::shared_ptr<cLogicalFile> cBusinessBasic::ResolveLogicalFile(const LogicalFileArg& arg) {
+  if (!arg.is_name()) return arg.file();
+  auto file = LogicalOpen(arg.name());
+  if (!file) {
+    throw EngineError(kErrUndefined, "LogicalOpen", "File not Found: \"" + arg.name() + "\"");
+  }
+  return file;
+}
+
+std::string cBusinessBasic::LreadFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber,
+                                      bool /*Orb*/) {
+  const auto file = ResolveLogicalFile(LogicalFile);
+  if (!file) throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
+  if (RecordNumber < 1 || RecordNumber > file->LastRecord) {
+    throw EngineError(kErrIllegalRecord, "iLreadFile", IllegalRecordText(*file, RecordNumber));
+  }
+  std::string record(static_cast<size_t>(file->RecordLength), ' ');
+  ReadBytes(file->OpenFile, RecordOffset(*file, RecordNumber), record.data(), record.size(), "iLreadFile");
+  return record;
+}
+
+void cBusinessBasic::LwriteFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber,
+                                std::string_view Data, bool /*Orb*/) {
+  const auto file = ResolveLogicalFile(LogicalFile);
+  if (!file) throw EngineError(kErrUndefined, "iLwriteFile", "LogicalFile parameter is undefined");
+  if (RecordNumber < 1 || RecordNumber > file->LastRecord) {
+    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalRecordText(*file, file->LastRecord));
+  }
+  if (Data.size() != static_cast<size_t>(file->RecordLength)) {
+    throw EngineError(kErrDataLength, "iLwriteFile",
+                      "Illegal Data length for this record.  Size is: " + std::to_string(Data.size()) +
+                          " and should be " + std::to_string(file->RecordLength));
+  }
+  WriteBytes(file->OpenFile, RecordOffset(*file, RecordNumber), Data, "iwriteFile");
+}
+
+}  // namespace tervalo

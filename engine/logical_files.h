@@ -1,0 +1,45 @@
+#pragma once
+// Logical record files and the engine's table of them.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/physical_files.h"
+#include "environment/keyed_collection.h"
+
+namespace tervalo {
+
+class cBusinessBasic;
+
+// A logical file: a named run of fixed-length records (or of 512-byte index blocks) inside a
+// physical data file, starting at block Position.
+struct cLogicalFile {
+  std::string FileName;
+  std::string FileType;  // "L" record file with allocation header, "I" index file
+  std::shared_ptr<cOpenFile> OpenFile;
+  int32_t Position = 0;
+  int32_t Flags = 0;
+  int32_t RecordLength = 0;
+  int32_t LastRecord = 0;
+
+  // Records in use and highest record ever allocated, from the header of an "L" file; 0 for any
+  // other type or without a data file.
+  int32_t ActiveCount(bool Orb = false) const;
+  int32_t HighUsedRecord(bool Orb = false) const;
+
+  cBusinessBasic* engine = nullptr;  // the engine that opened it, for the two header reads
+
+  // Byte offset of the file's first block in its data file.
+  int64_t BaseOffset() const { return static_cast<int64_t>(Position) * 512; }
+};
+
+class cLogicalFiles : public KeyedCollection<cLogicalFile> {
+ public:
+  std::shared_ptr<cLogicalFile> Add(const std::string& FileName, const std::string& FileType,
+                                    std::shared_ptr<cOpenFile> OpenFile, int32_t Position,
+                                    int32_t Flags, int32_t RecordLength, int32_t LastRecord,
+                                    std::string_view sKey = {});
+};
+
+}  // namespace tervalo

@@ -1,0 +1,131 @@
+// Physical files: the open-file table and byte / 512-byte block access at given offsets.
+
+#include "engine/physical_files.h"
+
+#include <cstring>
+#include <limits>
+
+#include "engine/business_basic.h"
+#include "environment/system.h"
+
+namespace tervalo {
+namespace {
+
+constexpr int64_t kBlockSize = 512;
+constexpr const char* kUndefinedOpenFile = "OpenFile parameter is undefined";
+
+int64_t BlockOffset(int32_t block_number) {
+  const int64_t offset = static_cast<int64_t>(block_number) * kBlockSize;
+  if (offset > std::numeric_limits<int32_t>::max() || offset < std::numeric_limits<int32_t>::min()) {
+    throw EngineError(kErrOverflow, "BlockReadFile", kOverflowText);
+  }
+  return offset;
+}
+
+}  // namespace
+
+std::shared_ptr<cOpenFile> cOpenFiles::Add(int32_t vbFileNumber, const std::string& Path,
+                                           int32_t Position, std::string_view sKey) {
+  return AddItem(std::make_shared<cOpenFile>(cOpenFile{vbFileNumber, Path, Position}), sKey);
+}
+
+int32_t cOpenFiles::AttachHandle(std::unique_ptr<HostFile> file) {
+  int32_t number = 1;
+  for (const auto& [used, unused] : handles_) {
+    if (used != number) break;
+    ++number;
+  }
+  handles_.emplace(number, std::move(file));
+  return number;
+}
+
+HostFile* cOpenFiles::Handle(int32_t vbFileNumber) const {
+  auto it = handles_.find(vbFileNumber);
+  return it == handles_.end() ? nullptr : it->second.get();
+}
+
+void cOpenFiles::CloseHandle(int32_t vbFileNumber) { handles_.erase(vbFileNumber); }
+
+std::shared_ptr<cOpenFile> cBusinessBasic::OpenFile(const std::string& FileName) {
+  const std::string path =
+      FileName.find('\\') == std::string::npos ? system_.VLTRLNK() + "\\" + FileName : FileName;
+  if (auto open = OpenFiles().Find(path)) return open;
+  if (!host_.FileExists(path)) return nullptr;
+  int error = 0;
+  auto file = host_.OpenShared(path, /*create=*/false, error);
+  if (!file) {
+    last_error_ = EngineError(error, "iOpenFile", "Could not open file: " + path);
+    return nullptr;
+  }
+  const int32_t handle = OpenFiles().AttachHandle(std::move(file));
+  OpenFiles().Add(handle, path, 0, path);
+  // The caller's descriptor is its own; later opens of the path return the table's.
+  return std::make_shared<cOpenFile>(cOpenFile{handle, path, 0});
+}
+
+std::shared_ptr<cOpenFile> cBusinessBasic::ResolveOpenFile(const OpenFileArg& arg) {
+  return arg.is_name() ? OpenFile(arg.name()) : arg.file();
+}
+
+void cBusinessBasic::CloseFile(const OpenFileArg& FileName) {
+  const auto file = ResolveOpenFile(FileName);
+  if (!file) return;
+  const auto open = OpenFiles().Find(file->Path);
+  if (!open) return;
+  OpenFiles().CloseHandle(open->vbFileNumber);
+  OpenFiles().Remove(file->Path);
+}
+
+void cBusinessBasic::ReadBytes(const std::shared_ptr<cOpenFile>& file, int64_t offset, char* dst,
+                               size_t n, const char* source) {
+  HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
+  if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
+  if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
+  const int64_t got = handle->ReadAt(offset, dst, n);
+  if (got < 0) {
+    throw EngineError(handle->LastError(), source,
+                      "Could not read file: " + file->Path + " (" + std::strerror(handle->LastError()) + ")");
+  }
+  // Bytes past the end of the file read as spaces.
+  std::memset(dst + got, ' ', n - static_cast<size_t>(got));
+}
+
+void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t offset,
+                                std::string_view data, const char* source) {
+  HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
+  if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
+  if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
+  if (!handle->WriteAt(offset, data.data(), data.size())) {
+    throw EngineError(handle->LastError(), source,
+                      "Could not write file: " + file->Path + " (" + std::strerror(handle->LastError()) + ")");
+  }
+}
+
+std::string cBusinessBasic::ReadFile(const OpenFileArg& OpenFile, int32_t BytesToRead,
+                                     int32_t Position, bool /*Orb*/) {
+  if (BytesToRead < 0) throw EngineError(kErrInvalidArgument, "ReadFile", kInvalidArgumentText);
+  std::string data(static_cast<size_t>(BytesToRead), ' ');
+  ReadBytes(ResolveOpenFile(OpenFile), Position, data.data(), data.size(), "iReadFile");
+  return data;
+}
+
+void cBusinessBasic::WriteFile(const OpenFileArg& OpenFile, std::string_view Data, int32_t Position,
+                               bool /*Orb*/) {
+  const auto file = ResolveOpenFile(OpenFile);
+  if (!file) throw EngineError(kErrUndefined, "iwriteFile", kUndefinedOpenFile);
+  if (Position > -1) file->Position = Position;
+  WriteBytes(file, file->Position, Data, "iwriteFile");
+}
+
+std::string cBusinessBasic::BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber,
+                                          bool Orb) {
+  return ReadFile(OpenFile, static_cast<int32_t>(kBlockSize),
+                  static_cast<int32_t>(BlockOffset(BlockNumber)), Orb);
+}
+
+void cBusinessBasic::BlockWriteFile(const OpenFileArg& OpenFile, int32_t BlockNumber,
+                                    std::string_view Record, bool Orb) {
+  WriteFile(OpenFile, Record, static_cast<int32_t>(BlockOffset(BlockNumber)), Orb);
+}
+
+}  // namespace tervalo

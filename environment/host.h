@@ -1,0 +1,119 @@
+#pragma once
+// The host layer: the one place that talks to the operating system. Paths stay in the system's
+// UNC form ("\\SERVER\SHARE\rest") everywhere else; the host maps them to the machine's file
+// system only when a file is touched. Tests swap in another Host (fault-injecting, counting) with
+// ScopedHost.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tervalo {
+
+// An open file shared with other programs and workstations. Offsets are 0-based.
+class HostFile {
+ public:
+  virtual ~HostFile() = default;
+  // Reads up to n bytes at offset into buffer; returns the number read (fewer at the end of the
+  // file) or -1 on a failure of the system (errno-style code in LastError()).
+  virtual int64_t ReadAt(int64_t offset, char* buffer, size_t n) = 0;
+  // Writes all n bytes at offset, growing the file as needed; false on failure.
+  virtual bool WriteAt(int64_t offset, const char* data, size_t n) = 0;
+  virtual int64_t Size() = 0;
+  // Non-blocking exclusive lock of a byte range that other processes respect; true when granted.
+  virtual bool TryLock(int64_t offset, int64_t length) = 0;
+  virtual void Unlock(int64_t offset, int64_t length) = 0;
+  virtual int LastError() const = 0;
+};
+
+enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
+
+struct MessageBoxRequest {
+  std::string text;
+  std::string title;
+  MessageIcon icon = MessageIcon::kNone;
+};
+
+// Shows a modal message and returns when the user has answered OK.
+using MessageBoxHandler = std::function<void(const MessageBoxRequest&)>;
+
+class Host {
+ public:
+  virtual ~Host() = default;
+
+  // The machine path of a system path, or none when the path cannot be mapped (a UNC path with
+  // an empty server or share name, or one that would leave its share).
+  virtual std::optional<std::string> MapPath(std::string_view path) = 0;
+
+  // Files and directories (hidden, system and read-only files count as existing).
+  virtual bool FileExists(std::string_view path) = 0;
+  virtual bool DirectoryExists(std::string_view path) = 0;
+  // Opens an existing file for shared reading and writing; with create, a missing file is created
+  // empty. On failure returns null and sets error to the system's error number.
+  virtual std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) = 0;
+  // A text file read whole and cut into lines (CR LF or LF ends a line); none when unreadable.
+  virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
+  // Replaces a file's contents so that readers see either the old file whole or the new one:
+  // written beside it, flushed, then renamed over it. Returns an empty string or an error text.
+  virtual std::string ReplaceFile(std::string_view path, std::string_view contents) = 0;
+  // Deletes a file; true when it is gone afterwards.
+  virtual bool RemoveFile(std::string_view path) = 0;
+
+  // Temporary directory with its final separator; empty when there is none.
+  virtual std::string TempDirectory() = 0;
+  virtual std::string ComputerName() = 0;
+  // IPv4 address of a host name or dotted address as four octets, first octet in the high byte;
+  // 0xFFFFFFFF when it cannot be resolved.
+  virtual uint32_t ResolveHostAddress(std::string_view name) = 0;
+
+  void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
+  void ShowMessage(const MessageBoxRequest& request);
+
+ private:
+  MessageBoxHandler message_box_;
+};
+
+// The machine's own host: POSIX files, with UNC paths mapped under TERVALO_UNC_ROOT (default /mnt).
+class PosixHost : public Host {
+ public:
+  std::optional<std::string> MapPath(std::string_view path) override;
+  bool FileExists(std::string_view path) override;
+  bool DirectoryExists(std::string_view path) override;
+  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
+  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path) override;
+  std::string ReplaceFile(std::string_view path, std::string_view contents) override;
+  bool RemoveFile(std::string_view path) override;
+  std::string TempDirectory() override;
+  std::string ComputerName() override;
+  uint32_t ResolveHostAddress(std::string_view name) override;
+};
+
+// The host every part of the program uses.
+Host& CurrentHost();
+
+// Puts another host in place for the lifetime of this object (tests, tools).
+class ScopedHost {
+ public:
+  explicit ScopedHost(Host& host);
+  ~ScopedHost();
+  ScopedHost(const ScopedHost&) = delete;
+  ScopedHost& operator=(const ScopedHost&) = delete;
+
+ private:
+  Host* previous_;
+};
+
+// Maps "\\SERVER\SHARE\rest" to root/SERVER/SHARE/rest, matching each name without regard to
+// letter case when the exact name does not exist. Paths that are not UNC are returned unchanged.
+std::optional<std::string> MapUncPath(std::string_view path, const std::string& root);
+
+// The value of key in [section] of an INI text, as GetPrivateProfileStringA gives it with an
+// empty default and a 100-character buffer: empty when missing, cut to 99 characters.
+std::string ProfileString(const std::vector<std::string>& lines, std::string_view section,
+                          std::string_view key);
+
+}  // namespace tervalo

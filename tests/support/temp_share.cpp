@@ -1,0 +1,75 @@
+#include "tests/support/temp_share.h"
+
+#include <cstdlib>
+#include <random>
+
+#include "engine/business_basic.h"
+#include "environment/catalog_config.h"
+#include "environment/shared_instances.h"
+
+namespace tervalo::testing {
+namespace {
+
+std::filesystem::path NewTempFolder() {
+  const char* tmp = std::getenv("TMPDIR");
+  std::filesystem::path parent = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  std::random_device random;
+  for (;;) {
+    auto candidate = parent / ("tervalo-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) return candidate;
+  }
+}
+
+std::string GetEnv(const char* name) {
+  const char* value = std::getenv(name);
+  return value == nullptr ? std::string() : value;
+}
+
+void RestoreEnv(const char* name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name);
+  } else {
+    ::setenv(name, value.c_str(), 1);
+  }
+}
+
+}  // namespace
+
+TempShareTest::TempShareTest()
+    : base_(NewTempFolder()),
+      unc_root_(base_ / "unc"),
+      temp_dir_(base_ / "tmp"),
+      share_(unc_root_, "SRV", "CO1"),
+      scoped_host_(host_),
+      saved_root_(GetEnv("TERVALO_UNC_ROOT")),
+      saved_tmpdir_(GetEnv("TMPDIR")) {
+  std::filesystem::create_directories(temp_dir_);
+  ::setenv("TERVALO_UNC_ROOT", unc_root_.c_str(), 1);
+  ::setenv("TMPDIR", temp_dir_.c_str(), 1);
+}
+
+TempShareTest::~TempShareTest() {
+  ResetSharedInstances();
+  RestoreEnv("TERVALO_UNC_ROOT", saved_root_);
+  RestoreEnv("TMPDIR", saved_tmpdir_);
+  std::error_code ignored;
+  std::filesystem::remove_all(base_, ignored);
+}
+
+void TempShareTest::WriteBasicShare(const std::vector<std::string>& link_records) {
+  share_.CreateShares();
+  share_.WriteTerminalMap(host_.computer_name + " 12,A\r\n");
+  share_.WriteLinksFile(link_records);
+  share::CatalogSettings settings;
+  settings.server = "SRV";
+  settings.directory = "CO1";
+  share::WriteCatalogIni(temp_dir_, settings);
+}
+
+void TempShareTest::StartEngine() {
+  LoadCatalogConfig();
+  ASSERT_TRUE(gEngine) << (EngineStartupFailure() ? EngineStartupFailure()->description() : "");
+  ASSERT_TRUE(gEngine->HasTables());
+}
+
+}  // namespace tervalo::testing

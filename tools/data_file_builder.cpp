@@ -1,0 +1,99 @@
+#include "tools/data_file_builder.h"
+
+#include <stdexcept>
+
+namespace tervalo::share {
+
+std::string BigEndian(int64_t value, int width) {
+  std::string out(static_cast<size_t>(width), '\0');
+  auto v = static_cast<uint64_t>(value);
+  for (int i = width - 1; i >= 0; --i) {
+    out[static_cast<size_t>(i)] = static_cast<char>(v & 0xFF);
+    v >>= 8;
+  }
+  return out;
+}
+
+std::string ResolutionEntry(std::string_view name, int32_t flags, int32_t position,
+                            int32_t record_length, char file_type, int32_t last_record) {
+  std::string entry(name.substr(0, 10));
+  entry.resize(10, ' ');
+  if (flags != 0) entry.replace(6, 2, C2(flags));
+  entry += D3(position) + C2(record_length) + std::string(1, file_type) + L4(last_record);
+  entry.resize(32, '\0');
+  return entry;
+}
+
+std::string LHeader(int32_t free_head, int32_t high_used, int32_t active) {
+  return C2(-2) + L4(free_head) + L4(high_used) + L4(active) + std::string(2, '\0');
+}
+
+DataFileBuilder::DataFileBuilder(const ShareBuilder& share, std::string resolution_name)
+    : share_(share), resolution_name_(std::move(resolution_name)) {}
+
+int32_t DataFileBuilder::Add(const LogicalFileSpec& spec) {
+  const int32_t position = next_block_;
+  const int64_t bytes = spec.type == 'I'
+                            ? (static_cast<int64_t>(spec.last_record) + 1) * 512
+                            : (static_cast<int64_t>(spec.last_record) + 1) * spec.record_length;
+  next_block_ += static_cast<int32_t>((bytes + 511) / 512);
+  image_.resize(static_cast<size_t>(next_block_) * 512, '\0');
+  files_.push_back({spec, position});
+  if (spec.type == 'L') Place(static_cast<int64_t>(position) * 512, LHeader(-1, 0, 0));
+  return position;
+}
+
+const DataFileBuilder::Placed& DataFileBuilder::Find(std::string_view name) const {
+  for (const auto& f : files_) {
+    if (f.spec.name == name) return f;
+  }
+  throw std::invalid_argument("no logical file " + std::string(name));
+}
+
+void DataFileBuilder::Place(int64_t offset, std::string_view bytes) {
+  const size_t end = static_cast<size_t>(offset) + bytes.size();
+  if (image_.size() < end) image_.resize(end, '\0');
+  image_.replace(static_cast<size_t>(offset), bytes.size(), bytes);
+}
+
+void DataFileBuilder::SetRecord(std::string_view name, int32_t record_number,
+                                std::string_view bytes) {
+  const Placed& f = Find(name);
+  if (bytes.size() != static_cast<size_t>(f.spec.record_length)) {
+    throw std::invalid_argument("record of " + std::string(name) + " has the wrong length");
+  }
+  Place(static_cast<int64_t>(f.position) * 512 +
+            static_cast<int64_t>(record_number) * f.spec.record_length,
+        bytes);
+}
+
+void DataFileBuilder::SetBlock(std::string_view name, int32_t block, std::string_view bytes) {
+  std::string padded(bytes.substr(0, 512));
+  padded.resize(512, '\0');
+  SetBytes(name, static_cast<int64_t>(block) * 512, padded);
+}
+
+void DataFileBuilder::SetBytes(std::string_view name, int64_t offset, std::string_view bytes) {
+  Place(static_cast<int64_t>(Find(name).position) * 512 + offset, bytes);
+}
+
+void DataFileBuilder::Write() const {
+  std::string resolution;
+  for (const auto& f : files_) {
+    resolution += ResolutionEntry(f.spec.name, f.spec.flags, f.position, f.spec.record_length,
+                                  f.spec.type, f.spec.last_record);
+  }
+  const auto dir = share_.DataDirectory();
+  WriteBinaryFile(dir / resolution_name_, resolution);
+  WriteBinaryFile(dir / (resolution_name_.substr(0, resolution_name_.size() - 2) + "DB"), image_);
+}
+
+std::vector<std::string> DataFileBuilder::Links() const {
+  std::vector<std::string> links;
+  for (const auto& f : files_) links.push_back(share_.LinkFor(f.spec.name, resolution_name_));
+  return links;
+}
+
+int32_t DataFileBuilder::FirstBlock(std::string_view name) const { return Find(name).position; }
+
+}  // namespace tervalo::share
