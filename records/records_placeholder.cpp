@@ -1,0 +1,1 @@
+// Product line and part records.
