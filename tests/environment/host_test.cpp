@@ -1,1 +1,116 @@
+#include "environment/host.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/support/temp_share.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+
+class HostPathsTest : public testing::TempShareTest {};
+
+TEST_F(HostPathsTest, MapsUncNamesUnderTheRootIgnoringLetterCase) {
+  fs::create_directories(unc_root_ / "SRV" / "VLTRLNK" / "Co1");
+  std::ofstream(unc_root_ / "SRV" / "VLTRLNK" / "Co1" / "File0") << "x";
+  const std::string root = unc_root_.string();
+
+  struct Case {
+    const char* path;
+    std::optional<std::string> expected;
+  } cases[] = {
+      {"\\\\srv\\vltrlnk\\CO1\\FILE0", root + "/SRV/VLTRLNK/Co1/File0"},
+      {"\\\\SRV\\VLTRLNK\\", root + "/SRV/VLTRLNK"},
+      // A name that does not exist yet keeps its spelling (so it can be created).
+      {"\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.12", root + "/SRV/VLTRLNK/Co1/SCHEDULE.12"},
+      {"\\\\SRV\\VLTRLNK\\CO1\\..\\..\\etc", std::nullopt},
+      {"\\\\SRV\\VLTRLNK\\.\\x", std::nullopt},
+      {"\\\\SRV\\VLTRLNK\\a/../../b", std::nullopt},
+      {"\\\\\\VLTRLNK\\x", std::nullopt},
+      {"\\\\SRV\\\\x", std::nullopt},
+      {"\\\\SRV", std::nullopt},
+      {"/tmp/vltCatalog.ini", "/tmp/vltCatalog.ini"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(MapUncPath(c.path, root), c.expected) << c.path;
+  }
+}
+
+TEST_F(HostPathsTest, AnUnmappablePathIsAMissingFileAndNothingIsCreated) {
+  int error = 0;
+  EXPECT_EQ(host_.OpenShared("\\\\SRV\\VLTRLNK\\..\\escape", /*create=*/true, error), nullptr);
+  EXPECT_FALSE(fs::exists(unc_root_ / "SRV" / "escape"));
+  EXPECT_FALSE(host_.FileExists("\\\\\\VLTRLNK\\ttymap"));
+}
+
+TEST(ProfileStringTest, ReadsValuesAsTheWorkstationApiDoes) {
+  const std::vector<std::string> lines = {
+      "; Server=COMMENTED",
+      "[Other]",
+      "Server=WRONG",
+      "  [ quorvexa ]  ",
+      "  server  =  MAIN1  ",
+      "Server=SECOND",
+      "Directory=\"CO 1\"",
+      "TerminalID='7'",
+      "Half=\"quoted",
+      "Empty=",
+      "Long=" + std::string(150, 'x'),
+      "NoEquals",
+  };
+  struct Case {
+    const char* key;
+    std::string expected;
+  } cases[] = {
+      {"Server", "MAIN1"},         {"DIRECTORY", "CO 1"}, {"TerminalID", "7"},
+      {"Half", "\"quoted"},        {"Empty", ""},         {"Missing", ""},
+      {"Long", std::string(99, 'x')}, {"NoEquals", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ProfileString(lines, "Quorvexa", c.key), c.expected) << c.key;
+  EXPECT_EQ(ProfileString(lines, "Absent", "Server"), "");
+}
+
+class HostFilesTest : public testing::TempShareTest {};
+
+TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
+  share::WriteBinaryFile(base_ / "t.txt", "one\r\ntwo\n\r\nlast");
+  const auto lines = host_.ReadTextLines((base_ / "t.txt").string());
+  ASSERT_TRUE(lines);
+  EXPECT_EQ(*lines, (std::vector<std::string>{"one", "two", "", "last"}));
+  EXPECT_FALSE(host_.ReadTextLines((base_ / "none.txt").string()));
+}
+
+TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
+  const fs::path target = base_ / "SCHEDULE.3";
+  share::WriteBinaryFile(target, "old\r\n");
+  EXPECT_EQ(host_.ReplaceFile(target.string(), "new\r\n"), "");
+  std::ifstream in(target, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new\r\n");
+  for (const auto& entry : fs::directory_iterator(base_)) {
+    EXPECT_EQ(entry.path().filename().string().find("~tmp"), std::string::npos) << entry.path();
+  }
+
+  const std::string failure = host_.ReplaceFile((base_ / "no-such-dir" / "SCHEDULE.3").string(), "x");
+  EXPECT_NE(failure, "");
+  EXPECT_FALSE(fs::exists(base_ / "no-such-dir"));
+}
+
+TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {
+  share::WriteBinaryFile(base_ / "data", std::string(100, '\0'));
+  int error = 0;
+  auto first = host_.OpenShared((base_ / "data").string(), false, error);
+  auto second = host_.OpenShared((base_ / "data").string(), false, error);
+  ASSERT_TRUE(first && second);
+  EXPECT_TRUE(first->TryLock(0, 10));
+  EXPECT_FALSE(second->TryLock(5, 10));
+  EXPECT_TRUE(second->TryLock(10, 10)) << "ranges that do not overlap are independent";
+  first->Unlock(0, 10);
+  EXPECT_TRUE(second->TryLock(5, 5));
+}
+
+}  // namespace
+}  // namespace tervalo
