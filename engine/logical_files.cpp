@@ -13,19 +13,11 @@
 namespace tervalo {
 namespace {
 
-constexpr size_t kResolutionEntryLength = 32;
 constexpr int64_t kHeaderLength = 16;
 
-struct ResolutionEntry {
-  std::string name;
-  int32_t flags = 0;
-  int32_t position = 0;
-  int32_t record_length = 0;
-  std::string file_type;
-  int32_t last_record = 0;
-};
+}  // namespace
 
-ResolutionEntry DecodeEntry(cBusinessBasic& engine, const std::string& entry) {
+ResolutionEntry DecodeResolutionEntry(cBusinessBasic& engine, const std::string& entry) {
   ResolutionEntry e;
   e.name = engine.Trun(std::string_view(entry).substr(0, 10), 1);
   e.flags = engine.Unpack("C", entry, 7);
@@ -35,6 +27,8 @@ ResolutionEntry DecodeEntry(cBusinessBasic& engine, const std::string& entry) {
   e.last_record = engine.Unpack("L", entry, 17);
   return e;
 }
+
+namespace {
 
 // The entry of the resolution file named exactly entry_name (letter case counts), if any.
 std::optional<ResolutionEntry> FindResolutionEntry(cBusinessBasic& engine,
@@ -47,7 +41,7 @@ std::optional<ResolutionEntry> FindResolutionEntry(cBusinessBasic& engine,
   for (int64_t offset = 0;; offset += static_cast<int64_t>(kResolutionEntryLength)) {
     const int64_t got = file->ReadAt(offset, entry.data(), entry.size());
     if (got < static_cast<int64_t>(kResolutionEntryLength)) return std::nullopt;
-    ResolutionEntry decoded = DecodeEntry(engine, entry);
+    ResolutionEntry decoded = DecodeResolutionEntry(engine, entry);
     if (decoded.name == entry_name) return decoded;
   }
 }

@@ -34,6 +34,22 @@ struct cLogicalFile {
   int64_t BaseOffset() const { return static_cast<int64_t>(Position) * 512; }
 };
 
+// One 32-byte entry of a resolution file: the name field (bytes 1-10, padding removed), the
+// Flags overlapping it (7-8), first block (11-13), record length (14-15), type (16) and last
+// record (17-20).
+struct ResolutionEntry {
+  std::string name;
+  int32_t flags = 0;
+  int32_t position = 0;
+  int32_t record_length = 0;
+  std::string file_type;
+  int32_t last_record = 0;
+};
+inline constexpr size_t kResolutionEntryLength = 32;
+
+// REQUIRES: entry holds kResolutionEntryLength bytes.
+ResolutionEntry DecodeResolutionEntry(cBusinessBasic& engine, const std::string& entry);
+
 class cLogicalFiles : public KeyedCollection<cLogicalFile> {
  public:
   std::shared_ptr<cLogicalFile> Add(const std::string& FileName, const std::string& FileType,

@@ -48,13 +48,16 @@ std::string GetTempDirectory() { return CurrentHost().TempDirectory(); }
 std::string GetLongPathForm(const std::string& path) { return path; }
 
 void LoadCatalogConfig() {
+  LoadCatalogConfigFrom(GetLongPathForm(GetTempDirectory()) + kCatalogFileName);
+}
+
+void LoadCatalogConfigFrom(const std::string& path) {
   gEngine.reset();
   g_startup_failure.reset();
   gEpcInfo = std::make_unique<cEpcInfo>();
   gSystem = std::make_unique<cSystem>();
   Host& host = CurrentHost();
 
-  const std::string path = GetLongPathForm(GetTempDirectory()) + kCatalogFileName;
   if (!host.FileExists(path)) {
     host.ShowMessage({"You are missing file: " + path + "    Are you running Veltrane Workstation?",
                       "EpcError", MessageIcon::kNone});

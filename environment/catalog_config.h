@@ -27,6 +27,8 @@ inline constexpr const char* kCatalogSection = "Quorvexa";
 // A missing file shows the "EpcError" message and leaves everything empty; an engine that fails
 // to start leaves gEngine unset. A CustomerNumber that is not a number raises error 13.
 void LoadCatalogConfig();
+// The same start-up from a configuration file at another place (the tools' --ini option).
+void LoadCatalogConfigFrom(const std::string& path);
 
 // Why the last LoadCatalogConfig built no engine, when its start-up failed with an error.
 const std::optional<EngineError>& EngineStartupFailure();
