@@ -105,6 +105,8 @@ class cBusinessBasic {
   std::string BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber, bool Orb = false);
   void BlockWriteFile(const OpenFileArg& OpenFile, int32_t BlockNumber, std::string_view Record,
                       bool Orb = false);
+  // Length of an open file in bytes (-10 without a descriptor).
+  int64_t LengthOfFile(const OpenFileArg& OpenFile);
   // The failure of the last refused OpenFile (number, "iOpenFile", text), if any.
   const std::optional<EngineError>& LastError() const { return last_error_; }
 
@@ -126,6 +128,11 @@ class cBusinessBasic {
   std::string LreadFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber, bool Orb = false);
   void LwriteFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber, std::string_view Data,
                   bool Orb = false);
+  // Writes Data over bytes Position.. (1-based) of one record and nothing else, so that what
+  // other programs wrote into the rest of the record in the meantime stays. The record number
+  // is checked as LwriteFile checks it; the bytes must lie inside the record.
+  void LwriteField(const LogicalFileArg& LogicalFile, int32_t RecordNumber, int32_t Position,
+                   std::string_view Data);
 
   // ---- Keyed access ----
   void KFind(const LogicalFileArg& LogicalFile, std::string& Buff, std::string& Key, int32_t& Rec,

@@ -156,4 +156,20 @@ void cBusinessBasic::LwriteFile(const LogicalFileArg& LogicalFile, int32_t Recor
   WriteBytes(file->OpenFile, RecordOffset(*file, RecordNumber), Data, "iwriteFile");
 }
 
+void cBusinessBasic::LwriteField(const LogicalFileArg& LogicalFile, int32_t RecordNumber,
+                                 int32_t Position, std::string_view Data) {
+  const auto file = ResolveLogicalFile(LogicalFile);
+  if (!file) throw EngineError(kErrUndefined, "iLwriteFile", "LogicalFile parameter is undefined");
+  if (RecordNumber < 1 || RecordNumber > file->LastRecord) {
+    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalRecordText(*file, file->LastRecord));
+  }
+  if (Position < 1 || static_cast<int64_t>(Position) - 1 + static_cast<int64_t>(Data.size()) > file->RecordLength) {
+    throw EngineError(kErrFieldOutside, "iLwriteFile",
+                      "Invalid Subscript.  Field at " + std::to_string(Position) + " of length " +
+                          std::to_string(Data.size()) + " in a record of " +
+                          std::to_string(file->RecordLength));
+  }
+  WriteBytes(file->OpenFile, RecordOffset(*file, RecordNumber) + Position - 1, Data, "iwriteFile");
+}
+
 }  // namespace tervalo

@@ -117,6 +117,13 @@ void cBusinessBasic::WriteFile(const OpenFileArg& OpenFile, std::string_view Dat
   WriteBytes(file, file->Position, Data, "iwriteFile");
 }
 
+int64_t cBusinessBasic::LengthOfFile(const OpenFileArg& OpenFile) {
+  const auto file = ResolveOpenFile(OpenFile);
+  HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
+  if (handle == nullptr) throw EngineError(kErrUndefined, "LengthOfFile", kUndefinedOpenFile);
+  return handle->Size();
+}
+
 std::string cBusinessBasic::BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber,
                                           bool Orb) {
   return ReadFile(OpenFile, static_cast<int32_t>(kBlockSize),

@@ -1,0 +1,61 @@
+#include "board/board_state.h"
+
+#include "engine/basic_text.h"
+#include "engine/business_basic.h"
+
+namespace tervalo {
+
+BoardState::BoardState() {
+  mg.push_back(std::make_unique<GridModel>(1));
+  mechanic_labels.push_back("Mechanic # 1");
+}
+
+std::string BoardSettings::PriorityName(int p) const {
+  return std::string(Mid(names_block, 300 + 15 * (p - 1), 10));
+}
+
+std::string BoardSettings::SubStatusName(int d) const {
+  return std::string(Mid(names_block, 421 + 15 * (d - 1), 11));
+}
+
+Color BoardSettings::PriorityColorOf(int p) const {
+  return PriorityColor[static_cast<size_t>(p >= 1 && p <= kPriorities ? p - 1 : 0)];
+}
+
+void ReadBoardSettings(cBusinessBasic& engine, BoardSettings& settings) {
+  settings.TallRows = Mid(engine.BlockReadFile("FILE0", 401, true), 317, 1) == "Y";
+  const std::string block499 = engine.BlockReadFile("FILE0", 499, true);
+  for (int p = 1; p <= kPriorities; ++p) {
+    settings.PriorityColor[static_cast<size_t>(p - 1)] =
+        static_cast<Color>(engine.Unpack("D", block499, 3 * p - 2));
+  }
+  settings.SortOrder = std::string(Mid(block499, 25, 4));
+}
+
+void ReadNames(cBusinessBasic& engine, BoardSettings& settings) {
+  settings.names_block = engine.BlockReadFile("FILE0", 450, true);
+}
+
+MechanicList LoadMechanics(cBusinessBasic& engine) {
+  MechanicList list;
+  std::string key(2, '\0');
+  engine.Pack("C", key, 1, 1);
+  std::string buff;
+  int32_t rec = 0;
+  engine.KFind("MANI", buff, key, rec);
+  rec = rec < 0 ? -rec : rec;
+  while (rec != 0) {
+    const std::string record = engine.LreadFile("MANL", rec);
+    if (engine.Unpack("C", record, 198) > 9999 && list.MechanicCount < kMaxMechanics) {
+      ++list.MechanicCount;
+      list.MechanicNumber.push_back(static_cast<uint16_t>(engine.Unpack("C", record, 3)));
+      std::string name(Mid(record, 7, 20));
+      list.MechanicName.push_back(engine.Trun(engine.Ucm(name), 1));
+    }
+    engine.KNext("MANI", buff, key, rec);
+    if (engine.Unpack("C", key, 1) >= 256) break;
+  }
+  return list;
+}
+
+}  // namespace tervalo

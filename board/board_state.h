@@ -1,0 +1,64 @@
+#pragma once
+// The board's working data: settings from FILE0, the mechanic list, and the grids. The grids are
+// the working copy of the assignment that Update saves.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "board/colors.h"
+#include "board/grid_model.h"
+
+namespace tervalo {
+
+class cBusinessBasic;
+
+inline constexpr int kPriorities = 8;
+inline constexpr int kMaxMechanics = 99;
+inline constexpr int kTallRowHeight = 1280;
+inline constexpr const char* kDefaultSortOrder = "RPDJ";
+
+struct BoardSettings {
+  bool TallRows = false;
+  std::array<Color, kPriorities> PriorityColor{};
+  std::string SortOrder;
+  std::string names_block;  // FILE0 block 450: priority and sub-status names
+
+  // Priority p (1-8): 10 characters at 300 + 15(p-1) of block 450.
+  std::string PriorityName(int p) const;
+  // Open sub-status d (1-5): 11 characters at 421 + 15(d-1) of block 450.
+  std::string SubStatusName(int d) const;
+  Color PriorityColorOf(int p) const;
+};
+
+struct MechanicList {
+  int MechanicCount = 0;
+  std::vector<uint16_t> MechanicNumber;  // index 0 is mechanic 1
+  std::vector<std::string> MechanicName;
+};
+
+struct BoardState {
+  BoardSettings settings;
+  MechanicList mechanics;
+  GridModel g{2};      // unassigned jobs: sort key (hidden), job text
+  GridModel gSort{1};  // the four sort fields
+  GridModel PG{1};     // scratch and print grid
+  // One grid per mechanic; element 0 exists even without mechanics.
+  std::vector<std::unique_ptr<GridModel>> mg;
+  std::vector<std::string> mechanic_labels;  // captions of lblMECH
+  bool chkHide = false;                      // "Show All Statuses"
+
+  BoardState();
+  GridModel& Mg(int n) { return *mg[static_cast<size_t>(n)]; }
+};
+
+// Reads TallRows (block 401), priority colours and sort order (block 499) of FILE0.
+void ReadBoardSettings(cBusinessBasic& engine, BoardSettings& settings);
+// Reads block 450 of FILE0 (priority and sub-status names).
+void ReadNames(cBusinessBasic& engine, BoardSettings& settings);
+// The mechanics of "MANI"/"MANL" whose field at 198 exceeds 9999, in key order, at most 99.
+MechanicList LoadMechanics(cBusinessBasic& engine);
+
+}  // namespace tervalo

@@ -1,0 +1,58 @@
+#pragma once
+// The main window's logic: start-up in its fixed order, the layout of the mechanic grids, and the
+// Update, Refresh, "Show All Statuses" and close actions. The window layer (board_ui) shows the
+// state kept here and forwards the user's events to it.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/board_state.h"
+#include "board/window_layout.h"
+#include "engine/engine_error.h"
+
+namespace tervalo {
+
+class cBusinessBasic;
+
+class frmTervalo {
+ public:
+  frmTervalo() = default;
+
+  // Start-up: configuration, engine, mechanics, settings, one grid per mechanic filled from its
+  // schedule file, RefreshBoard, the display rule. Throws EngineError when something fails; the
+  // window then reports it and the program ends. Returns false when the configuration file is
+  // missing (its message has been shown already) and the program should end quietly.
+  bool Form_Load();
+
+  // "Quorlin     Rev: major.minor.revision".
+  static std::string Caption();
+
+  // The window's width after the minimum is applied, and where the mechanic grids go.
+  static int ApplyMinimumWidth(int width) { return width < kMinimumWindowWidth ? kMinimumWindowWidth : width; }
+  const MechanicLayout& Form_Resize(int width);
+  const MechanicLayout& layout() const { return layout_; }
+  int PageSize() const { return layout_.page_size; }
+
+  // Saves every mechanic's list and marks the jobs; warns once about lists that were not saved.
+  void btnUpdate_Click();
+  // Update, store the sort order, reload the board.
+  void btnRefresh_Click();
+  void chkHide_Click(bool checked);
+  // Every close saves first; the close is never cancelled.
+  void Form_QueryUnload() { btnUpdate_Click(); }
+
+  void RefreshBoard();
+
+  BoardState& board() { return board_; }
+  const BoardState& board() const { return board_; }
+
+ private:
+  cBusinessBasic& Engine() const;
+  void CreateMechanicGrids();
+
+  BoardState board_;
+  MechanicLayout layout_;
+};
+
+}  // namespace tervalo

@@ -1,0 +1,88 @@
+#include "board/grid_refresh.h"
+
+#include <optional>
+
+#include "board/job_loading.h"
+#include "board/job_record.h"
+#include "engine/basic_text.h"
+#include "engine/business_basic.h"
+
+namespace tervalo {
+namespace {
+
+// The record of the request a tall row shows: the chain is walked from the job's index record
+// to the record whose request number matches characters 5-6 of line 6; the last record read
+// when the chain ends first.
+std::optional<JobRecord> RowRecord(BoardState& board, JobRecordReader& reader, int32_t record_number,
+                                   const std::vector<std::string>& lines) {
+  if (record_number < 1 || !reader.Exists(record_number)) return std::nullopt;
+  JobRecord job = reader.Decode(record_number);
+  if (!board.settings.TallRows) return job;
+  const int32_t request = lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
+  for (int hops = 0; hops < kMaxRequests && job.request_number != request; ++hops) {
+    if (job.chain_flag < 2 || !reader.Exists(job.next_link)) break;
+    job = reader.Decode(job.next_link);
+  }
+  return job;
+}
+
+void RefreshRow(BoardState& board, GridModel& grid, int row, std::vector<std::string>& lines,
+                const JobRecord& job) {
+  const BoardSettings& settings = board.settings;
+  grid.SetBackColor(row, 0, row, 0, settings.PriorityColorOf(job.priority));
+  std::string status = StatusText(job.status, settings);
+  if (job.status == 'C' || job.status == 'B') {
+    grid.SetBackColor(row, 0, row, 0, kSystemButtonText);
+    grid.SetForeColor(row, 0, row, 0, kWhite);
+  }
+  while (lines.size() < 3) lines.emplace_back();
+  // The date and its " - " stay; the priority name after them is replaced.
+  lines[1] = std::string(Left(lines[1], 11)) + settings.PriorityName(job.priority) +
+             std::string(Mid(lines[1], 22));
+  lines[2] = status;
+  grid.SetTextMatrix(row, 0, JoinLines(lines));
+}
+
+int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t job_number,
+                      std::optional<JobRecord>& job) {
+  const int32_t record_number = index.RecordNumber(job_number);
+  if (reader.Exists(record_number)) job = reader.Decode(record_number);
+  return job ? job->priority : 1;
+}
+
+}  // namespace
+
+void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+  ReadNames(reader.engine(), board.settings);
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    GridModel& grid = board.Mg(n);
+    for (int r = grid.Rows() - 1; r >= 0; --r) {
+      std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
+      const std::string& text = grid.TextMatrix(r, 0);
+      const int32_t reference = ReferenceNumberOf(text);
+      const int32_t job_number = GetJobNumber(text);
+      if (job_number < 1) return;
+      const auto job = RowRecord(board, reader, index.RecordNumber(job_number), lines);
+      if (job && job->mechanic != 0 && job->reference == reference) {
+        RefreshRow(board, grid, r, lines, *job);
+      } else {
+        grid.RemoveItem(r);
+      }
+    }
+  }
+}
+
+std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t Jobr) {
+  std::optional<JobRecord> job;
+  const int32_t priority = PriorityOfJob(reader, index, Jobr, job);
+  return SortKey(board.settings.SortOrder, job ? job->reference : 0, priority, job ? job->date_in : 0, Jobr);
+}
+
+Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, const std::string& RoDATA) {
+  const int32_t job_number = GetJobNumber(RoDATA);
+  if (job_number < 1) return kBlack;
+  std::optional<JobRecord> job;
+  return board.settings.PriorityColorOf(PriorityOfJob(reader, index, job_number, job));
+}
+
+}  // namespace tervalo

@@ -1,0 +1,24 @@
+#pragma once
+// Bringing the mechanic grids up to date with INVOL, and the sort key and colour of a single job
+// sent back to the unassigned grid.
+
+#include <cstdint>
+#include <string>
+
+#include "board/board_state.h"
+#include "board/job_index.h"
+
+namespace tervalo {
+
+class JobRecordReader;
+
+// Drops mechanic-grid rows whose job is gone, unscheduled or replaced; refreshes the priority,
+// status and colours of the others.
+void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index);
+
+// The sort key of a job, the same text GetJobs builds for it.
+std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t Jobr);
+// The background colour of a job text's job; 0 when the text has no job number.
+Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, const std::string& RoDATA);
+
+}  // namespace tervalo

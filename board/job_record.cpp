@@ -1,0 +1,95 @@
+#include "board/job_record.h"
+
+#include "engine/basic_text.h"
+#include "engine/business_basic.h"
+
+namespace tervalo {
+namespace {
+
+// Characters first..first+count-1 of the decimal text of value (the "+ 10000000, characters 2
+// to 8" idiom that pads a number with leading zeros).
+std::string Digits(int64_t value, int first, int count) {
+  return std::string(Mid(std::to_string(value), first, count));
+}
+
+}  // namespace
+
+JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record) {
+  JobRecord job;
+  job.kind = engine.Unpack("C", record, 1);
+  job.is_remark = Left(record, 5) == "REMRQ";
+  if (job.is_remark) job.remark = std::string(Mid(record, 7));
+  job.part_list = (engine.Unpack("B", record, 116) & 64) != 0;
+  if (job.part_list) {
+    job.brand = engine.Unpack("D", record, 27);
+    job.model = std::string(Mid(record, 30, 18));
+    job.key_tail = std::string(Mid(record, 48, 3));
+  } else {
+    std::string first(Mid(record, 27, 10));
+    std::string second(Mid(record, 37, 14));
+    job.description1 = engine.Ucm(first);
+    job.description2 = engine.Ucm(second);
+  }
+  job.reference = engine.Unpack("L", record, 75);
+  job.hold = engine.Unpack("B", record, 79);
+  job.date_in = engine.Unpack("C", record, 95);
+  job.request_number = engine.Unpack("B", record, 97) + 1;
+  const std::string_view status = Mid(record, 99, 1);
+  job.status = status.empty() ? ' ' : status[0];
+  job.job_number = engine.Unpack("C", record, 101);
+  const int32_t link = engine.Unpack("K", record, 110);
+  job.next_link = link < 0 ? -link : link;
+  job.chain_flag = engine.Unpack("B", record, 115);
+  job.mechanic = engine.Unpack("B", record, kMechanicBytePosition);
+  const int32_t priority = engine.Unpack("B", record, 156);
+  job.priority = priority >= 1 && priority <= kPriorities ? priority : 1;
+  return job;
+}
+
+std::string StatusText(char status, const BoardSettings& settings) {
+  switch (status) {
+    case 'O': return "Open";
+    case 'C': return "Complete";
+    case 'B': return "Billed";
+    default:
+      if (status >= '1' && status <= '5') return "Open - " + settings.SubStatusName(status - '0');
+      return "Initial";
+  }
+}
+
+std::string DateText(cBusinessBasic& engine, int32_t day_number) {
+  int32_t n = day_number, month = 0, day = 0, yy = 0;
+  engine.Stma(11, n, month, day, yy);
+  const int64_t packed = 1000000 + month * 10000 + day * 100 + yy;
+  return Digits(packed, 2, 2) + "/" + Digits(packed, 4, 2) + "/" + Digits(packed, 6, 2);
+}
+
+std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,
+                    const std::string& line4, const std::string& line5,
+                    const BoardSettings& settings) {
+  std::string reference = std::to_string(job.reference) + "       ";
+  reference.resize(7);
+  std::string number = std::to_string(job.job_number);
+  if (number.size() < 4) number.insert(0, 4 - number.size(), ' ');
+  return "Ref: " + reference + (quote ? "  Quote: " : "    Job: ") + number + "\n" +
+         DateText(engine, job.date_in) + " - " + settings.PriorityName(job.priority) + "\n" +
+         StatusText(job.status, settings) + "\n" + line4 + "\n" + line5;
+}
+
+std::string SortKey(std::string_view sort_order, int32_t reference, int32_t priority,
+                    int32_t date_in, int32_t job_number) {
+  std::string key;
+  for (char letter : sort_order) {
+    switch (letter) {
+      case 'R': key += Digits(int64_t{reference} + 10000000, 2, 7) + " "; break;
+      case 'P': key += std::to_string(priority) + " "; break;
+      case 'D': key += std::to_string(date_in) + " "; break;
+      case 'J': key += Digits(int64_t{job_number} + 10000, 2, 4) + " "; break;
+      default: break;
+    }
+  }
+  return key;
+}
+
+
+}  // namespace tervalo

@@ -1,0 +1,55 @@
+#pragma once
+// The fields of an INVOL record that the board uses, and the texts it builds from them: status
+// text, job text and sort key.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "board/board_state.h"
+
+namespace tervalo {
+
+class cBusinessBasic;
+
+inline constexpr int32_t kKindJob = 80;
+inline constexpr int32_t kKindQuote = 81;
+inline constexpr int32_t kMechanicBytePosition = 141;
+
+struct JobRecord {
+  int32_t kind = 0;            // C at 1: 80 job, 81 quote
+  bool is_remark = false;      // begins with "REMRQ"
+  std::string remark;          // characters 7 to the end of a remark record
+  bool part_list = false;      // flag bit 64 at 116: brand code and model in the part list
+  int32_t brand = 0;           // D at 27 (part-list jobs)
+  std::string model;           // 18 characters at 30 (part-list jobs)
+  std::string key_tail;        // 3 characters at 48 (part-list jobs)
+  std::string description1;    // 15 characters expanded from 27 (other jobs)
+  std::string description2;    // 21 characters expanded from 37 (other jobs)
+  int32_t reference = 0;       // L at 75
+  int32_t hold = 0;            // B at 79: must be 0 to show
+  int32_t date_in = 0;         // C at 95, a day number
+  int32_t request_number = 0;  // B at 97, plus 1
+  char status = ' ';           // 99
+  int32_t job_number = 0;      // C at 101
+  int32_t next_link = 0;       // absolute value of K at 110
+  int32_t chain_flag = 0;      // B at 115: the chain goes on when 2 or more
+  int32_t mechanic = 0;        // B at 141
+  int32_t priority = 1;        // B at 156; anything but 1-8 counts as 1
+};
+
+JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record);
+
+// "Open", "Open - " + sub-status name, "Complete", "Billed" or "Initial".
+std::string StatusText(char status, const BoardSettings& settings);
+// MM/DD/YY of a day number.
+std::string DateText(cBusinessBasic& engine, int32_t day_number);
+// Line 1 to 5 of a job text (line 6, the request label, is added by the caller).
+std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,
+                    const std::string& line4, const std::string& line5,
+                    const BoardSettings& settings);
+// The sort key: for each letter of the sort order its field and one space.
+std::string SortKey(std::string_view sort_order, int32_t reference, int32_t priority,
+                    int32_t date_in, int32_t job_number);
+
+}  // namespace tervalo

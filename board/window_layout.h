@@ -1,0 +1,66 @@
+#pragma once
+// Geometry of the main window's controls in twips, and the rules that place the mechanic grids
+// for the window's width. The window layer converts twips to pixels and applies it.
+
+#include <string>
+#include <vector>
+
+namespace tervalo {
+
+struct ControlGeometry {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+  bool visible = true;
+};
+
+inline constexpr int kMinimumWindowWidth = 12940;
+inline constexpr int kFirstMechanicLeft = 3120;
+inline constexpr int kMechanicColumnStep = 2400;
+inline constexpr int kDefaultPageSize = 7;
+
+// Design-time geometry of the fixed controls.
+namespace design {
+inline constexpr ControlGeometry kLabel1{360, 240, 2175, 255};
+inline constexpr ControlGeometry kUnassignedGrid{120, 600, 2500, 6615};
+inline constexpr ControlGeometry kMechanicLabel{3225, 290, 2325, 300};
+inline constexpr ControlGeometry kMechanicGrid{3240, 600, 2295, 6615};
+inline constexpr ControlGeometry kLabel2{840, 7320, 975, 255};
+inline constexpr ControlGeometry kSortGrid{480, 7560, 1575, 1050};
+inline constexpr ControlGeometry kChkHide{3360, 7560, 1815, 375};
+inline constexpr ControlGeometry kScroll{9360, 7560, 1935, 495};
+inline constexpr ControlGeometry kBtnRefresh{600, 8760, 1215, 495};
+inline constexpr ControlGeometry kBtnExit{9720, 8520, 1215, 495};
+inline constexpr ControlGeometry kBtnUpdate{12480, 8280, 1215, 495};
+inline constexpr ControlGeometry kPrintGrid{3360, 8520, 4695, 495};
+}  // namespace design
+
+// Where the mechanic grids and the scroll bar go for a window width.
+struct MechanicLayout {
+  int page_size = kDefaultPageSize;
+  std::vector<int> lefts;       // Left of label n and grid n
+  std::vector<bool> visible;    // shown on the first page
+  bool scroll_visible = false;
+  int scroll_max = 1;
+  int exit_left = design::kBtnExit.left;
+  int scroll_left = design::kScroll.left;
+};
+
+// Left of mechanic grid n at start-up: 2400 apart for the first six, the rest on the sixth's
+// place until paged.
+int StartupMechanicLeft(int n);
+
+// The layout for a window of `width` twips (at least the minimum width) and `mechanic_count`
+// mechanics, as the first page shows it.
+MechanicLayout ArrangeMechanicGrids(int width, int mechanic_count);
+
+// The mechanic grids shown when the scroll bar stands at `value` (1-based): grid index and Left.
+struct PagePlacement {
+  int index;
+  int left;
+};
+std::vector<PagePlacement> PageMechanicGrids(int value, int page_size, int mechanic_count, int left0,
+                                             int grid_width);
+
+}  // namespace tervalo
