@@ -1,8 +1,70 @@
 #include "tools/demo_company.h"
 
+#include <chrono>
+#include <map>
+
+#include "tools/company_builder.h"
 #include "tools/share_builder.h"
 
 namespace tervalo::share {
+namespace {
+
+// Today's day number in the system's count (days from 31 December 1967).
+int32_t TodayDayNumber() {
+  using namespace std::chrono;
+  const auto today = floor<days>(system_clock::now());
+  return static_cast<int32_t>((today - sys_days{year{1967} / December / 31}).count());
+}
+
+BoardFile0 DemoSettings() {
+  BoardFile0 file0;
+  // Priority colours, &HBBGGRR: white, soft red, amber, light green, light blue, lilac, sand, grey.
+  file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0x8CDCFF, 0xB4F0B4, 0xF0D2A0, 0xF0B4DC, 0xB4DCE6, 0xD2D2D2};
+  file0.sort_order = "RPDJ";
+  file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
+  file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
+  file0.delivery_names = {"Customer P/U", "We Deliver", "UPS Ground", "Freight", "Will Call"};
+  return file0;
+}
+
+struct Unit {
+  const char* first;   // brand and kind, 15 characters
+  const char* second;  // model and fault, 21 characters
+};
+
+constexpr Unit kUnits[] = {
+    {"HARLAN MOWER", "HR217 WONT START"},     {"BRISTOW SAW", "BC450 CHAIN BRAKE"},
+    {"TOLVER GEN", "TG3500 NO OUTPUT"},       {"HARLAN TRIMMER", "HT26 CARB CLEAN"},
+    {"KESTEL BLOWER", "KB560 RECOIL SPRING"},  {"MARDEN TILLER", "MT900 TINE SHAFT"},
+    {"BRISTOW EDGER", "BE220 BELT"},          {"OSTRA WASHER", "OP3100 PUMP LEAK"},
+    {"TOLVER SNOW", "TS824 AUGER SHEAR"},     {"KESTEL HEDGE", "KH60 BLADE SHARPEN"},
+};
+
+struct CatalogUnit {
+  int32_t brand;
+  const char* model;
+  const char* tail;
+  const char* description;  // in the part list; null: not catalogued
+};
+
+constexpr CatalogUnit kCatalog[] = {
+    {101, "ZT5400 ZERO TURN", "A01", "ZT5400 54IN DECK"},
+    {101, "LT1842 TRACTOR", "B02", "LT1842 42IN TRACTOR"},
+    {245, "PW3300 PRESSURE", "C10", "PW3300 3300PSI GAS"},
+    {312, "CS620 CHAINSAW", "D05", "CS620 20IN BAR SAW"},
+    {312, "CS820 CHAINSAW", "D07", nullptr},   // not in the part list
+    {1200, "GX990 PUMP", "E01", nullptr},      // brand code out of range
+};
+
+constexpr const char* kMechanicNames[] = {
+    "DAVE RUIZ",     "ANNA KOWALSKI", "MARCUS BELL",  "PRIYA NAIR",  "TOM OKAFOR",
+    "LENA FISCHER",  "SAM WHITFIELD", "JOSE MORALES", "KIM NGUYEN",  "ERIC LUND",
+    "OLIVIA GRANT",
+};
+
+constexpr char kStatuses[] = {'O', '1', '2', '3', '4', '5', ' ', 'O', 'C', 'B', 'O', '3'};
+
+}  // namespace
 
 DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::string& computer_name) {
   DemoLocation where{base / "unc", base / "tmp"};
@@ -10,33 +72,65 @@ DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::stri
   std::filesystem::create_directories(where.temp_dir);
 
   ShareBuilder share(where.unc_root, kDemoServer, kDemoDirectory);
-  share.CreateShares();
-  share.WriteTerminalMap(
-      "; workstation   terminal,printer\r\n"
-      "COUNTER1        3,LP1\r\n"
-      "10.20.0.41      5,LP2\r\n" +
-      computer_name + "  7,LP1\r\n");
-  share.WriteLinksFile({
-      share.LinkFor("INVOL", "INVLK"),
-      share.LinkFor("MANL", "MANLK"),
-      share.LinkFor("MANI", "MANLK"),
-      share.LinkFor("RPARTL", "RPARLK"),
-      share.LinkFor("RPARTI", "RPARLK"),
-      share.LinkFor("CUSTL", "CUSTLK"),
-      share.LinkFor("CUSTI", "CUSTLK"),
-      share.LinkFor("MAILL", "MAILLK"),
-      share.LinkFor("MAILI", "MAILLK"),
-      share.LinkFor("SNUML", "SNUMLK"),
-      share.LinkFor("SNBRI", "SNUMLK"),
-  });
-  share.WriteFile0({}, 572);
+  CompanyBuilder company(share);
+  company.SetFile0(DemoSettings());
 
-  CatalogSettings settings;
-  settings.server = kDemoServer;
-  settings.directory = kDemoDirectory;
-  settings.terminal_id = "7";
-  settings.customer_number = "4471";
-  WriteCatalogIni(where.temp_dir, settings);
+  int32_t number = 3;
+  for (const char* name : kMechanicNames) company.AddMechanic({number++, name, 10000 + number});
+  company.AddMechanic({40, "RETIRED TECH", 9999});  // not shown: the field at 198 is not above 9999
+  for (const auto& c : kCatalog) {
+    if (c.description != nullptr) company.AddPart({c.brand, c.model, c.tail, c.description});
+  }
+
+  const int32_t today = TodayDayNumber();
+  // Jobs already on mechanics' lists: mechanic number -> schedule lines.
+  std::map<int32_t, std::vector<std::string>> schedules;
+  for (int32_t i = 0; i < 84; ++i) {
+    const int32_t job_number = i < 70 ? 101 + i * 7 : 1000 + i;  // both runs of index blocks
+    InvoiceRecord page;
+    page.kind = i % 9 == 4 ? 81 : 80;
+    page.reference = 2600100 + i * 13;
+    page.date_in = today - (i * 5) % 31;
+    page.status = kStatuses[i % 12];
+    page.priority = i % 10;  // 0 and 9 count as priority 1
+    page.bill_to = 5000 + i;
+    page.serial1 = "SN" + std::to_string(740000 + i * 37);
+    if (i % 6 == 5) {
+      const auto& c = kCatalog[static_cast<size_t>(i / 6) % std::size(kCatalog)];
+      page.part_list = true;
+      page.brand = c.brand;
+      page.model = c.model;
+      page.key_tail = c.tail;
+    } else {
+      const Unit& u = kUnits[static_cast<size_t>(i) % std::size(kUnits)];
+      page.description1 = u.first;
+      page.description2 = u.second;
+    }
+    // Every fourth of the first 28 jobs is on the list of one of the first three mechanics; one
+    // of them has been billed since it was scheduled.
+    if (i < 28 && i % 4 == 1) {
+      page.mechanic = 3 + (i / 4) % 3;
+      if (page.status == 'B' || page.status == 'C') page.status = 'O';
+      schedules[page.mechanic].push_back(company.ScheduleLine(page, job_number));
+      if (i == 9) page.status = 'B';
+    }
+    JobSpec job{job_number, {}};
+    if (i % 8 == 3) {
+      // A job with two requests, the second carrying a remark.
+      InvoiceRecord first = page;
+      first.request = 1;
+      InvoiceRecord remark;
+      remark.remark = "CUSTOMER WANTS BLADES SHARPENED TOO";
+      remark.request = 1;
+      page.request = 2;
+      job.pages = {first, remark, page};
+    } else {
+      job.pages = {page};
+    }
+    company.AddJob(job);
+  }
+  company.Write(where.temp_dir, computer_name);
+  for (const auto& [mechanic, lines] : schedules) company.WriteSchedule(mechanic, lines);
   return where;
 }
 

@@ -1,0 +1,236 @@
+#include "tools/company_builder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <stdexcept>
+
+#include "engine/char_table.h"
+#include "tools/data_file_builder.h"
+
+namespace tervalo::share {
+namespace {
+
+// Text compressed three characters to two bytes over the system's alphabet, padded with spaces
+// to `chars` characters.
+std::string Compressed(std::string text, size_t chars) {
+  static const CharTable table;
+  text.resize(chars, ' ');
+  std::string out;
+  for (size_t i = 0; i < text.size(); i += 3) {
+    const int v = table.IndexOf(text[i]) * 1600 + table.IndexOf(text[i + 1]) * 40 + table.IndexOf(text[i + 2]);
+    out += C2(v);
+  }
+  return out;
+}
+
+std::string Padded(std::string text, size_t width, char pad = ' ') {
+  text.resize(width, pad);
+  return text;
+}
+
+void Put(std::string& record, int position, const std::string& bytes) {
+  record.replace(static_cast<size_t>(position - 1), bytes.size(), bytes);
+}
+
+// An index whose keys fit one leaf: header block, root leaf with the sentinel last.
+// REQUIRES: entries sorted by key.
+void AddIndex(DataFileBuilder& data, const std::string& name, int32_t key_length,
+              const std::vector<std::pair<std::string, int32_t>>& entries) {
+  const int32_t entry_length = key_length + 4;
+  const int32_t per_block = 508 / entry_length;
+  if (static_cast<int32_t>(entries.size()) + 1 > per_block) {
+    throw std::invalid_argument("too many keys for a one-leaf index " + name);
+  }
+  data.Add({name, 'I', 512, 1});
+  data.SetBlock(name, 0, C2(entry_length) + C2(per_block) + C2(1) + C2(2) + C2(1) + C2(0) + C2(0) + C2(0));
+  std::string leaf = C2(static_cast<int32_t>(entries.size()) + 1) + C2(0xFFFF);
+  for (const auto& [key, record] : entries) leaf += Padded(key, static_cast<size_t>(key_length), '\0') + L4(record);
+  leaf += std::string(static_cast<size_t>(key_length), '\xFF') + L4(-1);
+  data.SetBlock(name, 1, leaf);
+}
+
+std::string MechanicRecord(const Mechanic& m) {
+  std::string record(kMechanicRecordLength, '\0');
+  Put(record, 1, C2(1));
+  Put(record, 3, C2(m.number));
+  Put(record, 7, Compressed(m.name, 30));
+  Put(record, 198, C2(m.active));
+  return record;
+}
+
+}  // namespace
+
+std::string EncodeInvoiceRecord(const InvoiceRecord& r) {
+  std::string record(kInvoiceRecordLength, '\0');
+  if (!r.remark.empty()) {
+    // A remark record: "REMRQ", a blank, the text; the rest of the record holds the chain.
+    Put(record, 1, "REMRQ " + Padded(r.remark, 90));
+  } else {
+    Put(record, 1, C2(r.kind));
+    Put(record, 3, L4(r.bill_to));
+    Put(record, 7, D3(r.ship_to));
+    if (r.part_list) {
+      Put(record, 27, D3(r.brand));
+      Put(record, 30, Padded(r.model, 18));
+      Put(record, 48, Padded(r.key_tail, 3));
+    } else {
+      Put(record, 27, Compressed(r.description1, 15));
+      Put(record, 37, Compressed(r.description2, 21));
+    }
+    Put(record, 51, Compressed(r.serial1, 18));
+    Put(record, 63, Compressed(r.serial2, 18));
+    Put(record, 75, L4(r.reference));
+    Put(record, 79, std::string(1, static_cast<char>(r.hold)));
+    Put(record, 95, C2(r.date_in));
+    Put(record, 99, std::string(1, r.status));
+    Put(record, 100, std::string(1, static_cast<char>(r.delivery)));
+    Put(record, 101, C2(r.job_number));
+    Put(record, 116, std::string(1, static_cast<char>(r.part_list ? 64 : 0)));
+    Put(record, 141, std::string(1, static_cast<char>(r.mechanic)));
+    Put(record, 156, std::string(1, static_cast<char>(r.priority)));
+  }
+  Put(record, 97, std::string(1, static_cast<char>(r.request - 1)));
+  Put(record, 110, D3(r.link));
+  Put(record, 115, std::string(1, static_cast<char>(r.page)));
+  return record;
+}
+
+std::string PartListKey(int32_t brand, const std::string& model, const std::string& key_tail) {
+  std::string trimmed = model;
+  while (!trimmed.empty() && (trimmed.back() == ' ' || trimmed.back() == '\0')) trimmed.pop_back();
+  return C2(brand) + Padded(trimmed, 18) + Padded(key_tail, 3) + std::string(1, '\0');
+}
+
+int32_t CompanyBuilder::AddRecord(const InvoiceRecord& record) {
+  records_.push_back(EncodeInvoiceRecord(record));
+  return static_cast<int32_t>(records_.size());
+}
+
+std::vector<int32_t> CompanyBuilder::AddJob(const JobSpec& job) {
+  std::vector<int32_t> numbers;
+  int32_t previous = 0;
+  for (size_t p = 0; p < job.pages.size(); ++p) {
+    InvoiceRecord page = job.pages[p];
+    page.job_number = job.job_number;
+    page.page = static_cast<int32_t>(p + 1);
+    page.link = previous;
+    previous = AddRecord(page);
+    numbers.push_back(previous);
+  }
+  if (!numbers.empty()) index_[job.job_number] = numbers.back();
+  return numbers;
+}
+
+std::string CompanyBuilder::File0Bytes() const {
+  std::string bytes(572 * 512, '\0');
+  auto put = [&](int block, int position, const std::string& value) {
+    bytes.replace(static_cast<size_t>(block) * 512 + static_cast<size_t>(position - 1), value.size(), value);
+  };
+  put(401, 317, file0_.tall_rows ? "Y" : "N");
+  for (size_t n = 0; n < file0_.delivery_names.size(); ++n) {
+    put(402, 1 + 15 * static_cast<int>(n), Padded(file0_.delivery_names[n], 15));
+  }
+  for (size_t p = 0; p < file0_.priority_names.size(); ++p) {
+    put(450, 300 + 15 * static_cast<int>(p), Padded(file0_.priority_names[p], 10));
+  }
+  for (size_t d = 0; d < file0_.substatus_names.size(); ++d) {
+    put(450, 421 + 15 * static_cast<int>(d), Padded(file0_.substatus_names[d], 11));
+  }
+  for (size_t p = 0; p < file0_.priority_colors.size() && p < 8; ++p) {
+    put(499, 1 + 3 * static_cast<int>(p), D3(file0_.priority_colors[p]));
+  }
+  put(499, 25, Padded(file0_.sort_order, 4));
+  for (const auto& [job, record] : index_) {
+    const int block = job < 1000 ? 451 + job / 128 : 501 + (job - 999) / 128;
+    if (block > 571) throw std::invalid_argument("job number beyond the index");
+    put(block, 4 * (job % 128) + 1, L4(record));
+  }
+  return bytes;
+}
+
+void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::string& computer_name) const {
+  share_.CreateShares();
+  WriteBinaryFile(share_.DataDirectory() / "FILE0", File0Bytes());
+
+  DataFileBuilder invoices(share_, "INVLK");
+  const int32_t last = static_cast<int32_t>(records_.size()) + spare_;
+  invoices.Add({"INVOL", 'L', kInvoiceRecordLength, last});
+  for (size_t i = 0; i < records_.size(); ++i) invoices.SetRecord("INVOL", static_cast<int32_t>(i + 1), records_[i]);
+  invoices.SetBytes("INVOL", 0, LHeader(-1, static_cast<int32_t>(records_.size()),
+                                        static_cast<int32_t>(records_.size())));
+  invoices.Write();
+
+  DataFileBuilder mechanics(share_, "MANLK");
+  std::vector<std::pair<std::string, int32_t>> mechanic_keys;
+  std::vector<Mechanic> sorted = mechanics_;
+  std::sort(sorted.begin(), sorted.end(), [](const Mechanic& a, const Mechanic& b) { return a.number < b.number; });
+  mechanics.Add({"MANL", 'L', kMechanicRecordLength, static_cast<int32_t>(sorted.size()) + 1});
+  for (size_t i = 0; i < sorted.size(); ++i) {
+    mechanics.SetRecord("MANL", static_cast<int32_t>(i + 1), MechanicRecord(sorted[i]));
+    mechanic_keys.emplace_back(C2(sorted[i].number), static_cast<int32_t>(i + 1));
+  }
+  AddIndex(mechanics, "MANI", 2, mechanic_keys);
+  mechanics.Write();
+
+  DataFileBuilder parts(share_, "RPARLK");
+  parts.Add({"RPARTL", 'L', kPartListRecordLength, static_cast<int32_t>(parts_.size()) + 1});
+  std::vector<std::pair<std::string, int32_t>> part_keys;
+  for (size_t i = 0; i < parts_.size(); ++i) {
+    std::string record(kPartListRecordLength, '\0');
+    Put(record, 1, C2(1));
+    Put(record, 3, PartListKey(parts_[i].brand, parts_[i].model, parts_[i].key_tail));
+    Put(record, 26, Padded(parts_[i].description, 21));
+    parts.SetRecord("RPARTL", static_cast<int32_t>(i + 1), record);
+    part_keys.emplace_back(PartListKey(parts_[i].brand, parts_[i].model, parts_[i].key_tail),
+                           static_cast<int32_t>(i + 1));
+  }
+  std::sort(part_keys.begin(), part_keys.end());
+  AddIndex(parts, "RPARTI", 24, part_keys);
+  parts.Write();
+
+  std::vector<std::string> links = invoices.Links();
+  for (const auto& l : mechanics.Links()) links.push_back(l);
+  for (const auto& l : parts.Links()) links.push_back(l);
+  share_.WriteLinksFile(links);
+  share_.WriteTerminalMap("COUNTER1        3,LP1\r\n" + computer_name + "  7,LP1\r\n");
+
+  CatalogSettings settings;
+  settings.server = share_.server();
+  settings.directory = share_.directory();
+  settings.terminal_id = "7";
+  WriteCatalogIni(temp_dir, settings);
+}
+
+std::string CompanyBuilder::ScheduleLine(const InvoiceRecord& r, int32_t job_number,
+                                        const std::string& line5) const {
+  using namespace std::chrono;
+  const year_month_day date{sys_days{year{1967} / December / 31} + days{r.date_in}};
+  char date_text[16];
+  std::snprintf(date_text, sizeof date_text, "%02u/%02u/%02d", static_cast<unsigned>(date.month()),
+                static_cast<unsigned>(date.day()), static_cast<int>(date.year()) % 100);
+  char first[64];
+  std::snprintf(first, sizeof first, "Ref: %-7.7s%s%4d", std::to_string(r.reference).c_str(),
+                r.kind == 81 ? "  Quote: " : "    Job: ", job_number);
+  const int p = r.priority >= 1 && r.priority <= 8 ? r.priority : 1;
+  const std::string name = static_cast<size_t>(p) <= file0_.priority_names.size()
+                               ? file0_.priority_names[static_cast<size_t>(p - 1)] : "";
+  std::string status = "Initial";
+  if (r.status == 'O') status = "Open";
+  if (r.status >= '1' && r.status <= '5') {
+    const auto d = static_cast<size_t>(r.status - '1');
+    status = "Open - " + Padded(d < file0_.substatus_names.size() ? file0_.substatus_names[d] : "", 11);
+  }
+  const std::string line4 = r.part_list ? Padded(r.model, 18) : Padded(r.description1, 15);
+  const std::string last = r.part_list ? line5 : Padded(r.description2, 21);
+  return std::string(first) + "\t" + date_text + " - " + Padded(name, 10) + "\t" + status + "\t" +
+         line4 + "\t" + last;
+}
+
+void CompanyBuilder::WriteSchedule(int32_t mechanic_number, const std::vector<std::string>& lines) const {
+  std::string text;
+  for (const auto& line : lines) text += line + "\r\n";
+  WriteBinaryFile(share_.DataDirectory() / ("SCHEDULE." + std::to_string(mechanic_number)), text);
+}
+
+}  // namespace tervalo::share
