@@ -96,6 +96,9 @@ class CompanyBuilder {
   // configuration (temp_dir) for a workstation named computer_name (terminal 7).
   void Write(const std::filesystem::path& temp_dir, const std::string& computer_name) const;
 
+  // The schedule-file line of a job as a workstation saved it: the five job-text lines, joined
+  // by tabs (description lines as given; part-list jobs show the model and `line5`).
+  std::string ScheduleLine(const InvoiceRecord& r, int32_t job_number, const std::string& line5 = "") const;
   // Writes a schedule file for a mechanic number: lines joined with CR LF.
   void WriteSchedule(int32_t mechanic_number, const std::vector<std::string>& lines) const;
 
