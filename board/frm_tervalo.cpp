@@ -35,7 +35,11 @@ cBusinessBasic& frmTervalo::Engine() const {
 }
 
 bool frmTervalo::Form_Load() {
-  LoadCatalogConfig();
+  if (configuration_file_.empty()) {
+    LoadCatalogConfig();
+  } else {
+    LoadCatalogConfigFrom(configuration_file_);
+  }
   if (!gEngine && !EngineStartupFailure()) return false;  // the missing file was reported
   cBusinessBasic& engine = Engine();
   board_.mechanics = LoadMechanics(engine);

@@ -18,6 +18,8 @@ class cBusinessBasic;
 class frmTervalo {
  public:
   frmTervalo() = default;
+  // Reads the catalog configuration from this file instead of the workstation's own.
+  void SetConfigurationFile(std::string path) { configuration_file_ = std::move(path); }
 
   // Start-up: configuration, engine, mechanics, settings, one grid per mechanic filled from its
   // schedule file, RefreshBoard, the display rule. Throws EngineError when something fails; the
@@ -53,6 +55,7 @@ class frmTervalo {
 
   BoardState board_;
   MechanicLayout layout_;
+  std::string configuration_file_;
 };
 
 }  // namespace tervalo

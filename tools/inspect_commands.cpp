@@ -1,0 +1,297 @@
+#include "tools/inspect_commands.h"
+
+#include <functional>
+#include <iomanip>
+#include <map>
+#include <optional>
+#include <sstream>
+
+#include <nlohmann/json.hpp>
+
+#include "board/frm_tervalo.h"
+#include "engine/basic_text.h"
+#include "engine/business_basic.h"
+#include "environment/catalog_config.h"
+#include "environment/host.h"
+#include "environment/shared_instances.h"
+#include "environment/system.h"
+
+namespace tervalo::inspect {
+namespace {
+
+struct Context {
+  const std::vector<std::string>& args;
+  const std::string& ini_path;
+  std::ostream& out;
+  std::ostream& err;
+};
+
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+const std::string& Arg(const Context& c, size_t i, const char* what) {
+  if (i >= c.args.size()) throw UsageError(std::string("missing ") + what);
+  return c.args[i];
+}
+
+int32_t NumberArg(const Context& c, size_t i, const char* what) {
+  const std::string& text = Arg(c, i, what);
+  size_t used = 0;
+  int32_t value = 0;
+  try {
+    value = std::stoi(text, &used);
+  } catch (const std::exception&) {
+    used = 0;
+  }
+  if (used == 0 || used != text.size()) throw UsageError(std::string(what) + " is not a number: " + text);
+  return value;
+}
+
+std::string KeyFromHex(const std::string& hex) {
+  std::string key;
+  std::string digits;
+  for (char ch : hex) {
+    if (std::isxdigit(static_cast<unsigned char>(ch))) digits.push_back(ch);
+    else if (ch != ' ' && ch != ':' && ch != '-') throw UsageError("KEYHEX holds a non-hex character: " + hex);
+  }
+  if (digits.size() % 2 != 0) throw UsageError("KEYHEX needs two hex digits per byte: " + hex);
+  for (size_t i = 0; i < digits.size(); i += 2) {
+    key.push_back(static_cast<char>(std::stoi(digits.substr(i, 2), nullptr, 16)));
+  }
+  return key;
+}
+
+std::string Printable(std::string_view bytes) {
+  std::string text(bytes);
+  for (char& ch : text) {
+    if (static_cast<unsigned char>(ch) < 32 || static_cast<unsigned char>(ch) > 126) ch = '.';
+  }
+  return text;
+}
+
+std::shared_ptr<cLogicalFile> OpenLogical(const std::string& name) {
+  auto file = gEngine->LogicalOpen(name);
+  if (!file) throw EngineError(kErrUndefined, "LogicalOpen", "File not Found: \"" + name + "\"");
+  return file;
+}
+
+int WhoAmI(const Context& c) {
+  c.out << "Computer name:   " << gSystem->ComputerName << "\n"
+        << "Address:         " << gSystem->IP << "\n"
+        << "Terminal number: " << gSystem->TerminalID << "\n"
+        << "Data directory:  " << gSystem->VLTRLNK() << "\n";
+  return 0;
+}
+
+int Links(const Context& c) {
+  for (const auto& link : *gLinks) {
+    c.out << std::left << std::setw(30) << link->LinkFile << " " << link->ResolutionFile << "\n";
+  }
+  return 0;
+}
+
+int Entries(const Context& c) {
+  const std::string& name = Arg(c, 1, "NAME");
+  const auto resolution = ResolveLogicalName(*gLinks, name, gSystem->mUNCDrive, gSystem->mDirectory);
+  if (!resolution) {
+    c.err << "No link for " << name << "\n";
+    return 1;
+  }
+  int error = 0;
+  auto file = CurrentHost().OpenShared(resolution->resolution_path, false, error);
+  if (!file) {
+    c.err << "Cannot open " << resolution->resolution_path << "\n";
+    return 1;
+  }
+  c.out << "Resolution file " << resolution->resolution_path << ", data file "
+        << resolution->data_path << "\n"
+        << "name        type  block  reclen  lastrec  flags\n";
+  std::string entry(kResolutionEntryLength, '\0');
+  for (int64_t offset = 0;
+       file->ReadAt(offset, entry.data(), entry.size()) == static_cast<int64_t>(entry.size());
+       offset += static_cast<int64_t>(entry.size())) {
+    const ResolutionEntry e = DecodeResolutionEntry(*gEngine, entry);
+    c.out << std::left << std::setw(12) << Printable(e.name) << std::setw(6) << Printable(e.file_type)
+          << std::right << std::setw(5) << e.position << std::setw(8) << e.record_length
+          << std::setw(9) << e.last_record << std::setw(7) << e.flags << "\n";
+  }
+  return 0;
+}
+
+int Record(const Context& c) {
+  const auto file = OpenLogical(Arg(c, 1, "NAME"));
+  const std::string record = gEngine->LreadFile(file, NumberArg(c, 2, "N"));
+  for (size_t i = 0; i < record.size(); i += 16) {
+    const std::string_view row = std::string_view(record).substr(i, 16);
+    c.out << std::right << std::setw(5) << i + 1 << "  " << std::left << std::setw(47)
+          << HexBytes(row) << "  " << Printable(row) << "\n";
+  }
+  return 0;
+}
+
+void PrintEntry(const Context& c, int32_t rec, const std::string& key) {
+  c.out << std::right << std::setw(10) << rec << "  " << HexBytes(key) << "\n";
+}
+
+int Find(const Context& c) {
+  const auto file = OpenLogical(Arg(c, 1, "INDEX"));
+  std::string key = KeyFromHex(Arg(c, 2, "KEYHEX"));
+  std::string buff;
+  int32_t rec = 0;
+  gEngine->KFind(file, buff, key, rec);
+  PrintEntry(c, rec, key);
+  return 0;
+}
+
+int Walk(const Context& c) {
+  const auto file = OpenLogical(Arg(c, 1, "INDEX"));
+  const bool reverse = c.args.size() > 2 && c.args[2] == "--reverse";
+  std::string buff;
+  std::string key;
+  int32_t rec = 0;
+  if (reverse) {
+    gEngine->KLast(file, buff, key, rec);
+  } else {
+    gEngine->KFind(file, buff, key, rec);
+    rec = rec < 0 ? -rec : rec;
+  }
+  while (rec != 0) {
+    PrintEntry(c, rec, key);
+    if (reverse) {
+      gEngine->KPrev(file, buff, key, rec);
+    } else {
+      gEngine->KNext(file, buff, key, rec);
+    }
+  }
+  return 0;
+}
+
+int Count(const Context& c) {
+  c.out << gEngine->KCount(OpenLogical(Arg(c, 1, "INDEX"))) << "\n";
+  return 0;
+}
+
+std::string ColorText(const std::optional<Color>& color) {
+  if (!color) return "default";
+  char text[16];
+  std::snprintf(text, sizeof text, "&H%06X", static_cast<unsigned>(*color));
+  return text;
+}
+
+nlohmann::json GridRows(const GridModel& grid, int text_col, bool with_key) {
+  nlohmann::json rows = nlohmann::json::array();
+  for (int r = 0; r < grid.Rows(); ++r) {
+    const GridCell& cell = grid.Cell(r, text_col);
+    nlohmann::json row = {{"text", cell.text}, {"back", ColorText(cell.back)}};
+    if (with_key) row["sort_key"] = grid.TextMatrix(r, 0);
+    if (!with_key) row["fore"] = ColorText(cell.fore);
+    if (!with_key) row["hidden"] = grid.RowHidden(r);
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+// Job texts hold line feeds; the plain listing shows them as " | ".
+std::string OneLine(std::string text) {
+  for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at)) text.replace(at, 1, " | ");
+  return text;
+}
+
+// The board exactly as start-up builds it, without a window.
+int Board(const Context& c) {
+  ResetSharedInstances();
+  frmTervalo form;
+  form.SetConfigurationFile(c.ini_path);
+  if (!form.Form_Load()) return 1;
+  const BoardState& board = form.board();
+  const bool json = c.args.size() > 1 && c.args[1] == "--json";
+  if (json) {
+    nlohmann::json out;
+    out["unassigned"] = GridRows(board.g, 1, true);
+    out["mechanics"] = nlohmann::json::array();
+    for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+      out["mechanics"].push_back({{"number", board.mechanics.MechanicNumber[static_cast<size_t>(n)]},
+                                  {"name", board.mechanics.MechanicName[static_cast<size_t>(n)]},
+                                  {"rows", GridRows(*board.mg[static_cast<size_t>(n)], 0, false)}});
+    }
+    c.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return 0;
+  }
+  c.out << "Unassigned jobs (" << board.g.Rows() << "):\n";
+  for (int r = 0; r < board.g.Rows(); ++r) {
+    c.out << "  [" << board.g.TextMatrix(r, 0) << "] " << OneLine(board.g.TextMatrix(r, 1)) << "  back "
+          << ColorText(board.g.Cell(r, 1).back) << "\n";
+  }
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    const GridModel& grid = *board.mg[static_cast<size_t>(n)];
+    c.out << "Mechanic " << board.mechanics.MechanicNumber[static_cast<size_t>(n)] << " "
+          << board.mechanics.MechanicName[static_cast<size_t>(n)] << " (" << grid.Rows() << "):\n";
+    for (int r = 0; r < grid.Rows(); ++r) {
+      const GridCell& cell = grid.Cell(r, 0);
+      c.out << "  " << OneLine(cell.text) << "  back " << ColorText(cell.back) << " fore "
+            << ColorText(cell.fore) << (grid.RowHidden(r) ? " hidden" : "") << "\n";
+    }
+  }
+  return 0;
+}
+
+const std::map<std::string, std::function<int(const Context&)>>& Commands() {
+  static const std::map<std::string, std::function<int(const Context&)>> commands = {
+      {"whoami", WhoAmI}, {"links", Links}, {"entries", Entries}, {"record", Record},
+      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board},
+  };
+  return commands;
+}
+
+// Starts the engine; an empty text when it is ready, else why not.
+std::string StartEngine(const std::string& ini_path) {
+  std::string message;
+  Host& host = CurrentHost();
+  host.SetMessageBoxHandler([&](const MessageBoxRequest& m) { message = m.text; });
+  if (ini_path.empty()) {
+    LoadCatalogConfig();
+  } else {
+    LoadCatalogConfigFrom(ini_path);
+  }
+  host.SetMessageBoxHandler(nullptr);
+  if (!message.empty()) return message;
+  if (!gEngine) {
+    const auto& failure = EngineStartupFailure();
+    return failure ? "Error " + std::to_string(failure->number()) + " (" + failure->source() +
+                         "): " + failure->description()
+                   : "The data engine did not start.";
+  }
+  if (!gEngine->HasTables()) return "The link share " + gSystem->LinkShareRoot() + " cannot be reached.";
+  return {};
+}
+
+}  // namespace
+
+int Run(const std::vector<std::string>& args, const std::string& ini_path, std::ostream& out,
+        std::ostream& err) {
+  const auto command = Commands().find(args.empty() ? std::string() : args[0]);
+  if (command == Commands().end()) {
+    err << "tervalo-inspect: unknown command" << (args.empty() ? "" : " " + args[0])
+        << " (see --help)\n";
+    return 2;
+  }
+  int status = 1;
+  try {
+    if (const std::string failure = StartEngine(ini_path); !failure.empty()) {
+      err << "tervalo-inspect: " << failure << "\n";
+    } else {
+      status = command->second(Context{args, ini_path, out, err});
+    }
+  } catch (const UsageError& e) {
+    err << "tervalo-inspect: " << e.what() << " (see --help)\n";
+    status = 2;
+  } catch (const EngineError& e) {
+    err << "tervalo-inspect: error " << e.number() << " (" << e.source() << "): " << e.description() << "\n";
+  }
+  ResetSharedInstances();
+  return status;
+}
+
+}  // namespace tervalo::inspect

@@ -1,0 +1,45 @@
+// tervalo-inspect: looks at the shop's data through the same engine as the board.
+// Run `tervalo-inspect --help` for the commands.
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "environment/catalog_config.h"
+#include "tools/inspect_commands.h"
+
+namespace {
+
+constexpr const char* kUsage = R"(usage: tervalo-inspect [--ini PATH] COMMAND [ARGS]
+
+Reads the workstation's catalog configuration (vltCatalog.ini in the temporary directory, or the
+file given with --ini) and the shares under TERVALO_UNC_ROOT, as the board does.
+
+commands:
+  whoami                  this workstation's name, address and terminal number
+  links                   the link table
+  entries NAME            the resolution entries of the file holding logical file NAME
+  record NAME N           record N of logical file NAME, in hex and text
+  find INDEX KEYHEX       KFind of a key given in hex: the record number and key found
+  walk INDEX [--reverse]  every key of an index in order (or from the last one backwards)
+  count INDEX             the number of keys of an index
+  verify INDEX            checks that an index is sound; exit status 0 only when it is
+  board [--json]          the board as start-up builds it: unassigned rows in order, then each
+                          mechanic's rows with their colours and hidden state
+)";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  std::string ini;
+  if (args.size() >= 2 && args[0] == "--ini") {
+    ini = args[1];
+    args.erase(args.begin(), args.begin() + 2);
+  }
+  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+    std::cout << kUsage;
+    return args.empty() ? 2 : 0;
+  }
+  return tervalo::inspect::Run(args, ini, std::cout, std::cerr);
+}
