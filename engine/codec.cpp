@@ -2,9 +2,11 @@
 // text, number and clock helpers of the engine.
 
 #include <array>
-#include <cctype>
 #include <chrono>
+#include <cstdint>
 #include <ctime>
+#include <optional>
+#include <string>
 
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
@@ -18,71 +20,122 @@ using std::chrono::days;
 using std::chrono::sys_days;
 using std::chrono::year_month_day;
 
-// Width of an opcode's field in bytes, or 0 for an unknown opcode. REQUIRES: upper case.
-int OpcodeWidth(char op) {
-  switch (op) {
-    case 'B': case 'I': return 1;
-    case 'C': case 'J': return 2;
-    case 'D': case 'K': return 3;
-    case 'L': return 4;
-    default: return 0;
+// What an opcode letter (either case) means: its field width (0 for an unknown letter), whether
+// Unpack extends the sign of a short field, and the letter in upper case.
+struct Opcode {
+  uint8_t width = 0;
+  bool sign_extends = false;
+  char upper = '\0';
+};
+
+constexpr std::array<Opcode, 256> MakeOpcodeTable() {
+  std::array<Opcode, 256> table{};
+  const auto define = [&table](char letter, uint8_t width, bool sign_extends) {
+    const Opcode op{width, sign_extends, letter};
+    table[static_cast<unsigned char>(letter)] = op;
+    table[static_cast<unsigned char>(letter - 'A' + 'a')] = op;
+  };
+  define('B', 1, false);
+  define('C', 2, false);
+  define('D', 3, false);
+  define('I', 1, true);
+  define('J', 2, true);
+  define('K', 3, true);
+  define('L', 4, false);  // all four bytes: signed without extension
+  return table;
+}
+
+constexpr std::array<Opcode, 256> kOpcodes = MakeOpcodeTable();
+
+// The opcode's meaning; width 0 when it is not one known letter.
+inline Opcode Lookup(std::string_view opcode) {
+  return opcode.size() == 1 ? kOpcodes[static_cast<unsigned char>(opcode[0])] : Opcode{};
+}
+
+// The failures are built out of line so that the success path of Pack and Unpack stays a few
+// instructions long and allocates nothing.
+
+[[noreturn, gnu::cold, gnu::noinline]] void FailUnknownOpcode(const char* source,
+                                                             std::string_view opcode) {
+  throw EngineError(kErrUnknownOpcode, source, "Unknown OpCode = \"" + UCase(opcode) + "\"");
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void FailInvalidArgument(const char* source) {
+  throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void FailPackRange(char op, int32_t position, size_t length) {
+  throw EngineError(kErrFieldOutside, "Pack",
+                    std::string("Invalid Subscript.  Pack \"") + op + "\", Data$, " +
+                        std::to_string(position) + "   Len(Data$) = " + std::to_string(length));
+}
+
+[[noreturn, gnu::cold, gnu::noinline]] void FailUnpackRange(char op, int32_t position,
+                                                           size_t length) {
+  throw EngineError(kErrFieldOutside, "UnPack",
+                    std::string("Invalid Subscript.  UnPack(\"") + op + "\", Data$, " +
+                        std::to_string(position) + ")   Len(Data$) = " + std::to_string(length));
+}
+
+// True when the field of the given width at the 1-based position lies inside length bytes.
+// REQUIRES: position >= 1.
+inline bool FieldFits(int32_t position, int width, size_t length) {
+  return static_cast<size_t>(position) + static_cast<size_t>(width) - 1 <= length;
+}
+
+// Writes the low-order op.width bytes of value, most significant first, at the 1-based position;
+// higher bytes are dropped. The opcode text is only for the failure message.
+inline void PackField(Opcode op, std::string_view opcode, std::string& data, int32_t value,
+                      int32_t position) {
+  if (op.width == 0) [[unlikely]] FailUnknownOpcode("Pack", opcode);
+  if (position < 1) [[unlikely]] FailInvalidArgument("Pack");
+  if (!FieldFits(position, op.width, data.size())) [[unlikely]] {
+    FailPackRange(op.upper, position, data.size());
+  }
+  const auto bits = static_cast<uint32_t>(value);
+  char* out = data.data() + (position - 1);
+  switch (op.width) {
+    case 4: *out++ = static_cast<char>(bits >> 24); [[fallthrough]];
+    case 3: *out++ = static_cast<char>(bits >> 16); [[fallthrough]];
+    case 2: *out++ = static_cast<char>(bits >> 8); [[fallthrough]];
+    default: *out = static_cast<char>(bits);
   }
 }
 
-char OpcodeLetter(std::string_view opcode) {
-  return opcode.size() == 1 ? UpperAscii(opcode[0]) : '\0';
-}
-
-std::string Quoted(std::string_view text) { return "\"" + std::string(text) + "\""; }
-
-[[noreturn]] void ThrowUnknownOpcode(const char* source, std::string_view upper) {
-  throw EngineError(kErrUnknownOpcode, source, "Unknown OpCode = " + Quoted(upper));
-}
-
-void CheckPosition(const char* source, int32_t position) {
-  if (position < 1) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
-}
-
-int CheckedPackWidth(std::string_view opcode, size_t data_size, int32_t position) {
-  const char op = OpcodeLetter(opcode);
-  const int width = OpcodeWidth(op);
-  if (width == 0) ThrowUnknownOpcode("Pack", UCase(opcode));
-  CheckPosition("Pack", position);
-  if (data_size < static_cast<size_t>(position) + static_cast<size_t>(width) - 1) {
-    throw EngineError(kErrFieldOutside, "Pack",
-                      "Invalid Subscript.  Pack " + Quoted(std::string(1, op)) + ", Data$, " +
-                          std::to_string(position) + "   Len(Data$) = " + std::to_string(data_size));
+inline int32_t UnpackField(Opcode op, std::string_view opcode, std::string_view data,
+                           int32_t position) {
+  if (op.width == 0) [[unlikely]] FailUnknownOpcode("UnPack", opcode);
+  if (position < 1) [[unlikely]] FailInvalidArgument("UnPack");
+  // I, J and K read their sign byte before the field is checked; past the end that read fails.
+  if (op.sign_extends && static_cast<size_t>(position) > data.size()) [[unlikely]] {
+    FailInvalidArgument("UnPack");
   }
-  return width;
+  if (!FieldFits(position, op.width, data.size())) [[unlikely]] {
+    FailUnpackRange(op.upper, position, data.size());
+  }
+  const auto* in = reinterpret_cast<const unsigned char*>(data.data()) + (position - 1);
+  uint32_t bits = 0;
+  switch (op.width) {
+    case 4: bits = static_cast<uint32_t>(*in++) << 24; [[fallthrough]];
+    case 3: bits |= static_cast<uint32_t>(*in++) << 16; [[fallthrough]];
+    case 2: bits |= static_cast<uint32_t>(*in++) << 8; [[fallthrough]];
+    default: bits |= *in;
+  }
+  // Bits is right-aligned; a sign-extending field moves its top bit to bit 31 and back.
+  const int unused = op.sign_extends ? 32 - 8 * op.width : 0;
+  return static_cast<int32_t>(bits << unused) >> unused;
 }
 
-void PackUnchecked(std::string& data, uint32_t value, size_t offset, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    data[offset + static_cast<size_t>(i)] = static_cast<char>(value & 0xFF);
-    value >>= 8;
+// Upper-cases the caller's opcode variable, as callers of Pack and Unpack expect, and returns
+// its meaning.
+inline Opcode UpperCaseOpcode(std::string& opcode) {
+  const Opcode op = Lookup(opcode);
+  if (op.width != 0) {
+    opcode[0] = op.upper;
+  } else {
+    opcode = UCase(opcode);
   }
-}
-
-int32_t UnpackChecked(std::string_view opcode, std::string_view data, int32_t position) {
-  const char op = OpcodeLetter(opcode);
-  const int width = OpcodeWidth(op);
-  if (width == 0) ThrowUnknownOpcode("UnPack", UCase(opcode));
-  CheckPosition("UnPack", position);
-  const bool is_signed = op == 'I' || op == 'J' || op == 'K' || op == 'L';
-  // The sign byte is read before the range check; a position past the end fails here.
-  if (is_signed && op != 'L' && static_cast<size_t>(position) > data.size()) {
-    throw EngineError(kErrInvalidArgument, "UnPack", kInvalidArgumentText);
-  }
-  if (data.size() < static_cast<size_t>(position) + static_cast<size_t>(width) - 1) {
-    throw EngineError(kErrFieldOutside, "UnPack",
-                      "Invalid Subscript.  UnPack(" + Quoted(std::string(1, op)) + ", Data$, " +
-                          std::to_string(position) + ")   Len(Data$) = " + std::to_string(data.size()));
-  }
-  uint32_t value = 0;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(data.data()) + (position - 1);
-  for (int i = 0; i < width; ++i) value = (value << 8) | bytes[i];
-  if (is_signed && width < 4 && (bytes[0] & 0x80) != 0) value |= ~0u << (8 * width);
-  return static_cast<int32_t>(value);
+  return op;
 }
 
 // Month, day and two-digit year read with the window 00-29 = 2000s, 30-99 = 1900s; none when the
@@ -100,6 +153,14 @@ std::optional<sys_days> FromMonthDayYY(int month, int day, int yy) {
 std::optional<sys_days> FromMmddyy(int32_t n) {
   if (n <= 0 || n > 999999) return std::nullopt;
   return FromMonthDayYY(n / 10000, (n / 100) % 100, n % 100);
+}
+
+// The unsigned C or D field that holds a date; none when it lies outside the record, which a date
+// read takes as the empty date rather than as a failure.
+std::optional<int32_t> DateField(char letter, std::string_view data, int32_t position) {
+  const Opcode op = kOpcodes[static_cast<unsigned char>(letter)];
+  if (position < 1 || !FieldFits(position, op.width, data.size())) return std::nullopt;
+  return UnpackField(op, std::string_view(&letter, 1), data, position);
 }
 
 int32_t DayNumber(sys_days day) { return static_cast<int32_t>((day - kDayNumberEpoch).count()); }
@@ -124,23 +185,20 @@ LocalClock ReadLocalClock() {
 }  // namespace
 
 void cBusinessBasic::Pack(std::string& OpCode, std::string& Data, int32_t value, int32_t Position) {
-  for (char& c : OpCode) c = UpperAscii(c);
-  Pack(std::string_view(OpCode), Data, value, Position);
+  PackField(UpperCaseOpcode(OpCode), OpCode, Data, value, Position);
 }
 
 void cBusinessBasic::Pack(std::string_view OpCode, std::string& Data, int32_t value,
                           int32_t Position) {
-  const int width = CheckedPackWidth(OpCode, Data.size(), Position);
-  PackUnchecked(Data, static_cast<uint32_t>(value), static_cast<size_t>(Position - 1), width);
+  PackField(Lookup(OpCode), OpCode, Data, value, Position);
 }
 
 int32_t cBusinessBasic::Unpack(std::string& OpCode, std::string_view Data, int32_t Position) {
-  for (char& c : OpCode) c = UpperAscii(c);
-  return UnpackChecked(OpCode, Data, Position);
+  return UnpackField(UpperCaseOpcode(OpCode), OpCode, Data, Position);
 }
 
 int32_t cBusinessBasic::Unpack(std::string_view OpCode, std::string_view Data, int32_t Position) {
-  return UnpackChecked(OpCode, Data, Position);
+  return UnpackField(Lookup(OpCode), OpCode, Data, Position);
 }
 
 void cBusinessBasic::PackDate(std::string_view OpCode, std::string& Data, int32_t Position,
@@ -172,16 +230,13 @@ DateTime cBusinessBasic::UnPackDate(std::string_view OpCode, std::string_view Da
   DateTime result{kEmptyDate};
   if (OpCode.size() != 1) return result;
   const char op = OpCode[0];
-  try {
-    if (op == 'C' || op == 'J') {
-      result.day = FromDayNumber(Unpack("C", Data, Position));
-    } else if (op == 'D' || op == 'K' || op == 'R') {
-      int32_t n = Unpack("D", Data, Position);
-      if (op == 'R') n = (n % 10000) * 100 + n / 10000;
-      result.day = FromMmddyy(n).value_or(kEmptyDate);
+  if (op == 'C' || op == 'J') {
+    if (const auto n = DateField('C', Data, Position)) result.day = FromDayNumber(*n);
+  } else if (op == 'D' || op == 'K' || op == 'R') {
+    if (auto n = DateField('D', Data, Position)) {
+      if (op == 'R') *n = (*n % 10000) * 100 + *n / 10000;  // YYMMDD to MMDDYY
+      result.day = FromMmddyy(*n).value_or(kEmptyDate);
     }
-  } catch (const EngineError&) {
-    // A field outside the record decodes as the empty date.
   }
   return result;
 }
@@ -190,28 +245,31 @@ std::string cBusinessBasic::Crm(std::string& Source) {
   if (const size_t rest = Source.size() % 3; rest != 0) Source.append(3 - rest, ' ');
   std::string out(Source.size() / 3 * 2, '\0');
   const char* in = Source.data();
-  for (size_t g = 0, o = 0; g < Source.size(); g += 3, o += 2) {
-    const unsigned v = static_cast<unsigned>(gCharTable.IndexOf(in[g]) * 1600 +
-                                             gCharTable.IndexOf(in[g + 1]) * 40 +
-                                             gCharTable.IndexOf(in[g + 2]));
-    out[o] = static_cast<char>(v >> 8);
-    out[o + 1] = static_cast<char>(v & 0xFF);
+  char* o = out.data();
+  for (size_t g = 0; g < Source.size(); g += 3, o += 2) {
+    const auto v = static_cast<unsigned>(gCharTable.IndexOf(in[g]) * 1600 +
+                                         gCharTable.IndexOf(in[g + 1]) * 40 +
+                                         gCharTable.IndexOf(in[g + 2]));
+    o[0] = static_cast<char>(v >> 8);
+    o[1] = static_cast<char>(v & 0xFF);
   }
   return out;
 }
 
 std::string cBusinessBasic::Ucm(std::string& Source) {
   if (Source.size() % 2 != 0) Source.push_back('\0');
-  std::string out;
-  out.reserve(Source.size() / 2 * 3);
+  std::string out(Source.size() / 2 * 3, '\0');
   const auto* in = reinterpret_cast<const unsigned char*>(Source.data());
+  const char* alphabet = gCharTable.Text().data();
+  char* o = out.data();
   for (size_t g = 0; g < Source.size(); g += 2) {
     const unsigned v = (static_cast<unsigned>(in[g]) << 8) | in[g + 1];
     // 64000 and above have no first character: index 40 lies past the alphabet.
-    if (v / 1600 < static_cast<unsigned>(CharTable::kSize)) out.push_back(gCharTable.At(static_cast<int>(v / 1600)));
-    out.push_back(gCharTable.At(static_cast<int>(v / 40 % 40)));
-    out.push_back(gCharTable.At(static_cast<int>(v % 40)));
+    if (v / 1600 < static_cast<unsigned>(CharTable::kSize)) *o++ = alphabet[v / 1600];
+    *o++ = alphabet[v / 40 % 40];
+    *o++ = alphabet[v % 40];
   }
+  out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
 
@@ -267,6 +325,7 @@ void cBusinessBasic::Stma(int32_t Var1, int32_t& Var2, int32_t& Var3, int32_t& V
     Var5 = static_cast<int32_t>(ymd.year()) % 100;
     if (Var6 != nullptr) *Var6 = DateTime{day};
   } else if (Var1 == 12) {
+    // A triple that is no date leaves the day number as it was.
     if (Var3 == 1 && Var4 == 1 && Var5 == 68) {
       Var2 = 0;
     } else if (const auto day = FromMonthDayYY(Var3, Var4, Var5)) {
@@ -294,11 +353,9 @@ int32_t cBusinessBasic::Sys(int32_t value) {
     case 4: return static_cast<int32_t>(Val(system_.TerminalID));
     case 28: return month * 10000 + day * 100 + year % 100;
     case 128: return (year % 100) * 10000 + month * 100 + day;
-    case 152: {
-      int32_t n = 0, m = month, d = day, yy = year % 100;
-      Stma(12, n, m, d, yy);
-      return n;
-    }
+    // Counted from the full date: going through the two-digit year of Stma 12 would give dates
+    // of the 1930s from 2030 on.
+    case 152: return DayNumber(sys_days{now.date});
     default: return 0;
   }
 }
