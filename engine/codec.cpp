@@ -114,16 +114,18 @@ inline int32_t UnpackField(Opcode op, std::string_view opcode, std::string_view 
     FailUnpackRange(op.upper, position, data.size());
   }
   const auto* in = reinterpret_cast<const unsigned char*>(data.data()) + (position - 1);
-  uint32_t bits = 0;
-  switch (op.width) {
-    case 4: bits = static_cast<uint32_t>(*in++) << 24; [[fallthrough]];
-    case 3: bits |= static_cast<uint32_t>(*in++) << 16; [[fallthrough]];
-    case 2: bits |= static_cast<uint32_t>(*in++) << 8; [[fallthrough]];
-    default: bits |= *in;
+  const int unused = 32 - 8 * op.width;
+  uint32_t bits = 0;  // the field in the top op.width bytes
+  if (static_cast<size_t>(position) + 3 <= data.size()) {
+    // Four bytes are there to read at once (one load); the ones past the field are shifted out.
+    bits = static_cast<uint32_t>(in[0]) << 24 | static_cast<uint32_t>(in[1]) << 16 |
+           static_cast<uint32_t>(in[2]) << 8 | in[3];
+  } else {
+    for (int i = 0; i < op.width; ++i) bits |= static_cast<uint32_t>(in[i]) << (24 - 8 * i);
   }
-  // Bits is right-aligned; a sign-extending field moves its top bit to bit 31 and back.
-  const int unused = op.sign_extends ? 32 - 8 * op.width : 0;
-  return static_cast<int32_t>(bits << unused) >> unused;
+  // Shifting down from the top extends the sign arithmetically or fills with zeros.
+  if (op.sign_extends) return static_cast<int32_t>(bits) >> unused;
+  return static_cast<int32_t>(bits >> unused);
 }
 
 // Upper-cases the caller's opcode variable, as callers of Pack and Unpack expect, and returns
