@@ -1,0 +1,113 @@
+// Job texts, sort keys, statuses and what the board reads back out of a job text.
+
+#include <gtest/gtest.h>
+
+#include "board/job_index.h"
+#include "board/job_record.h"
+#include "engine/business_basic.h"
+#include "environment/host.h"
+#include "environment/system.h"
+
+namespace tervalo {
+namespace {
+
+class JobTextTest : public ::testing::Test {
+ protected:
+  JobTextTest() : engine_(system_, CurrentHost()) {
+    settings_.names_block.assign(512, ' ');
+    const char* priorities[] = {"Normal", "Rush", "Warranty", "Waiting", "Fifth", "Six", "Seven", "Eighth"};
+    for (int p = 0; p < 8; ++p) settings_.names_block.replace(299 + 15 * p, 10, std::string(priorities[p]) + std::string(10 - std::string(priorities[p]).size(), ' '));
+    const char* subs[] = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Callback"};
+    for (int d = 0; d < 5; ++d) settings_.names_block.replace(420 + 15 * d, 11, std::string(subs[d]) + std::string(11 - std::string(subs[d]).size(), ' '));
+  }
+
+  cSystem system_;  // no server: the engine is used for its codec only
+  cBusinessBasic engine_;
+  BoardSettings settings_;
+};
+
+TEST_F(JobTextTest, StatusTexts) {
+  struct Case {
+    char status;
+    const char* text;
+  } cases[] = {
+      {'O', "Open"},     {'3', "Open - On Bench   "}, {'1', "Open - Diagnosing "},
+      {'C', "Complete"}, {'B', "Billed"},            {' ', "Initial"},
+      {'6', "Initial"},  {'o', "Initial"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(StatusText(c.status, settings_), c.text) << c.status;
+}
+
+TEST_F(JobTextTest, JobTextLinesOfAJobAndAQuote) {
+  JobRecord job;
+  job.reference = 42;
+  job.job_number = 7;
+  job.date_in = 11689;  // 2000-01-01
+  job.priority = 2;
+  job.status = 'O';
+  EXPECT_EQ(JobText(engine_, job, false, "RIDING MOWER", "BLADE SPINDLE", settings_),
+            "Ref: 42         Job:    7\n01/01/00 - Rush      \nOpen\nRIDING MOWER\nBLADE SPINDLE");
+  job.reference = 1234567;
+  job.job_number = 4321;
+  job.date_in = 21000;  // 2025-06-29
+  EXPECT_EQ(JobText(engine_, job, true, "", "", settings_).substr(0, 34),
+            "Ref: 1234567  Quote: 4321\n06/29/25");
+}
+
+TEST_F(JobTextTest, SortKeysFollowTheSortOrder) {
+  struct Case {
+    const char* order;
+    const char* key;
+  } cases[] = {
+      {"RPDJ", "0000042 3 12000 0007 "},
+      {"JRPD", "0007 0000042 3 12000 "},
+      {"DX", "12000 "},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SortKey(c.order, 42, 3, 12000, 7), c.key) << c.order;
+}
+
+TEST_F(JobTextTest, ReadsJobAndReferenceNumbersBackOutOfTheText) {
+  struct Case {
+    const char* text;
+    int32_t job;
+    int32_t reference;
+    bool finished;
+  } cases[] = {
+      {"Ref: 42         Job:    7\n01/01/00 - Rush\nOpen\na\nb", 7, 42, false},
+      {"Ref: 1234567  Quote: 4321\nx\nBilled\na\nb", 4321, 1234567, true},
+      {"Ref: 9          Job: 10042\nx\nComplete\na\nb", 10042, 9, true},
+      {"Ref: 9          Job:     \nx\nOpen - Complete later", 0, 9, true},
+      {"no line feed at all", 0, 0, false},
+      {"Ref: 5          Job:   12\nx\ncomplete", 12, 5, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(GetJobNumber(c.text), c.job) << c.text;
+    EXPECT_EQ(ReferenceNumberOf(c.text), c.reference) << c.text;
+    EXPECT_EQ(IsFinished(c.text), c.finished) << c.text;
+  }
+}
+
+TEST(JobIndexTest, PlacesJobNumbersInTheirBlocksAndSlots) {
+  struct Case {
+    int32_t job;
+    bool placed;
+    int32_t block;
+    int32_t slot;
+  } cases[] = {
+      {1, true, 451, 1},      {127, true, 451, 127},   {128, true, 452, 0},
+      {999, true, 458, 103},  {1000, true, 501, 104},  {1126, true, 501, 102},
+      {1127, true, 502, 103}, {10086, true, 571, 102}, {10087, false, 0, 0},
+      {0, false, 0, 0},       {-3, false, 0, 0},
+  };
+  for (const auto& c : cases) {
+    int32_t block = 0, slot = 0;
+    EXPECT_EQ(JobIndexPlace(c.job, block, slot), c.placed) << c.job;
+    if (c.placed) {
+      EXPECT_EQ(block, c.block) << c.job;
+      EXPECT_EQ(slot, c.slot) << c.job;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace tervalo
