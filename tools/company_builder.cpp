@@ -7,6 +7,7 @@
 
 #include "engine/char_table.h"
 #include "tools/data_file_builder.h"
+#include "tools/index_builder.h"
 
 namespace tervalo::share {
 namespace {
@@ -31,23 +32,6 @@ std::string Padded(std::string text, size_t width, char pad = ' ') {
 
 void Put(std::string& record, int position, const std::string& bytes) {
   record.replace(static_cast<size_t>(position - 1), bytes.size(), bytes);
-}
-
-// An index whose keys fit one leaf: header block, root leaf with the sentinel last.
-// REQUIRES: entries sorted by key.
-void AddIndex(DataFileBuilder& data, const std::string& name, int32_t key_length,
-              const std::vector<std::pair<std::string, int32_t>>& entries) {
-  const int32_t entry_length = key_length + 4;
-  const int32_t per_block = 508 / entry_length;
-  if (static_cast<int32_t>(entries.size()) + 1 > per_block) {
-    throw std::invalid_argument("too many keys for a one-leaf index " + name);
-  }
-  data.Add({name, 'I', 512, 1});
-  data.SetBlock(name, 0, C2(entry_length) + C2(per_block) + C2(1) + C2(2) + C2(1) + C2(0) + C2(0) + C2(0));
-  std::string leaf = C2(static_cast<int32_t>(entries.size()) + 1) + C2(0xFFFF);
-  for (const auto& [key, record] : entries) leaf += Padded(key, static_cast<size_t>(key_length), '\0') + L4(record);
-  leaf += std::string(static_cast<size_t>(key_length), '\xFF') + L4(-1);
-  data.SetBlock(name, 1, leaf);
 }
 
 std::string MechanicRecord(const Mechanic& m) {
@@ -170,7 +154,7 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
     mechanics.SetRecord("MANL", static_cast<int32_t>(i + 1), MechanicRecord(sorted[i]));
     mechanic_keys.emplace_back(C2(sorted[i].number), static_cast<int32_t>(i + 1));
   }
-  AddIndex(mechanics, "MANI", 2, mechanic_keys);
+  AddIndex(mechanics, "MANI", {2}, mechanic_keys);
   mechanics.Write();
 
   DataFileBuilder parts(share_, "RPARLK");
@@ -186,7 +170,7 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
                            static_cast<int32_t>(i + 1));
   }
   std::sort(part_keys.begin(), part_keys.end());
-  AddIndex(parts, "RPARTI", 24, part_keys);
+  AddIndex(parts, "RPARTI", {24}, part_keys);
   parts.Write();
 
   std::vector<std::string> links = invoices.Links();
