@@ -293,13 +293,16 @@ void cBusinessBasic::KLast(const LogicalFileArg& LogicalFile, std::string& Buff,
       continue;
     }
     // The last leaf ends with the sentinel; the last key is the entry before it.
-    if (n < 2) {
-      Rec = 0;
+    cursor.set_depth(level);
+    if (n >= 2) {
+      cursor.Take(n - 1, Key, Rec);
+      cursor.set_entry_index(n - 1);
       return;
     }
-    cursor.Take(n - 1, Key, Rec);
-    cursor.set_entry_index(n - 1);
-    cursor.set_depth(level);
+    // A last leaf left with the sentinel alone: the last key lies in the leaf before it.
+    if (n < 1) cursor.Damaged("its last leaf " + std::to_string(block) + " is empty");
+    cursor.set_entry_index(1);
+    KPrev(file, Buff, Key, Rec);
     return;
   }
 }

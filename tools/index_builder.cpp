@@ -29,6 +29,13 @@ std::vector<Node> Chunk(const std::vector<std::pair<std::string, int32_t>>& entr
                         entries.begin() + static_cast<std::ptrdiff_t>(std::min(entries.size(), i + per_node)));
     nodes.push_back(std::move(node));
   }
+  // A last node of one entry takes one over from the node before it, as a tree grown by
+  // insertions would have it.
+  if (nodes.size() > 1 && nodes.back().entries.size() == 1) {
+    auto& previous = nodes[nodes.size() - 2].entries;
+    nodes.back().entries.insert(nodes.back().entries.begin(), previous.back());
+    previous.pop_back();
+  }
   return nodes;
 }
 
