@@ -8,6 +8,7 @@
 
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
+#include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 #include "tools/data_file_builder.h"
 #include "tools/index_builder.h"
@@ -17,19 +18,7 @@ namespace {
 
 using share::C2;
 using share::L4;
-
-std::string Hex(std::string_view hex) {
-  std::string out;
-  for (size_t i = 0; i < hex.size();) {
-    if (hex[i] == ' ') {
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-    i += 2;
-  }
-  return out;
-}
+using testing::Hex;
 
 std::string Block(std::string_view hex) {
   std::string b = Hex(hex);
@@ -61,15 +50,6 @@ class KeyedAccessTest : public testing::TempShareTest {
         Block("0003 0003  0010 00000065  0020 00000066  0030 00000067"),
         Block("0003 FFFF  0040 00000068  8000 00000069  FFFF FFFFFFFF"),
     };
-  }
-
-  static std::string Error(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const EngineError& e) {
-      return std::to_string(e.number()) + " " + e.source() + ": " + e.description();
-    }
-    return "no error";
   }
 };
 
@@ -256,21 +236,21 @@ TEST_F(KeyedAccessTest, DamagedIndexesEndInAMessageOrAnErrorNamingTheFile) {
   EXPECT_EQ(host_.messages[0].icon, MessageIcon::kCritical);
 
   key = Hex("0010");
-  EXPECT_EQ(Error([&] { gEngine->KFind("FULLI", buff, key, rec); }),
+  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KFind("FULLI", buff, key, rec); }),
             "101 KFind: Index FULLI is damaged: block 2 holds 96 entries, more than a block holds");
-  EXPECT_EQ(Error([] { gEngine->KCount("LOOPI"); }),
+  EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("LOOPI"); }),
             "101 KCount: Index LOOPI is damaged: its leaf links run in a loop");
-  EXPECT_EQ(Error([] { gEngine->KCount("DEEPI"); }),
+  EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("DEEPI"); }),
             "101 KFind: Index DEEPI is damaged: its tree is deeper than 7 levels");
 
   key = Hex("0040");
   gEngine->KFind("ORPHANI", buff, key, rec);
   ASSERT_EQ(rec, 104);
   const std::string before = buff;
-  EXPECT_EQ(Error([&] { gEngine->KPrev("ORPHANI", buff, key, rec); }),
+  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KPrev("ORPHANI", buff, key, rec); }),
             "101 KPrev: Index ORPHANI is damaged: block 1 has no entry for its child 3");
   EXPECT_EQ(buff, before);
-  EXPECT_EQ(Error([&] { gEngine->KFind("NOSUCHI", buff, key, rec); }),
+  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KFind("NOSUCHI", buff, key, rec); }),
             "-10 LogicalOpen: File not Found: \"NOSUCHI\"");
 }
 

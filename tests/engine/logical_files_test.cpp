@@ -5,6 +5,7 @@
 
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
+#include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 #include "tools/data_file_builder.h"
 
@@ -12,19 +13,8 @@ namespace tervalo {
 namespace {
 
 using share::WriteBinaryFile;
-
-std::string Hex(std::string_view hex) {
-  std::string out;
-  for (size_t i = 0; i + 1 < hex.size();) {
-    if (hex[i] == ' ') {
-      ++i;
-      continue;
-    }
-    out.push_back(static_cast<char>(std::stoi(std::string(hex.substr(i, 2)), nullptr, 16)));
-    i += 2;
-  }
-  return out;
-}
+using testing::ErrorOf;
+using testing::Hex;
 
 class LogicalFilesTest : public testing::TempShareTest {
  protected:
@@ -48,15 +38,6 @@ class LogicalFilesTest : public testing::TempShareTest {
     WriteBinaryFile(share_.DataDirectory() / "NODALK",
                     share::ResolutionEntry("NODATA", 0, 0, 10, 'L', 4));
     StartEngine();
-  }
-
-  static std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const EngineError& e) {
-      return std::to_string(e.number()) + " " + e.source() + ": " + e.description();
-    }
-    return "no error";
   }
 };
 

@@ -7,12 +7,14 @@
 
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
+#include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorOf;
 
 class PhysicalFilesTest : public testing::TempShareTest {
  protected:
@@ -28,16 +30,6 @@ class PhysicalFilesTest : public testing::TempShareTest {
   std::string FileBytes(const std::string& name) {
     std::ifstream in(share_.DataDirectory() / name, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
-  }
-
-  static int32_t ErrorOf(const std::function<void()>& action, std::string* text = nullptr) {
-    try {
-      action();
-    } catch (const EngineError& e) {
-      if (text != nullptr) *text = e.source() + ": " + e.description();
-      return e.number();
-    }
-    return 0;
   }
 };
 
@@ -58,11 +50,10 @@ TEST_F(PhysicalFilesTest, AMissingFileGivesNoDescriptorAndIsNotCreated) {
   EXPECT_EQ(gEngine->OpenFile("NOFILE"), nullptr);
   EXPECT_FALSE(fs::exists(share_.DataDirectory() / "NOFILE"));
   EXPECT_FALSE(gEngine->LastError());
-  std::string text;
-  EXPECT_EQ(ErrorOf([] { gEngine->WriteFile("NOFILE", "x"); }, &text), -10);
-  EXPECT_EQ(text, "iwriteFile: OpenFile parameter is undefined");
-  EXPECT_EQ(ErrorOf([] { gEngine->ReadFile("NOFILE", 4); }, &text), -10);
-  EXPECT_EQ(text, "iReadFile: OpenFile parameter is undefined");
+  EXPECT_EQ(ErrorOf([] { gEngine->WriteFile("NOFILE", "x"); }),
+            "-10 iwriteFile: OpenFile parameter is undefined");
+  EXPECT_EQ(ErrorOf([] { gEngine->ReadFile("NOFILE", 4); }),
+            "-10 iReadFile: OpenFile parameter is undefined");
   EXPECT_FALSE(fs::exists(share_.DataDirectory() / "NOFILE"));
 }
 
@@ -94,14 +85,14 @@ TEST_F(PhysicalFilesTest, BlockWriteRunsOnIntoTheNextBlockAndGrowsTheFile) {
 }
 
 TEST_F(PhysicalFilesTest, OffsetsBeyond32BitsOverflow) {
-  EXPECT_EQ(ErrorOf([] { gEngine->BlockReadFile("FILE0", 5000000); }), 6);
+  EXPECT_EQ(ErrorOf([] { gEngine->BlockReadFile("FILE0", 5000000); }).substr(0, 2), "6 ");
 }
 
 TEST_F(PhysicalFilesTest, CloseFileClosesTheSharedHandleAndIgnoresUnknownNames) {
   const auto file = gEngine->OpenFile("FILE0");
   gEngine->CloseFile(file);
   EXPECT_EQ(gOpenFiles->Count(), 0);
-  EXPECT_EQ(ErrorOf([&] { gEngine->ReadFile(file, 1); }), -10) << "the handle is closed";
+  EXPECT_EQ(ErrorOf([&] { gEngine->ReadFile(file, 1); }).substr(0, 4), "-10 ") << "the handle is closed";
   gEngine->CloseFile("NOFILE");
   // A file that exists but was never opened is opened and closed again.
   share::WriteBinaryFile(share_.DataDirectory() / "OTHER", "x");

@@ -10,6 +10,7 @@
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 #include "tools/data_file_builder.h"
 
@@ -18,6 +19,7 @@ namespace {
 
 using share::C2;
 using share::L4;
+using testing::ErrorOf;
 
 class RecordAllocationTest : public testing::TempShareTest {
  protected:
@@ -37,15 +39,6 @@ class RecordAllocationTest : public testing::TempShareTest {
   }
 
   std::string Header() { return gEngine->ReadFile(gEngine->LogicalOpen("PARTL")->OpenFile, 16, 0); }
-
-  static std::string ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const EngineError& e) {
-      return std::to_string(e.number()) + " " + e.source() + ": " + e.description();
-    }
-    return "no error";
-  }
 };
 
 TEST_F(RecordAllocationTest, DelRecPutsTheRecordAtTheHeadOfTheFreeChain) {
