@@ -15,6 +15,7 @@
 #include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "tools/index_verify.h"
 
 namespace tervalo::inspect {
 namespace {
@@ -173,6 +174,14 @@ int Count(const Context& c) {
   return 0;
 }
 
+int Verify(const Context& c) {
+  const auto file = OpenLogical(Arg(c, 1, "INDEX"));
+  const auto problems = VerifyIndex(*gEngine, file);
+  for (const auto& p : problems) c.out << "block " << p.block << ": " << p.fault << "\n";
+  if (problems.empty()) c.out << file->FileName << ": sound, " << gEngine->KCount(file) << " keys\n";
+  return problems.empty() ? 0 : 1;
+}
+
 std::string ColorText(const std::optional<Color>& color) {
   if (!color) return "default";
   char text[16];
@@ -240,7 +249,7 @@ int Board(const Context& c) {
 const std::map<std::string, std::function<int(const Context&)>>& Commands() {
   static const std::map<std::string, std::function<int(const Context&)>> commands = {
       {"whoami", WhoAmI}, {"links", Links}, {"entries", Entries}, {"record", Record},
-      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board},
+      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify},
   };
   return commands;
 }

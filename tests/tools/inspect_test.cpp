@@ -1,0 +1,91 @@
+// tervalo-inspect on a small company: what each command prints and its exit status.
+
+#include "tools/inspect_commands.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sstream>
+
+#include "tests/support/temp_share.h"
+#include "tools/company_builder.h"
+
+namespace tervalo {
+namespace {
+
+class InspectTest : public testing::TempShareTest {
+ protected:
+  void SetUp() override {
+    share::CompanyBuilder company(share_);
+    share::BoardFile0 file0;
+    file0.priority_names = {"Normal", "Rush"};
+    company.SetFile0(file0);
+    company.AddMechanic({3, "DAVE RUIZ"});
+    company.AddMechanic({9, "ANNA KOWALSKI"});
+    share::InvoiceRecord job;
+    job.reference = 42;
+    job.date_in = 21000;
+    job.description1 = "HARLAN MOWER";
+    company.AddJob({7, {job}});
+    company.Write(temp_dir_, host_.computer_name);
+  }
+
+  int Run(const std::vector<std::string>& args, std::string ini = "") {
+    out_.str("");
+    err_.str("");
+    return inspect::Run(args, ini, out_, err_);
+  }
+
+  std::ostringstream out_;
+  std::ostringstream err_;
+};
+
+TEST_F(InspectTest, PrintsIdentityLinksEntriesAndRecords) {
+  EXPECT_EQ(Run({"whoami"}), 0);
+  EXPECT_NE(out_.str().find("Terminal number: 7"), std::string::npos);
+  EXPECT_EQ(Run({"links"}), 0);
+  EXPECT_NE(out_.str().find(":CO1:MANI"), std::string::npos);
+  EXPECT_EQ(Run({"entries", "MANI"}), 0);
+  EXPECT_NE(out_.str().find("MANI        I"), std::string::npos);
+  EXPECT_EQ(Run({"record", "INVOL", "1"}), 0);
+  EXPECT_EQ(out_.str().substr(0, 25), "    1  00 50 00 00 00 00 ");
+}
+
+TEST_F(InspectTest, FindsWalksCountsAndVerifiesIndexes) {
+  EXPECT_EQ(Run({"find", "MANI", "0004"}), 0);
+  EXPECT_EQ(out_.str(), "        -2  00 09\n") << "the next higher key, negated";
+  EXPECT_EQ(Run({"walk", "MANI"}), 0);
+  EXPECT_EQ(out_.str(), "         1  00 03\n         2  00 09\n");
+  EXPECT_EQ(Run({"walk", "MANI", "--reverse"}), 0);
+  EXPECT_EQ(out_.str(), "         2  00 09\n         1  00 03\n");
+  EXPECT_EQ(Run({"count", "MANI"}), 0);
+  EXPECT_EQ(out_.str(), "2\n");
+  EXPECT_EQ(Run({"verify", "MANI"}), 0);
+  EXPECT_EQ(out_.str(), "MANI: sound, 2 keys\n");
+}
+
+TEST_F(InspectTest, PrintsTheBoardAsStartUpBuildsIt) {
+  ASSERT_EQ(Run({"board", "--json"}), 0) << err_.str();
+  const auto board = nlohmann::json::parse(out_.str());
+  ASSERT_EQ(board["unassigned"].size(), 1u);
+  EXPECT_EQ(board["unassigned"][0]["sort_key"], "0000042 1 21000 0007 ");
+  EXPECT_EQ(board["mechanics"].size(), 2u);
+  EXPECT_EQ(board["mechanics"][1]["name"], "ANNA KOWALSKI");
+  EXPECT_EQ(Run({"board"}), 0);
+  EXPECT_NE(out_.str().find("Mechanic 9 ANNA KOWALSKI (0):"), std::string::npos);
+}
+
+TEST_F(InspectTest, ReportsWrongCommandLinesAndMissingData) {
+  EXPECT_EQ(Run({"frobnicate"}), 2);
+  EXPECT_EQ(Run({"record", "INVOL", "x"}), 2);
+  EXPECT_NE(err_.str().find("N is not a number: x"), std::string::npos);
+  EXPECT_EQ(Run({"find", "MANI", "0G"}), 2);
+  EXPECT_EQ(Run({"record", "INVOL", "99"}), 1);
+  EXPECT_NE(err_.str().find("error 81 (iLreadFile): Illegal Record Number for File: INVOL"), std::string::npos);
+  EXPECT_EQ(Run({"count", "NOPE"}), 1);
+  EXPECT_EQ(Run({"links"}, (temp_dir_ / "missing.ini").string()), 1);
+  EXPECT_NE(err_.str().find("You are missing file: "), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tervalo
