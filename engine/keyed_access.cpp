@@ -1,141 +1,226 @@
 // Keyed access on B+-tree index files: KFind, KNext, KPrev, KLast, KCount, KLength.
 //
-// The caller keeps its position in a 544-byte cursor buffer: bytes 1-16 a copy of the header,
-// 17 the entry index in the current leaf, 18 the leaf's depth, 19-32 the block numbers of the
-// path (two bytes per level), 33-544 the current node. The engine keeps nothing between calls.
+// The caller keeps its position in a 544-byte cursor buffer (engine/cursor_buffer.h); the engine
+// keeps nothing between calls and reads every block it visits afresh, one read per block.
 //
-// Index files come from a server that other programs write, so every count, block number and
-// depth read from disk is checked before use: a damaged index ends in an error that names the
-// file, never in a read outside the buffer or an endless walk.
+// Index files come from a server that other programs write, so nothing read from one is trusted:
+// counts are checked against the end of their block, block numbers against the file, depths
+// against the limit of seven levels, and every walk along leaf links is bounded. Walks from call
+// to call must end as well, with no state kept between calls: a step into another leaf checks
+// that the keys go on in order, which a loop of links cannot keep up. A damaged index ends in an
+// error naming the file, never in a read outside the buffer or an endless walk.
 
 #include <algorithm>
+#include <array>
+#include <bitset>
 #include <cstring>
 
 #include "engine/business_basic.h"
+#include "engine/cursor_buffer.h"
 #include "environment/host.h"
 
 namespace tervalo {
 namespace {
 
-constexpr size_t kBlock = 512;
-constexpr size_t kBuffSize = 544;
-constexpr size_t kNodeOffset = 32;  // the current node starts at byte 33
-constexpr size_t kEntryIndexAt = 16;
-constexpr size_t kDepthAt = 17;
-constexpr int kMaxDepth = 7;
-constexpr int32_t kLastLeafLink = 65535;
-constexpr int32_t kErrDamagedIndex = 101;
+using index_format::CompareKeys;
+using index_format::CursorBuffer;
+using index_format::kBlockSize;
+using index_format::kCursorSize;
+using index_format::kErrDamagedIndex;
+using index_format::kInnerLink;
+using index_format::kLastLeafLink;
+using index_format::kMaxBlockNumber;
+using index_format::kMaxDepth;
+using index_format::kMaxEntryLength;
+using index_format::NodeView;
 
-int32_t C2At(const std::string& b, size_t offset) {
-  return (static_cast<unsigned char>(b[offset]) << 8) | static_cast<unsigned char>(b[offset + 1]);
-}
+constexpr const char* kApplicationTitle = "Tervalo";
 
-void PutC2(std::string& b, size_t offset, int32_t v) {
-  b[offset] = static_cast<char>((v >> 8) & 0xFF);
-  b[offset + 1] = static_cast<char>(v & 0xFF);
-}
+std::string Num(int64_t n) { return std::to_string(n); }
 
-int32_t L4At(const std::string& b, size_t offset) {
-  uint32_t v = 0;
-  for (size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(b[offset + i]);
-  return static_cast<int32_t>(v);
-}
+// -v without overflow: a pointer of -2147483648 stays as it is.
+int32_t Negated(int32_t v) { return static_cast<int32_t>(0u - static_cast<uint32_t>(v)); }
 
-// A typed view of the caller's cursor buffer and the index file it walks.
-class Cursor {
+// A key copied out of the buffer before the node holding it is replaced.
+class SavedKey {
  public:
-  Cursor(cBusinessBasic& engine, const std::shared_ptr<cLogicalFile>& file, std::string& buff,
-         const char* source)
-      : engine_(engine), file_(*file), buff_(buff), source_(source) {
-    if (buff_.size() < kBuffSize) buff_.resize(kBuffSize, '\0');
+  void Set(std::string_view key) {
+    size_ = key.size();
+    std::memcpy(bytes_.data(), key.data(), size_);
   }
+  std::string_view view() const { return {bytes_.data(), size_}; }
+
+ private:
+  std::array<char, kMaxEntryLength> bytes_{};
+  size_t size_ = 0;
+};
+
+// One call's walk over an index file: reads blocks into the caller's cursor buffer and raises
+// the damaged-index error.
+class IndexWalk {
+ public:
+  IndexWalk(cBusinessBasic& engine, const cLogicalFile& file, std::string& buff, const char* source)
+      : engine_(engine), file_(file), cursor_(buff), source_(source) {}
+
+  CursorBuffer& cursor() { return cursor_; }
+  const cLogicalFile& file() const { return file_; }
 
   // Reads the header block into bytes 1-512 and checks its entry length.
   void ReadHeader() {
-    ReadBlockInto(0, 0);
-    entry_length_ = C2At(buff_, 0);
-    if (entry_length_ < 5 || entry_length_ > 508) {
-      Damaged("its header gives an entry length of " + std::to_string(entry_length_));
+    ReadBlock(0, cursor_.header_block());
+    if (!index_format::ValidEntryLength(cursor_.entry_length())) {
+      Damaged("its header gives an entry length of " + Num(cursor_.entry_length()));
     }
   }
-  // The entry length of the header copy in the buffer (for calls that continue a walk).
-  void UseHeaderCopy() {
-    entry_length_ = C2At(buff_, 0);
-    if (entry_length_ < 5 || entry_length_ > 508) Damaged("the cursor holds no position in it");
+  // Checks the header copy that KFind or KLast left in the buffer.
+  void CheckEntryLength() const {
+    if (!index_format::ValidEntryLength(cursor_.entry_length())) NoPosition();
   }
 
-  int32_t key_length() const { return entry_length_ - 4; }
-  int32_t root() const { return C2At(buff_, 8); }
+  bool InFile(int32_t block) const { return block >= 1 && block <= file_.LastRecord; }
 
-  // Reads node block b into bytes 33-544 and checks its entry count.
+  // Reads node block `block` into bytes 33-544 and checks its count.
   void ReadNode(int32_t block) {
-    if (block < 1 || block > file_.LastRecord) {
-      Damaged("block " + std::to_string(block) + " lies outside the file (LastRec " +
-              std::to_string(file_.LastRecord) + ")");
+    if (!InFile(block)) {
+      Damaged("block " + Num(block) + " lies outside the file (LastRec " + Num(file_.LastRecord) + ")");
     }
-    ReadBlockInto(block, kNodeOffset);
-    if (4 + static_cast<int64_t>(count()) * entry_length_ > static_cast<int64_t>(kBlock)) {
-      Damaged("block " + std::to_string(block) + " holds " + std::to_string(count()) +
-              " entries, more than a block holds");
+    ReadBlock(block, cursor_.node_block());
+    CheckCount(block);
+  }
+  // The count of the node in the buffer must stay inside its block.
+  void CheckCount(int32_t block) const {
+    const NodeView node = cursor_.node();
+    if (!node.CountFits()) {
+      Damaged("block " + Num(block) + " holds " + Num(node.count()) + " entries, more than a block holds");
     }
   }
 
-  int32_t count() const { return C2At(buff_, kNodeOffset); }
-  int32_t link() const { return C2At(buff_, kNodeOffset + 2); }
-  size_t EntryOffset(int32_t i) const { return kNodeOffset + 4 + static_cast<size_t>(i - 1) * entry_length_; }
-  std::string_view EntryKey(int32_t i) const {
-    return std::string_view(buff_).substr(EntryOffset(i), static_cast<size_t>(key_length()));
-  }
-  // The entry's pointer; -1 (FF FF FF FF) reads as 0.
-  int32_t EntryPointer(int32_t i) const {
-    const int32_t p = L4At(buff_, EntryOffset(i) + static_cast<size_t>(key_length()));
-    return p == -1 ? 0 : p;
-  }
-
-  int32_t entry_index() const { return static_cast<unsigned char>(buff_[kEntryIndexAt]); }
-  void set_entry_index(int32_t i) { buff_[kEntryIndexAt] = static_cast<char>(i); }
-  int32_t depth() const { return static_cast<unsigned char>(buff_[kDepthAt]); }
-  void set_depth(int32_t d) { buff_[kDepthAt] = static_cast<char>(d); }
-  int32_t PathSlot(int32_t level) const { return C2At(buff_, 16 + 2 * static_cast<size_t>(level)); }
-  void SetPathSlot(int32_t level, int32_t block) { PutC2(buff_, 16 + 2 * static_cast<size_t>(level), block); }
-
-  // Key and record number of entry i of the current node.
-  void Take(int32_t i, std::string& key, int32_t& rec) const {
-    key.assign(EntryKey(i));
-    rec = EntryPointer(i);
-  }
-
-  void CheckLevel(int32_t level) const {
-    if (level > kMaxDepth) Damaged("its tree is deeper than " + std::to_string(kMaxDepth) + " levels");
-  }
-  // Guards walks along leaf links against loops.
-  void CountLink(int32_t& links) const {
-    if (++links > file_.LastRecord) Damaged("its leaf links run in a loop");
-  }
+  // How many leaf links one walk may follow: a chain without repeats visits each block once.
+  int32_t LinkBudget() const { return std::min(file_.LastRecord, kMaxBlockNumber); }
 
   [[noreturn]] void Damaged(const std::string& what) const {
     throw EngineError(kErrDamagedIndex, source_, "Index " + file_.FileName + " is damaged: " + what);
   }
+  [[noreturn]] void NoPosition() const {
+    throw EngineError(kErrDamagedIndex, source_,
+                      "Index " + file_.FileName + ": the cursor holds no position in it");
+  }
 
-  const cLogicalFile& file() const { return file_; }
+  void ShowOutOfRange() const {
+    engine_.host().ShowMessage({"Index is returning information out of Range.  File: " + file_.FileName +
+                                    " LastRec: " + Num(file_.LastRecord),
+                                kApplicationTitle, MessageIcon::kCritical});
+  }
 
  private:
-  void ReadBlockInto(int32_t block, size_t at) {
-    engine_.ReadBytes(file_.OpenFile, (static_cast<int64_t>(file_.Position) + block) * 512,
-                      buff_.data() + at, kBlock, source_);
+  void ReadBlock(int32_t block, char* into) {
+    engine_.ReadBytes(file_.OpenFile, (static_cast<int64_t>(file_.Position) + block) * 512, into,
+                      kBlockSize, source_);
   }
 
   cBusinessBasic& engine_;
   const cLogicalFile& file_;
-  std::string& buff_;
+  CursorBuffer cursor_;
   const char* source_;
-  int32_t entry_length_ = 0;
 };
 
-bool KeyLess(std::string_view a, std::string_view b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  });
+enum class FindEnd { kLeaf, kOutOfRange, kNoHigherKey };
+
+// The search of KFind (and of KCount's first leaf). REQUIRES: key brought to the key length.
+// Leaves the cursor on the leaf entry where the search stopped, with bytes 17 and 18 set.
+FindEnd Find(IndexWalk& walk, std::string& key, int32_t& rec) {
+  CursorBuffer& cursor = walk.cursor();
+  int32_t links_left = walk.LinkBudget();
+  rec = cursor.root();
+  for (int32_t level = 1;; ++level) {
+    if (!walk.InFile(rec)) {
+      walk.ShowOutOfRange();
+      rec = 0;
+      return FindEnd::kOutOfRange;
+    }
+    if (level > kMaxDepth) walk.Damaged("its tree is deeper than " + Num(kMaxDepth) + " levels");
+    walk.ReadNode(rec);
+    cursor.set_path(level, rec);
+    int32_t stop = 0;
+    // An entry below the search key everywhere in a node: the keys go on in the linked node.
+    while ((stop = cursor.node().FirstNotBelow(key)) == 0) {
+      const int32_t link = cursor.node().link();
+      if (link == kLastLeafLink) {
+        rec = 0;
+        return FindEnd::kNoHigherKey;
+      }
+      if (link == kInnerLink) {
+        walk.Damaged("inner block " + Num(cursor.path(level)) + " holds no key as high as the search key");
+      }
+      if (--links_left < 0) walk.Damaged("its leaf links run in a loop");
+      if (!walk.InFile(link)) {
+        walk.ShowOutOfRange();
+        rec = 0;
+        return FindEnd::kOutOfRange;
+      }
+      walk.ReadNode(link);
+      cursor.set_path(level, link);
+    }
+    const NodeView node = cursor.node();
+    rec = node.Pointer(stop);
+    if (node.is_leaf()) {
+      if (CompareKeys(key, node.Key(stop)) < 0) {
+        rec = Negated(rec);
+        key.assign(node.Key(stop));
+      }
+      cursor.set_entry_index(stop);
+      cursor.set_depth(level);
+      return FindEnd::kLeaf;
+    }
+  }
+}
+
+// Checks a leaf just entered from a neighbour: its keys in order, and all of them beyond the key
+// the walk left (above it going forwards, below it going backwards).
+void CheckLeafEntered(IndexWalk& walk, int32_t block, std::string_view left_key, bool forwards) {
+  const NodeView node = walk.cursor().node();
+  const bool equal_allowed = walk.cursor().equal_keys_allowed();
+  if (!node.is_leaf()) walk.Damaged("block " + Num(block) + " is reached as a leaf but is an inner node");
+  if (node.count() < 1) walk.Damaged("leaf " + Num(block) + " is empty");
+  const int c = forwards ? CompareKeys(node.Key(1), left_key) : CompareKeys(left_key, node.Key(node.count()));
+  if (!node.KeysAscend(equal_allowed) || c < 0 || (c == 0 && !equal_allowed)) {
+    walk.Damaged("the keys of leaf " + Num(block) + " are out of order");
+  }
+}
+
+// Finds the path from the root to the node at `level` + 1 whose parent entry is `probe`, sets
+// the path slots of levels 1 to `level`, and returns the index of the probe in the parent (left
+// in the buffer), or 0. Equal keys may spread over several children, so every child whose keys
+// can reach the probe's key is tried; `reads_left` bounds the search on a damaged index.
+int32_t FindParentEntry(IndexWalk& walk, int32_t block, int32_t at_level, int32_t level,
+                        std::string_view probe, int32_t& reads_left) {
+  CursorBuffer& cursor = walk.cursor();
+  if (--reads_left < 0 || !walk.InFile(block)) return 0;
+  walk.ReadNode(block);
+  cursor.set_path(at_level, block);
+  const NodeView node = cursor.node();
+  if (node.is_leaf()) return 0;
+  if (at_level == level) {
+    for (int32_t e = node.count(); e >= 1; --e) {
+      if (node.Entry(e) == probe) return e;
+    }
+    return 0;
+  }
+  const std::string_view key = probe.substr(0, static_cast<size_t>(node.key_length()));
+  std::array<int32_t, index_format::kNodeSpace / index_format::kMinEntryLength> children{};
+  size_t candidates = 0;
+  for (int32_t e = node.FirstNotBelow(key); e >= 1 && e <= node.count(); ++e) {
+    children[candidates++] = node.Pointer(e);
+    if (CompareKeys(node.Key(e), key) > 0) break;
+  }
+  for (size_t c = 0; c < candidates; ++c) {
+    const int32_t found = FindParentEntry(walk, children[c], at_level + 1, level, probe, reads_left);
+    if (found > 0) {
+      cursor.set_path(at_level, block);
+      return found;
+    }
+  }
+  return 0;
 }
 
 }  // namespace
@@ -143,135 +228,118 @@ bool KeyLess(std::string_view a, std::string_view b) {
 void cBusinessBasic::KFind(const LogicalFileArg& LogicalFile, std::string& Buff, std::string& Key,
                            int32_t& Rec, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  Cursor cursor(*this, file, Buff, "KFind");
-  cursor.ReadHeader();
-  Key.resize(static_cast<size_t>(cursor.key_length()), '\0');
-
-  Rec = cursor.root();
-  int32_t level = 0;
-  int32_t links = 0;
-  for (;;) {
-    if (Rec > file->LastRecord || Rec < 1) {
-      host_.ShowMessage({"Index is returning information out of Range.  File: " + file->FileName +
-                             " LastRec: " + std::to_string(file->LastRecord),
-                         "Tervalo", MessageIcon::kCritical});
-      Rec = 0;
-      return;
-    }
-    cursor.CheckLevel(++level);
-    cursor.ReadNode(Rec);
-    cursor.SetPathSlot(level, Rec);
-    for (;;) {
-      int32_t stop = 0;
-      for (int32_t i = 1; i <= cursor.count(); ++i) {
-        if (!KeyLess(cursor.EntryKey(i), Key)) {
-          stop = i;
-          break;
-        }
-      }
-      if (stop > 0) {
-        Rec = cursor.EntryPointer(stop);
-        if (cursor.link() != 0) {  // a leaf: the search ends here
-          if (KeyLess(Key, cursor.EntryKey(stop))) {
-            Rec = -Rec;
-            Key.assign(cursor.EntryKey(stop));
-          }
-          cursor.set_entry_index(stop);
-          cursor.set_depth(level);
-          return;
-        }
-        break;  // descend to the child
-      }
-      if (cursor.link() == kLastLeafLink) {
-        Rec = 0;
-        return;
-      }
-      if (cursor.link() == 0) cursor.Damaged("an inner node holds no key as high as the search key");
-      cursor.CountLink(links);
-      const int32_t next = cursor.link();
-      cursor.ReadNode(next);
-      cursor.SetPathSlot(level, next);
-    }
-  }
+  IndexWalk walk(*this, *file, Buff, "KFind");
+  walk.ReadHeader();
+  Key.resize(static_cast<size_t>(walk.cursor().key_length()), '\0');
+  Find(walk, Key, Rec);
 }
 
 void cBusinessBasic::KNext(const LogicalFileArg& LogicalFile, std::string& Buff, std::string& Key,
                            int32_t& Rec, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  Cursor cursor(*this, file, Buff, "KNext");
-  cursor.UseHeaderCopy();
+  IndexWalk walk(*this, *file, Buff, "KNext");
+  CursorBuffer& cursor = walk.cursor();
+  walk.CheckEntryLength();
+  const int32_t level = cursor.depth();
+  if (!CursorBuffer::ValidLevel(level)) walk.NoPosition();
+  walk.CheckCount(cursor.path(level));
+  const NodeView node = cursor.node();
+  if (!node.is_leaf()) walk.NoPosition();
   int32_t i = cursor.entry_index();
-  if (i >= cursor.count()) {
-    const int32_t link = cursor.link();
+  if (i >= node.count()) {
+    const int32_t link = node.link();
     if (link == kLastLeafLink) {
       Rec = 0;
       return;
     }
-    if (link == 0) cursor.Damaged("the cursor stands on an inner node");
-    cursor.ReadNode(link);
-    cursor.SetPathSlot(cursor.depth(), link);
-    if (cursor.count() < 1) cursor.Damaged("leaf " + std::to_string(link) + " is empty");
+    SavedKey left;
+    if (node.count() >= 1) left.Set(node.Key(node.count()));
+    walk.ReadNode(link);
+    CheckLeafEntered(walk, link, left.view(), /*forwards=*/true);
+    cursor.set_path(level, link);
     i = 0;
   }
   ++i;
-  cursor.Take(i, Key, Rec);
+  Key.assign(node.Key(i));
+  Rec = node.Pointer(i);
   cursor.set_entry_index(i);
 }
 
 void cBusinessBasic::KPrev(const LogicalFileArg& LogicalFile, std::string& Buff, std::string& Key,
                            int32_t& Rec, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  const std::string saved = Buff;
-  Cursor cursor(*this, file, Buff, "KPrev");
+  IndexWalk walk(*this, *file, Buff, "KPrev");
+  CursorBuffer& cursor = walk.cursor();
+  std::array<char, kCursorSize> saved;
+  std::memcpy(saved.data(), cursor.data(), kCursorSize);
+  const auto restore = [&] { std::memcpy(cursor.data(), saved.data(), kCursorSize); };
   try {
-    cursor.UseHeaderCopy();
-    int32_t i = cursor.entry_index();
+    walk.CheckEntryLength();
     const int32_t leaf_level = cursor.depth();
-    if (i < 1 || i > cursor.count() + 1 || leaf_level < 1 || leaf_level > kMaxDepth) {
-      Rec = 0;
-      Buff = saved;
-      return;
-    }
+    if (!CursorBuffer::ValidLevel(leaf_level)) walk.NoPosition();
+    walk.CheckCount(cursor.path(leaf_level));
+    const NodeView node = cursor.node();
+    int32_t i = cursor.entry_index();
+    if (!node.is_leaf() || i < 1 || i > node.count()) walk.NoPosition();
+    const size_t entry_length = static_cast<size_t>(cursor.entry_length());
+    SavedKey left;
+    left.Set(node.Key(1));
+
+    // Climb while the cursor stands on the first entry of its node.
     int32_t level = leaf_level;
-    const size_t entry_length = static_cast<size_t>(cursor.key_length()) + 4;
-    std::string probe;
+    bool path_checked = false;
     while (i == 1) {
       if (--level < 1) {
         Rec = 0;
-        Buff = saved;
+        restore();
         return;
       }
+      if (node.count() < 1) walk.Damaged("block " + Num(cursor.path(level + 1)) + " is empty");
       // The parent's entry for this node: the node's last key with the node's block number.
-      probe.assign(Buff, cursor.EntryOffset(cursor.count()), entry_length);
-      std::string pointer(4, '\0');
-      for (int b = 0; b < 4; ++b) pointer[3 - b] = static_cast<char>((cursor.PathSlot(level + 1) >> (8 * b)) & 0xFF);
-      probe.replace(entry_length - 4, 4, pointer);
-      cursor.ReadNode(cursor.PathSlot(level));
+      std::array<char, kMaxEntryLength> probe_bytes;
+      std::memcpy(probe_bytes.data(), node.Entry(node.count()).data(), entry_length);
+      index_format::WriteL(probe_bytes.data() + cursor.key_length(), cursor.path(level + 1));
+      const std::string_view probe(probe_bytes.data(), entry_length);
+      const int32_t parent = cursor.path(level);
+      walk.ReadNode(parent);
       i = 0;
-      for (int32_t e = cursor.count(); e >= 1; --e) {
-        if (std::string_view(Buff).substr(cursor.EntryOffset(e), entry_length) == probe) {
+      for (int32_t e = node.count(); e >= 1; --e) {
+        if (node.Entry(e) == probe) {
           i = e;
           break;
         }
       }
+      if (i == 0 && !path_checked) {
+        // KNext moves into the next leaf without reading the parents, so after it crosses into
+        // a leaf under another parent the upper path slots are out of date: find the path from
+        // the root afresh.
+        path_checked = true;
+        int32_t reads_left = walk.LinkBudget();
+        i = FindParentEntry(walk, cursor.root(), 1, level, probe, reads_left);
+      }
       if (i == 0) {
-        cursor.Damaged("block " + std::to_string(cursor.PathSlot(level)) + " has no entry for its child " +
-                       std::to_string(cursor.PathSlot(level + 1)));
+        walk.Damaged("block " + Num(parent) + " has no entry for its child " + Num(cursor.path(level + 1)));
       }
     }
+    // Down the last children of the entry before, to the leaf level.
     while (level < leaf_level) {
-      const int32_t child = cursor.EntryPointer(i - 1);
-      cursor.ReadNode(child);
+      const int32_t child = node.Pointer(i - 1);
+      walk.ReadNode(child);
       ++level;
-      cursor.SetPathSlot(level, child);
-      i = cursor.count() + 1;
-      if (i < 2) cursor.Damaged("block " + std::to_string(child) + " is empty");
+      cursor.set_path(level, child);
+      if (node.is_leaf() != (level == leaf_level)) {
+        walk.Damaged("block " + Num(child) + " does not lie at the depth of its kind of node");
+      }
+      if (node.count() < 1) walk.Damaged("block " + Num(child) + " is empty");
+      i = node.count() + 1;
+      if (level == leaf_level) CheckLeafEntered(walk, child, left.view(), /*forwards=*/false);
     }
     --i;
-    cursor.Take(i, Key, Rec);
+    Key.assign(node.Key(i));
+    Rec = node.Pointer(i);
     cursor.set_entry_index(i);
   } catch (...) {
-    Buff = saved;
+    restore();
     throw;
   }
 }
@@ -279,28 +347,29 @@ void cBusinessBasic::KPrev(const LogicalFileArg& LogicalFile, std::string& Buff,
 void cBusinessBasic::KLast(const LogicalFileArg& LogicalFile, std::string& Buff, std::string& Key,
                            int32_t& Rec, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  Cursor cursor(*this, file, Buff, "KLast");
-  cursor.ReadHeader();
+  IndexWalk walk(*this, *file, Buff, "KLast");
+  CursorBuffer& cursor = walk.cursor();
+  walk.ReadHeader();
   int32_t block = cursor.root();
   for (int32_t level = 1;; ++level) {
-    cursor.CheckLevel(level);
-    cursor.ReadNode(block);
-    cursor.SetPathSlot(level, block);
-    const int32_t n = cursor.count();
-    if (cursor.link() == 0) {
-      if (n < 1) cursor.Damaged("inner block " + std::to_string(block) + " is empty");
-      block = cursor.EntryPointer(n);
+    if (level > kMaxDepth) walk.Damaged("its tree is deeper than " + Num(kMaxDepth) + " levels");
+    walk.ReadNode(block);
+    cursor.set_path(level, block);
+    const NodeView node = cursor.node();
+    const int32_t n = node.count();
+    if (n < 1) walk.Damaged("block " + Num(block) + " is empty");
+    if (!node.is_leaf()) {
+      block = node.Pointer(n);
       continue;
     }
-    // The last leaf ends with the sentinel; the last key is the entry before it.
     cursor.set_depth(level);
-    if (n >= 2) {
-      cursor.Take(n - 1, Key, Rec);
+    if (n >= 2) {  // the entry before the sentinel
+      Key.assign(node.Key(n - 1));
+      Rec = node.Pointer(n - 1);
       cursor.set_entry_index(n - 1);
       return;
     }
-    // A last leaf left with the sentinel alone: the last key lies in the leaf before it.
-    if (n < 1) cursor.Damaged("its last leaf " + std::to_string(block) + " is empty");
+    // A last leaf left with the sentinel alone: the last key is the one before it.
     cursor.set_entry_index(1);
     KPrev(file, Buff, Key, Rec);
     return;
@@ -309,30 +378,37 @@ void cBusinessBasic::KLast(const LogicalFileArg& LogicalFile, std::string& Buff,
 
 int32_t cBusinessBasic::KCount(const LogicalFileArg& LogicalFile, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  std::string buff(kBuffSize, '\0');
-  std::string key;
+  std::string buff(kCursorSize, '\0');
+  IndexWalk walk(*this, *file, buff, "KCount");
+  CursorBuffer& cursor = walk.cursor();
+  walk.ReadHeader();
+  std::string key(static_cast<size_t>(cursor.key_length()), '\0');
   int32_t rec = 0;
-  KFind(file, buff, key, rec);
-  Cursor cursor(*this, file, buff, "KCount");
-  cursor.UseHeaderCopy();
-  if (cursor.depth() == 0) return 0;  // the search did not reach a leaf
-  int64_t sum = cursor.count();
-  int32_t links = 0;
-  while (cursor.link() != kLastLeafLink) {
-    if (cursor.link() == 0) cursor.Damaged("a leaf link leads to an inner node");
-    cursor.CountLink(links);
-    cursor.ReadNode(cursor.link());
-    sum += cursor.count();
+  if (Find(walk, key, rec) != FindEnd::kLeaf) return 0;
+  // From the first leaf along the links; each leaf is counted once, so a loop ends the walk.
+  std::bitset<kMaxBlockNumber + 2> seen;
+  int32_t block = cursor.path(cursor.depth());
+  int64_t sum = 0;
+  for (;;) {
+    seen.set(static_cast<size_t>(block));
+    const NodeView node = cursor.node();
+    sum += node.count();
+    const int32_t link = node.link();
+    if (link == kLastLeafLink) break;
+    if (link == kInnerLink) walk.Damaged("block " + Num(block) + " is reached as a leaf but is an inner node");
+    if (seen.test(static_cast<size_t>(link))) walk.Damaged("its leaf links run in a loop");
+    walk.ReadNode(link);
+    block = link;
   }
   return static_cast<int32_t>(sum - 1);
 }
 
 int32_t cBusinessBasic::KLength(const LogicalFileArg& LogicalFile, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
-  std::string buff(kBuffSize, '\0');
-  Cursor cursor(*this, file, buff, "KLength");
-  cursor.ReadHeader();
-  return cursor.key_length();
+  std::string buff(kCursorSize, '\0');
+  IndexWalk walk(*this, *file, buff, "KLength");
+  walk.ReadHeader();
+  return walk.cursor().key_length();
 }
 
 }  // namespace tervalo

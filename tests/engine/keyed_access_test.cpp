@@ -241,7 +241,7 @@ TEST_F(KeyedAccessTest, DamagedIndexesEndInAMessageOrAnErrorNamingTheFile) {
   EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("LOOPI"); }),
             "101 KCount: Index LOOPI is damaged: its leaf links run in a loop");
   EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("DEEPI"); }),
-            "101 KFind: Index DEEPI is damaged: its tree is deeper than 7 levels");
+            "101 KCount: Index DEEPI is damaged: its tree is deeper than 7 levels");
 
   key = Hex("0040");
   gEngine->KFind("ORPHANI", buff, key, rec);
