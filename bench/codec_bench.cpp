@@ -3,30 +3,15 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
-#include <new>
 #include <string>
 
 #include "engine/business_basic.h"
 #include "environment/host.h"
 #include "environment/system.h"
 
-namespace {
+#include "bench/allocation_counter.h"
 
-// Every heap allocation of the program goes through here so that a benchmark can count its own.
-size_t g_allocations = 0;
-
-}  // namespace
-
-// Kept out of line, as the deletes are: inlined, malloc() and free() meeting operator delete and
-// operator new draw mismatched-allocation warnings.
-[[gnu::noinline]] void* operator new(std::size_t size) {
-  ++g_allocations;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+using tervalo::bench::g_allocations;
 
 namespace tervalo {
 namespace {
