@@ -1,8 +1,11 @@
 // Keyed access: a two-level index written out by hand, walks checked against std::map on
-// bulk-loaded trees of one to four levels, the cursor buffer's layout, and damaged indexes.
+// bulk-loaded trees of one to four levels (with the reads each call costs), the cursor buffer's
+// layout, and damaged indexes.
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
 #include <map>
 #include <random>
 
@@ -18,7 +21,9 @@ namespace {
 
 using share::C2;
 using share::L4;
+using testing::ErrorOf;
 using testing::Hex;
+using Entries = std::vector<std::pair<std::string, int32_t>>;
 
 std::string Block(std::string_view hex) {
   std::string b = Hex(hex);
@@ -26,8 +31,39 @@ std::string Block(std::string_view hex) {
   return b;
 }
 
+// The test host, counting the reads that reach the file system.
+class CountingHost : public testing::TestHost {
+ public:
+  int64_t reads = 0;
+  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
+    auto file = TestHost::OpenShared(path, create, error);
+    return file ? std::make_unique<CountingFile>(std::move(file), reads) : nullptr;
+  }
+
+ private:
+  class CountingFile : public HostFile {
+   public:
+    CountingFile(std::unique_ptr<HostFile> inner, int64_t& reads) : inner_(std::move(inner)), reads_(reads) {}
+    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+      ++reads_;
+      return inner_->ReadAt(offset, buffer, n);
+    }
+    bool WriteAt(int64_t offset, const char* data, size_t n) override { return inner_->WriteAt(offset, data, n); }
+    int64_t Size() override { return inner_->Size(); }
+    bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
+    void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
+    int LastError() const override { return inner_->LastError(); }
+
+   private:
+    std::unique_ptr<HostFile> inner_;
+    int64_t& reads_;
+  };
+};
+
 class KeyedAccessTest : public testing::TempShareTest {
  protected:
+  ~KeyedAccessTest() override { ResetSharedInstances(); }  // the engine ends before its host
+
   // Writes index files into one data file and starts the engine.
   void Install(const std::vector<std::pair<std::string, std::vector<std::string>>>& indexes) {
     share::DataFileBuilder data(share_, "IDXLK");
@@ -38,6 +74,13 @@ class KeyedAccessTest : public testing::TempShareTest {
     data.Write();
     WriteBasicShare(data.Links());
     StartEngine();
+  }
+
+  // Reads that an action costs.
+  int64_t ReadsOf(const std::function<void()>& action) {
+    const int64_t before = host_.reads;
+    action();
+    return host_.reads - before;
   }
 
   // A two-level index of 2-byte keys, E = 6: root block 1 over leaves 2 and 3.
@@ -51,22 +94,28 @@ class KeyedAccessTest : public testing::TempShareTest {
         Block("0003 FFFF  0040 00000068  8000 00000069  FFFF FFFFFFFF"),
     };
   }
+
+  CountingHost host_;
+
+ private:
+  ScopedHost use_counting_host_{host_};
 };
 
 TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {
   Install({{"HANDI", HandWrittenIndex()}});
+  ASSERT_TRUE(gEngine->LogicalOpen("HANDI"));  // the resolution file is read once, here
   std::string buff;
   std::string key = Hex("0020");
   int32_t rec = 0;
-  gEngine->KFind("HANDI", buff, key, rec);
+  EXPECT_EQ(ReadsOf([&] { gEngine->KFind("HANDI", buff, key, rec); }), 3) << "header, root, leaf";
   EXPECT_EQ(rec, 102);
   EXPECT_EQ(key, Hex("0020"));
   ASSERT_EQ(buff.size(), 544u);
   EXPECT_EQ(buff.substr(0, 16), Hex("0006 0054 0003 0002 0001 0000 0000 0000"));
   EXPECT_EQ(buff[16], 2) << "entry index";
   EXPECT_EQ(buff[17], 2) << "depth";
-  EXPECT_EQ(buff.substr(18, 4), Hex("0001 0002")) << "path: root 1, leaf 2";
-  EXPECT_EQ(buff.substr(32, 8), Hex("0003 0003 0010 0000"));
+  EXPECT_EQ(buff.substr(18, 14), Hex("0001 0002 0000 0000 0000 0000 0000")) << "path: root 1, leaf 2";
+  EXPECT_EQ(buff.substr(32), HandWrittenIndex()[2]) << "the current node";
 
   key = Hex("0031");  // between 0030 and 0040: the next higher key, negated
   gEngine->KFind("HANDI", buff, key, rec);
@@ -76,8 +125,10 @@ TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {
   gEngine->KPrev("HANDI", buff, key, rec);
   EXPECT_EQ(rec, 103) << "KPrev climbs to the root and down into the previous leaf";
   EXPECT_EQ(key, Hex("0030"));
-  gEngine->KNext("HANDI", buff, key, rec);
-  EXPECT_EQ(rec, 104) << "KNext follows the leaf link";
+  EXPECT_EQ(buff.substr(18, 4), Hex("0001 0002"));
+  EXPECT_EQ(ReadsOf([&] { gEngine->KNext("HANDI", buff, key, rec); }), 1) << "KNext follows the link";
+  EXPECT_EQ(rec, 104);
+  EXPECT_EQ(buff.substr(18, 4), Hex("0001 0003"));
 
   key = Hex("7FFF");  // sorts below 8000: bytes compare unsigned
   gEngine->KFind("HANDI", buff, key, rec);
@@ -90,8 +141,13 @@ TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {
   gEngine->KFind("HANDI", buff, key, rec);
   EXPECT_EQ(rec, 103);
   EXPECT_EQ(key, Hex("0030"));
+  key = Hex("00");  // shorter keys are extended with NUL
+  gEngine->KFind("HANDI", buff, key, rec);
+  EXPECT_EQ(rec, -101);
+  EXPECT_EQ(key, Hex("0010"));
   EXPECT_EQ(gEngine->KCount("HANDI"), 5);
   EXPECT_EQ(gEngine->KLength("HANDI"), 2);
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(KeyedAccessTest, WalksEndAtBothEnds) {
@@ -105,7 +161,7 @@ TEST_F(KeyedAccessTest, WalksEndAtBothEnds) {
   gEngine->KNext("HANDI", buff, key, rec);
   EXPECT_EQ(rec, 0) << "the sentinel comes back with record 0";
   EXPECT_EQ(key, Hex("FFFF"));
-  gEngine->KNext("HANDI", buff, key, rec);
+  EXPECT_EQ(ReadsOf([&] { gEngine->KNext("HANDI", buff, key, rec); }), 0);
   EXPECT_EQ(rec, 0);
 
   key = Hex("0010");
@@ -144,29 +200,37 @@ TEST_F(KeyedAccessTest, AnEmptyIndexHasOnlyTheSentinel) {
   EXPECT_EQ(rec, 0);
 }
 
-// Walks over bulk-loaded trees of one to six levels agree with a sorted map.
-TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToSixLevels) {
+// Random keys with long shared prefixes and bytes above 0x7F.
+std::map<std::string, int32_t> RandomKeys(std::mt19937& random, int32_t key_length, int count) {
+  std::map<std::string, int32_t> keys;
+  while (static_cast<int>(keys.size()) < count) {
+    std::string key(static_cast<size_t>(key_length), '\0');
+    key[0] = static_cast<char>(0x7E + random() % 4);
+    for (size_t i = 1; i < key.size(); ++i) {
+      key[i] = static_cast<char>(i + 2 < key.size() ? (random() % 2) * 0xFF : random() % 256);
+    }
+    keys.emplace(key, static_cast<int32_t>(random() % 1000000 + 1));
+  }
+  return keys;
+}
+
+// Walks over bulk-loaded trees of one to four levels agree with a sorted map, and each call
+// reads only the blocks it visits.
+TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToFourLevels) {
   std::mt19937 random(20261210);
   struct Tree {
     const char* name;
     int32_t key_length;
     int count;
     int fill;
-  } trees[] = {{"ONEI", 4, 20, 100}, {"TWOI", 6, 300, 100}, {"THREEI", 8, 900, 20}, {"FOURI", 3, 600, 5}};
+    int depth;
+  } trees[] = {{"ONEI", 4, 20, 100, 1}, {"TWOI", 6, 300, 100, 2}, {"THREEI", 8, 900, 50, 3}, {"FOURI", 3, 600, 10, 4}};
   std::vector<std::pair<std::string, std::vector<std::string>>> indexes;
   std::map<std::string, std::map<std::string, int32_t>> expected;
   for (const auto& t : trees) {
-    std::map<std::string, int32_t> keys;
-    while (static_cast<int>(keys.size()) < t.count) {
-      // Shared prefixes and bytes above 0x7F.
-      std::string key(static_cast<size_t>(t.key_length), '\0');
-      key[0] = static_cast<char>(0x7E + random() % 4);
-      for (size_t i = 1; i < key.size(); ++i) key[i] = static_cast<char>(random() % 256);
-      keys.emplace(key, static_cast<int32_t>(keys.size() + 1));
-    }
-    share::IndexEntries entries(keys.begin(), keys.end());
+    expected[t.name] = RandomKeys(random, t.key_length, t.count);
+    const share::IndexEntries entries(expected[t.name].begin(), expected[t.name].end());
     indexes.emplace_back(t.name, share::BuildIndexBlocks({t.key_length, t.fill}, entries));
-    expected[t.name] = keys;
   }
   Install(indexes);
 
@@ -174,22 +238,36 @@ TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToSixLevels) {
     SCOPED_TRACE(t.name);
     const auto& keys = expected[t.name];
     EXPECT_EQ(gEngine->KCount(t.name), t.count);
-    // Forward from the first key, backward from the last.
     std::string buff, key;
     int32_t rec = 0;
-    gEngine->KFind(t.name, buff, key, rec);
-    std::vector<std::pair<std::string, int32_t>> forward;
-    for (rec = rec < 0 ? -rec : rec; rec != 0; gEngine->KNext(t.name, buff, key, rec)) forward.emplace_back(key, rec);
-    using Entries = std::vector<std::pair<std::string, int32_t>>;
+    EXPECT_EQ(ReadsOf([&] { gEngine->KFind(t.name, buff, key, rec); }), t.depth + 1);
+    ASSERT_EQ(buff[17], t.depth);
+
+    // Forward to the sentinel, each KNext reading at most one block.
+    Entries forward;
+    int64_t most_reads = 0;
+    for (rec = rec < 0 ? -rec : rec; rec != 0;) {
+      forward.emplace_back(key, rec);
+      most_reads = std::max(most_reads, ReadsOf([&] { gEngine->KNext(t.name, buff, key, rec); }));
+    }
     EXPECT_EQ(forward, Entries(keys.begin(), keys.end()));
-    std::vector<std::pair<std::string, int32_t>> backward;
-    for (gEngine->KLast(t.name, buff, key, rec); rec != 0; gEngine->KPrev(t.name, buff, key, rec)) backward.emplace_back(key, rec);
+    EXPECT_LE(most_reads, 1);
+    // Back from the sentinel: KNext moved leaf to leaf without the parents, so KPrev finds its
+    // path again where the leaves change parent.
+    Entries backward;
+    for (gEngine->KPrev(t.name, buff, key, rec); rec != 0; gEngine->KPrev(t.name, buff, key, rec)) {
+      backward.emplace_back(key, rec);
+    }
     EXPECT_EQ(backward, Entries(keys.rbegin(), keys.rend()));
-    // Probes: existing keys, keys between, and their neighbours.
+    backward.clear();
+    for (gEngine->KLast(t.name, buff, key, rec); rec != 0; gEngine->KPrev(t.name, buff, key, rec)) {
+      backward.emplace_back(key, rec);
+    }
+    EXPECT_EQ(backward, Entries(keys.rbegin(), keys.rend()));
+
+    // Probes: existing keys and keys between them, with their neighbours either side.
     for (int probe = 0; probe < 200; ++probe) {
-      std::string search(static_cast<size_t>(t.key_length), '\0');
-      search[0] = static_cast<char>(0x7E + random() % 4);
-      for (size_t i = 1; i < search.size(); ++i) search[i] = static_cast<char>(random() % 256);
+      std::string search = RandomKeys(random, t.key_length, 1).begin()->first;
       if (probe % 2 == 0) search = std::next(keys.begin(), static_cast<long>(random() % keys.size()))->first;
       const auto higher = keys.lower_bound(search);
       key = search;
@@ -200,6 +278,10 @@ TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToSixLevels) {
       }
       EXPECT_EQ(rec, higher->first == search ? higher->second : -higher->second);
       EXPECT_EQ(key, higher->first);
+      const std::string found_buff = buff;
+      gEngine->KNext(t.name, buff, key, rec);
+      EXPECT_EQ(rec, std::next(higher) == keys.end() ? 0 : std::next(higher)->second);
+      buff = found_buff;
       gEngine->KPrev(t.name, buff, key, rec);
       if (higher == keys.begin()) {
         EXPECT_EQ(rec, 0);
@@ -211,47 +293,107 @@ TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToSixLevels) {
   }
 }
 
+// Each kind of damage, met by the call that walks into it.
 TEST_F(KeyedAccessTest, DamagedIndexesEndInAMessageOrAnErrorNamingTheFile) {
-  auto index = HandWrittenIndex;
-  std::vector<std::string> child_out_of_range = index();
-  child_out_of_range[1] = Block("0002 0000  0030 00000009  FFFF 00000003");
-  std::vector<std::string> too_many = index();
-  too_many[2] = Block("0060 0003  0010 00000065");
-  std::vector<std::string> cyclic = index();
-  cyclic[3] = Block("0002 0002  0040 00000068  8000 00000069");  // last leaf links back
-  std::vector<std::string> orphan = index();
-  orphan[1] = Block("0002 0000  0030 00000002  FFFE 00000003");  // parent key differs from child's
+  auto with = [](size_t block, std::string_view hex) {
+    auto blocks = HandWrittenIndex();
+    blocks[block] = Block(hex);
+    return blocks;
+  };
   std::vector<std::string> deep = {Block("0006 0054 0008 0002 0001 0000 0000 0000")};
   for (int b = 1; b <= 8; ++b) deep.push_back(Block("0001 0000 FFFF 0000000" + std::to_string(b + 1)));
-  Install({{"RANGEI", child_out_of_range}, {"FULLI", too_many}, {"LOOPI", cyclic},
-           {"ORPHANI", orphan}, {"DEEPI", deep}});
+  Install({{"FULLI", with(2, "0060 0003  0010 00000065")},
+           {"LOOPI", with(3, "0002 0002  0040 00000068  8000 00000069")},  // last leaf links back
+           {"SELFI", with(2, "0003 0002  0010 00000065  0020 00000066  0030 00000067")},
+           {"ORPHANI", with(1, "0002 0000  0030 00000002  FFFE 00000003")},  // parent key differs
+           {"INNERI", with(2, "0002 0000  0010 00000065  0020 00000066")},  // a leaf turned inner
+           {"LENGTHI", with(0, "0000 0054 0003 0002 0001 0000 0000 0000")},
+           {"DEEPI", deep}});
 
-  std::string buff, key;
-  int32_t rec = 5;
-  key = Hex("0010");
-  gEngine->KFind("RANGEI", buff, key, rec);
-  EXPECT_EQ(rec, 0);
-  ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].text, "Index is returning information out of Range.  File: RANGEI LastRec: 3");
-  EXPECT_EQ(host_.messages[0].icon, MessageIcon::kCritical);
+  struct Case {
+    const char* index;
+    std::function<void(std::string&, std::string&, int32_t&)> action;
+    const char* error;
+  } cases[] = {
+      {"FULLI", [](auto& b, auto& k, auto& r) { gEngine->KFind("FULLI", b, k = Hex("0010"), r); },
+       "101 KFind: Index FULLI is damaged: block 2 holds 96 entries, more than a block holds"},
+      {"LOOPI", [](auto&, auto&, auto&) { gEngine->KCount("LOOPI"); },
+       "101 KCount: Index LOOPI is damaged: its leaf links run in a loop"},
+      {"LOOPI",
+       [](auto& b, auto& k, auto& r) {
+         gEngine->KFind("LOOPI", b, k = Hex("0010"), r);
+         for (int i = 0; i < 100 && r != 0; ++i) gEngine->KNext("LOOPI", b, k, r);
+       },
+       "101 KNext: Index LOOPI is damaged: the keys of leaf 2 are out of order"},
+      {"SELFI",
+       [](auto& b, auto& k, auto& r) {
+         gEngine->KFind("SELFI", b, k = Hex("0010"), r);
+         for (int i = 0; i < 100 && r != 0; ++i) gEngine->KNext("SELFI", b, k, r);
+       },
+       "101 KNext: Index SELFI is damaged: the keys of leaf 2 are out of order"},
+      {"ORPHANI", [](auto& b, auto& k, auto& r) { gEngine->KPrev("ORPHANI", b, k, r); },
+       "101 KPrev: Index ORPHANI is damaged: block 1 has no entry for its child 3"},
+      {"INNERI", [](auto& b, auto& k, auto& r) { gEngine->KFind("INNERI", b, k = Hex("0025"), r); },
+       "101 KFind: Index INNERI is damaged: inner block 2 holds no key as high as the search key"},
+      {"LENGTHI", [](auto&, auto&, auto&) { gEngine->KLength("LENGTHI"); },
+       "101 KLength: Index LENGTHI is damaged: its header gives an entry length of 0"},
+      {"DEEPI", [](auto& b, auto& k, auto& r) { gEngine->KLast("DEEPI", b, k, r); },
+       "101 KLast: Index DEEPI is damaged: its tree is deeper than 7 levels"},
+      {"DEEPI", [](auto&, auto&, auto&) { gEngine->KCount("DEEPI"); },
+       "101 KCount: Index DEEPI is damaged: its tree is deeper than 7 levels"},
+      {"fresh cursor", [](auto& b, auto& k, auto& r) { gEngine->KNext("FULLI", b, k, r); },
+       "101 KNext: Index FULLI: the cursor holds no position in it"},
+      {"NOSUCHI", [](auto& b, auto& k, auto& r) { gEngine->KFind("NOSUCHI", b, k, r); },
+       "-10 LogicalOpen: File not Found: \"NOSUCHI\""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    std::string buff, key;
+    int32_t rec = 0;
+    if (std::string_view(c.index) == "ORPHANI") {  // KPrev from the first key of leaf 3
+      key = Hex("0040");
+      gEngine->KFind("ORPHANI", buff, key, rec);
+      ASSERT_EQ(rec, 104);
+    }
+    const std::string before = buff;
+    EXPECT_EQ(ErrorOf([&] { c.action(buff, key, rec); }), c.error);
+    if (std::string_view(c.index) == "ORPHANI") {
+      EXPECT_EQ(buff, before) << "KPrev restores the cursor";
+    }
+  }
+  EXPECT_TRUE(host_.messages.empty());
+}
 
-  key = Hex("0010");
-  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KFind("FULLI", buff, key, rec); }),
-            "101 KFind: Index FULLI is damaged: block 2 holds 96 entries, more than a block holds");
-  EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("LOOPI"); }),
-            "101 KCount: Index LOOPI is damaged: its leaf links run in a loop");
-  EXPECT_EQ(testing::ErrorOf([] { gEngine->KCount("DEEPI"); }),
-            "101 KCount: Index DEEPI is damaged: its tree is deeper than 7 levels");
+TEST_F(KeyedAccessTest, ABlockOutsideTheFileShowsTheMessageAndFindsNothing) {
+  auto child_out_of_range = HandWrittenIndex();
+  child_out_of_range[1] = Block("0002 0000  0030 00000009  FFFF 00000003");
+  auto root_zero = HandWrittenIndex();
+  root_zero[0] = Block("0006 0054 0003 0002 0000 0000 0000 0000");
+  Install({{"RANGEI", child_out_of_range}, {"ROOTI", root_zero}});
+  for (const char* index : {"RANGEI", "ROOTI"}) {
+    host_.messages.clear();
+    std::string buff, key = Hex("0010");
+    int32_t rec = 5;
+    gEngine->KFind(index, buff, key, rec);
+    EXPECT_EQ(rec, 0);
+    ASSERT_EQ(host_.messages.size(), 1u);
+    EXPECT_EQ(host_.messages[0].text,
+              "Index is returning information out of Range.  File: " + std::string(index) + " LastRec: 3");
+    EXPECT_EQ(host_.messages[0].title, "Tervalo");
+    EXPECT_EQ(host_.messages[0].icon, MessageIcon::kCritical);
+    EXPECT_EQ(gEngine->KCount(index), 0);
+  }
+}
 
-  key = Hex("0040");
-  gEngine->KFind("ORPHANI", buff, key, rec);
-  ASSERT_EQ(rec, 104);
-  const std::string before = buff;
-  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KPrev("ORPHANI", buff, key, rec); }),
-            "101 KPrev: Index ORPHANI is damaged: block 1 has no entry for its child 3");
-  EXPECT_EQ(buff, before);
-  EXPECT_EQ(testing::ErrorOf([&] { gEngine->KFind("NOSUCHI", buff, key, rec); }),
-            "-10 LogicalOpen: File not Found: \"NOSUCHI\"");
+TEST_F(KeyedAccessTest, ARecordNumberThatCannotBeNegatedIsReturnedAsItIs) {
+  auto index = HandWrittenIndex();
+  index[2] = Block("0003 0003  0010 80000000  0020 00000066  0030 00000067");
+  Install({{"MINI", index}});
+  std::string buff, key = Hex("0001");
+  int32_t rec = 0;
+  gEngine->KFind("MINI", buff, key, rec);
+  EXPECT_EQ(rec, INT32_MIN);
+  EXPECT_EQ(key, Hex("0010"));
 }
 
 }  // namespace
