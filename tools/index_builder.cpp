@@ -66,6 +66,8 @@ std::vector<std::string> BuildIndexBlocks(const IndexShape& shape, const IndexEn
   for (auto level = levels.rbegin(); level != levels.rend(); ++level) {
     for (Node& node : *level) node.block = next_block++;
   }
+  // Block numbers are two-byte fields, and 65535 is the last leaf's link.
+  if (next_block - 1 > 0xFFFE) throw std::invalid_argument("index of more than 65534 blocks");
   // Inner entries point at their children, in order.
   for (size_t l = 1; l < levels.size(); ++l) {
     size_t child = 0;

@@ -1,178 +1,197 @@
 #include "tools/index_verify.h"
 
-#include <algorithm>
+#include <array>
 #include <set>
 
 #include "engine/basic_text.h"
-#include "engine/business_basic.h"
+#include "engine/cursor_buffer.h"
 
 namespace tervalo {
 namespace {
 
-constexpr int kMaxDepth = 7;
-constexpr int32_t kLastLeafLink = 65535;
+namespace fmt = index_format;
+using fmt::NodeView;
 
-struct Node {
+std::string Num(int64_t n) { return std::to_string(n); }
+
+// A node waiting to be read at the next level, with what its parent says of it.
+struct Pending {
   int32_t block = 0;
-  int32_t count = 0;
-  int32_t link = 0;
-  std::vector<std::string> keys;
-  std::vector<int32_t> pointers;  // as stored (-1 stays -1)
+  int32_t parent = 0;  // 0 for the root
+  int32_t entry = 0;
+  std::string parent_key;
 };
 
-bool Less(const std::string& a, const std::string& b) {
-  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return static_cast<unsigned char>(x) < static_cast<unsigned char>(y);
-  });
-}
+// What the leaf checks need of a leaf once its block has been read.
+struct LeafSummary {
+  int32_t block = 0;
+  int32_t link = 0;
+  std::string first_key;
+  std::string last_key;
+  int32_t last_pointer = 0;
+};
 
 class Verifier {
  public:
-  Verifier(cBusinessBasic& engine, const std::shared_ptr<cLogicalFile>& index)
-      : engine_(engine), index_(index) {}
+  Verifier(cBusinessBasic& engine, const cLogicalFile& index) : engine_(engine), index_(index) {}
 
   std::vector<IndexProblem> Run() {
-    const std::string header = Read(0);
-    entry_length_ = engine_.Unpack("C", header, 1);
-    const int32_t per_block = engine_.Unpack("C", header, 3);
-    const int32_t root = engine_.Unpack("C", header, 9);
-    if (entry_length_ < 5 || entry_length_ > 508) {
-      Problem(0, "entry length " + std::to_string(entry_length_) + " is not between 5 and 508");
-      return problems_;
-    }
-    if (per_block != 508 / entry_length_) {
-      Problem(0, "entries per block is " + std::to_string(per_block) + ", not " +
-                     std::to_string(508 / entry_length_) + " for entry length " + std::to_string(entry_length_));
-    }
-    if (!InFile(root)) {
-      Problem(0, "root block " + std::to_string(root) + " lies outside the file (LastRec " +
-                     std::to_string(index_->LastRecord) + ")");
-      return problems_;
-    }
-    Walk(root);
+    if (CheckHeader()) Walk();
     return problems_;
   }
 
  private:
-  bool InFile(int32_t block) const { return block >= 1 && block <= index_->LastRecord; }
-
-  std::string Read(int32_t block) {
-    std::string bytes(512, '\0');
-    engine_.ReadBytes(index_->OpenFile, (static_cast<int64_t>(index_->Position) + block) * 512,
-                      bytes.data(), bytes.size(), "verify");
-    return bytes;
-  }
-
-  void Problem(int32_t block, std::string fault) { problems_.push_back({block, std::move(fault)}); }
-
-  // Reads a node; false when its count does not fit the block.
-  bool ReadNode(int32_t block, Node& node) {
-    const std::string bytes = Read(block);
-    node.block = block;
-    node.count = engine_.Unpack("C", bytes, 1);
-    node.link = engine_.Unpack("C", bytes, 3);
-    if (4 + static_cast<int64_t>(node.count) * entry_length_ > 512) {
-      Problem(block, "holds " + std::to_string(node.count) + " entries, more than a block holds");
+  // False when the tree cannot be walked at all.
+  bool CheckHeader() {
+    Read(0);
+    entry_length_ = fmt::ReadC(block_.data() + fmt::kHeaderEntryLengthAt);
+    const int32_t per_block = fmt::ReadC(block_.data() + fmt::kHeaderEntriesPerBlockAt);
+    const int32_t duplicates = fmt::ReadC(block_.data() + fmt::kHeaderDuplicatesAt);
+    root_ = fmt::ReadC(block_.data() + fmt::kHeaderRootAt);
+    if (!fmt::ValidEntryLength(entry_length_)) {
+      Problem(0, "entry length " + Num(entry_length_) + " is not between " + Num(fmt::kMinEntryLength) +
+                     " and " + Num(fmt::kMaxEntryLength));
       return false;
     }
-    if (node.count == 0) Problem(block, "holds no entries");
-    const size_t k = static_cast<size_t>(entry_length_ - 4);
-    for (int32_t i = 0; i < node.count; ++i) {
-      const size_t at = 4 + static_cast<size_t>(i) * static_cast<size_t>(entry_length_);
-      node.keys.push_back(bytes.substr(at, k));
-      node.pointers.push_back(engine_.Unpack("L", bytes, static_cast<int32_t>(at + k + 1)));
+    if (per_block != fmt::Capacity(entry_length_)) {
+      Problem(0, "entries per block is " + Num(per_block) + ", not " + Num(fmt::Capacity(entry_length_)) +
+                     " for entry length " + Num(entry_length_));
     }
-    for (size_t i = 1; i < node.keys.size(); ++i) {
-      if (Less(node.keys[i], node.keys[i - 1])) {
-        Problem(block, "key " + std::to_string(i + 1) + " is lower than the key before it");
-      }
+    if (duplicates != 0 && duplicates != 0xFFFF) {
+      Problem(0, "duplicate-keys flag is " + Num(duplicates) + ", not 0 or 65535");
+    }
+    equal_keys_allowed_ = duplicates != 0;
+    if (!InFile(root_)) {
+      Problem(0, "root block " + Num(root_) + " lies outside the file (LastRec " + Num(index_.LastRecord) + ")");
+      return false;
     }
     return true;
   }
 
-  // Level by level from the root: inner keys against their children, depth, and the leaves.
-  void Walk(int32_t root) {
-    std::vector<int32_t> level{root};
-    std::set<int32_t> seen{root};
-    for (int depth = 1; !level.empty(); ++depth) {
-      if (depth > kMaxDepth) {
-        Problem(level.front(), "lies at depth " + std::to_string(depth) + ", deeper than 7 levels");
+  // Level by level from the root: each node is read once, checked against its parent's entry,
+  // and either queues its children or joins the leaves of its level.
+  void Walk() {
+    std::vector<Pending> level{{root_, 0, 0, {}}};
+    std::set<int32_t> named{root_};
+    for (int32_t depth = 1; !level.empty(); ++depth) {
+      if (depth > fmt::kMaxDepth) {
+        Problem(level.front().block, "lies at depth " + Num(depth) + ", deeper than " + Num(fmt::kMaxDepth) + " levels");
         return;
       }
-      std::vector<Node> nodes;
-      for (int32_t block : level) {
-        Node node;
-        if (ReadNode(block, node)) nodes.push_back(std::move(node));
-      }
-      const bool leaves = std::any_of(nodes.begin(), nodes.end(), [](const Node& n) { return n.link != 0; });
-      if (leaves) {
-        for (const Node& n : nodes) {
-          if (n.link == 0) Problem(n.block, "is an inner node at the depth of the leaves (" + std::to_string(depth) + ")");
+      std::vector<Pending> next;
+      std::vector<LeafSummary> leaves;
+      std::vector<int32_t> inner;
+      for (const Pending& p : level) {
+        Read(p.block);
+        const NodeView node(block_.data(), entry_length_);
+        if (!CheckNode(p, node)) continue;
+        if (node.is_leaf()) {
+          leaves.push_back({p.block, node.link(), std::string(node.Key(1)),
+                            std::string(node.Key(node.count())), node.RawPointer(node.count())});
+        } else {
+          inner.push_back(p.block);
+          QueueChildren(p.block, node, named, next);
         }
-        CheckLeaves(nodes);
+      }
+      if (!leaves.empty()) {
+        for (int32_t block : inner) Problem(block, "is an inner node at the depth of the leaves (" + Num(depth) + ")");
+        CheckLeaves(leaves);
         return;
       }
-      level = Children(nodes, seen);
+      level = std::move(next);
     }
   }
 
-  std::vector<int32_t> Children(const std::vector<Node>& nodes, std::set<int32_t>& seen) {
-    std::vector<int32_t> children;
-    for (const Node& n : nodes) {
-      for (size_t i = 0; i < n.keys.size(); ++i) {
-        const int32_t child = n.pointers[i];
-        if (!InFile(child)) {
-          Problem(n.block, "entry " + std::to_string(i + 1) + " points at block " + std::to_string(child) +
-                               ", outside the file (LastRec " + std::to_string(index_->LastRecord) + ")");
-          continue;
-        }
-        if (!seen.insert(child).second) {
-          Problem(n.block, "entry " + std::to_string(i + 1) + " points at block " + std::to_string(child) +
-                               ", which another entry already names");
-          continue;
-        }
-        Node last;
-        if (ReadNode(child, last) && (last.keys.empty() || last.keys.back() != n.keys[i])) {
-          Problem(n.block, "key of entry " + std::to_string(i + 1) + " (" + HexBytes(n.keys[i]) +
-                               ") is not the last key of its child " + std::to_string(child));
-        }
-        children.push_back(child);
-      }
+  // Count, order of keys, and the parent's key for this node. False when the node has no
+  // entries to go on with.
+  bool CheckNode(const Pending& p, const NodeView& node) {
+    if (!node.CountFits()) {
+      Problem(p.block, "holds " + Num(node.count()) + " entries, more than a block holds");
+      return false;
     }
-    return children;
+    if (node.count() == 0) {
+      Problem(p.block, "holds no entries");
+      return false;
+    }
+    for (int32_t i = 2; i <= node.count(); ++i) {
+      const int c = fmt::CompareKeys(node.Key(i - 1), node.Key(i));
+      if (c > 0) Problem(p.block, "key " + Num(i) + " is lower than the key before it");
+      if (c == 0 && !equal_keys_allowed_) Problem(p.block, "key " + Num(i) + " repeats the key before it");
+    }
+    if (p.parent != 0 && node.Key(node.count()) != p.parent_key) {
+      Problem(p.parent, "key of entry " + Num(p.entry) + " (" + HexBytes(p.parent_key) +
+                            ") is not the last key of its child " + Num(p.block));
+    }
+    return true;
   }
 
-  void CheckLeaves(const std::vector<Node>& leaves) {
+  void QueueChildren(int32_t block, const NodeView& node, std::set<int32_t>& named, std::vector<Pending>& next) {
+    for (int32_t i = 1; i <= node.count(); ++i) {
+      const int32_t child = node.RawPointer(i);
+      if (!InFile(child)) {
+        Problem(block, "entry " + Num(i) + " points at block " + Num(child) + ", outside the file (LastRec " +
+                           Num(index_.LastRecord) + ")");
+      } else if (!named.insert(child).second) {
+        Problem(block, "entry " + Num(i) + " points at block " + Num(child) + ", which another entry already names");
+      } else {
+        next.push_back({child, block, i, std::string(node.Key(i))});
+      }
+    }
+  }
+
+  // The leaves in tree order: each links to the next, the last one links nowhere and ends with
+  // the sentinel, and the keys go on ascending from leaf to leaf.
+  void CheckLeaves(const std::vector<LeafSummary>& leaves) {
     for (size_t i = 0; i < leaves.size(); ++i) {
-      const int32_t expected = i + 1 < leaves.size() ? leaves[i + 1].block : kLastLeafLink;
+      const bool last = i + 1 == leaves.size();
+      const int32_t expected = last ? fmt::kLastLeafLink : leaves[i + 1].block;
       if (leaves[i].link != expected) {
-        Problem(leaves[i].block, "links to " + std::to_string(leaves[i].link) + " instead of " +
-                                     (expected == kLastLeafLink ? std::string("65535 (the last leaf)")
-                                                                : "the next leaf " + std::to_string(expected)));
+        Problem(leaves[i].block, "links to " + Num(leaves[i].link) + " instead of " +
+                                     (last ? "65535 (the last leaf)" : "the next leaf " + Num(expected)));
       }
-      if (i > 0 && !leaves[i].keys.empty() && !leaves[i - 1].keys.empty() &&
-          Less(leaves[i].keys.front(), leaves[i - 1].keys.back())) {
-        Problem(leaves[i].block, "begins with a key lower than the end of the leaf before it");
+      if (i > 0) {
+        const int c = fmt::CompareKeys(leaves[i].first_key, leaves[i - 1].last_key);
+        if (c < 0) Problem(leaves[i].block, "begins with a key lower than the end of the leaf before it");
+        if (c == 0 && !equal_keys_allowed_) {
+          Problem(leaves[i].block, "begins with the key that ends the leaf before it");
+        }
       }
     }
-    if (leaves.empty() || leaves.back().keys.empty()) return;
-    const Node& last = leaves.back();
-    const std::string sentinel(static_cast<size_t>(entry_length_ - 4), '\xFF');
-    if (last.keys.back() != sentinel || last.pointers.back() != -1) {
+    const LeafSummary& last = leaves.back();
+    const std::string sentinel(static_cast<size_t>(entry_length_ - fmt::kPointerSize), '\xFF');
+    if (last.last_key != sentinel || last.last_pointer != -1) {
       Problem(last.block, "does not end with the sentinel entry (all-FF key, pointer -1)");
     }
   }
 
+  bool InFile(int32_t block) const { return block >= 1 && block <= index_.LastRecord; }
+
+  void Read(int32_t block) {
+    engine_.ReadBytes(index_.OpenFile, (static_cast<int64_t>(index_.Position) + block) * 512, block_.data(),
+                      block_.size(), "VerifyIndex");
+  }
+
+  void Problem(int32_t block, std::string fault) { problems_.push_back({block, std::move(fault)}); }
+
   cBusinessBasic& engine_;
-  std::shared_ptr<cLogicalFile> index_;
+  const cLogicalFile& index_;
+  std::array<char, fmt::kBlockSize> block_{};
   int32_t entry_length_ = 0;
+  int32_t root_ = 0;
+  bool equal_keys_allowed_ = false;
   std::vector<IndexProblem> problems_;
 };
 
 }  // namespace
 
-std::vector<IndexProblem> VerifyIndex(cBusinessBasic& engine, const std::shared_ptr<cLogicalFile>& index) {
-  return Verifier(engine, index).Run();
+std::vector<IndexProblem> VerifyIndex(cBusinessBasic& engine, const LogicalFileArg& index) {
+  std::shared_ptr<cLogicalFile> file = index.file();
+  if (index.is_name()) {
+    file = engine.LogicalOpen(index.name());
+    if (!file) throw EngineError(kErrUndefined, "LogicalOpen", "File not Found: \"" + index.name() + "\"");
+  }
+  if (!file) throw EngineError(kErrUndefined, "VerifyIndex", "LogicalFile parameter is undefined");
+  return Verifier(engine, *file).Run();
 }
 
 }  // namespace tervalo

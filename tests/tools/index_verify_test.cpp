@@ -119,5 +119,36 @@ TEST_F(IndexVerifyTest, FindsLeavesAtDifferentDepthsAndTreesDeeperThanSeven) {
   EXPECT_EQ(found.at("DEEPI").back(), "block 8: lies at depth 8, deeper than 7 levels");
 }
 
+TEST_F(IndexVerifyTest, RepeatedKeysAreFaultsUnlessTheHeaderAllowsThem) {
+  // Keys 1, 2, 3, 3, 4, ... : the repeated 3 falls inside leaf 4 (4 entries a node).
+  share::IndexEntries repeated = Keys(19);
+  repeated.insert(repeated.begin() + 3, {C2(3), 999});
+  // Keys 1-4, 4-19: leaf 4 ends with 4 and leaf 5 begins with it.
+  share::IndexEntries straddling = Keys(19);
+  straddling.insert(straddling.begin() + 4, {C2(4), 999});
+  std::vector<std::string> bad_flag = ThreeLevels();
+  bad_flag[0].replace(12, 2, C2(1));
+  std::vector<std::string> root_named_again = ThreeLevels();
+  root_named_again[2].replace(4 + 2 * 6 + 2, 4, L4(1));  // block 2's third entry names the root
+  const auto found = VerifyAll({{"REPEATI", share::BuildIndexBlocks({2, 5}, repeated)},
+                                {"STRADI", share::BuildIndexBlocks({2, 5}, straddling)},
+                                {"DUPSI", share::BuildIndexBlocks({2, 5, true}, straddling)},
+                                {"FLAGI", bad_flag},
+                                {"CYCLEI", root_named_again}});
+  using Faults = std::vector<std::string>;
+  EXPECT_EQ(found.at("REPEATI"), Faults{"block 4: key 4 repeats the key before it"});
+  EXPECT_EQ(found.at("STRADI"), Faults{"block 5: begins with the key that ends the leaf before it"});
+  EXPECT_EQ(found.count("DUPSI"), 0u) << "equal keys allowed by the header";
+  EXPECT_EQ(found.at("FLAGI"), Faults{"block 0: duplicate-keys flag is 1, not 0 or 65535"});
+  ASSERT_FALSE(found.at("CYCLEI").empty());
+  EXPECT_EQ(found.at("CYCLEI").front(), "block 2: entry 3 points at block 1, which another entry already names");
+}
+
+TEST_F(IndexVerifyTest, TakesALogicalFileName) {
+  VerifyAll({{"NAMEDI", ThreeLevels()}});
+  EXPECT_TRUE(VerifyIndex(*gEngine, "NAMEDI").empty());
+  EXPECT_EQ(testing::ErrorOf([] { VerifyIndex(*gEngine, "NOSUCHI"); }), "-10 LogicalOpen: File not Found: \"NOSUCHI\"");
+}
+
 }  // namespace
 }  // namespace tervalo
