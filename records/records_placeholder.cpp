@@ -1,1 +1,0 @@
-// Product line and part records.
