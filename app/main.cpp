@@ -1,40 +1,30 @@
-// Tervalo: starts the data engine on this workstation's catalog configuration and reports what
-// it found (the board window is built on top of this start-up).
+// Tervalo: the schedule board of the service department. Starts the board on this workstation's
+// catalog configuration and shows it; `--screenshot FILE.png [--width PIXELS]` renders the loaded
+// board to a picture instead (for machines without a display).
+
+#include <QApplication>
 
 #include <iostream>
 
-#include "engine/business_basic.h"
-#include "environment/catalog_config.h"
+#include "board_ui/board_app.h"
+#include "board_ui/message_boxes.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 
-int main() {
-  using namespace tervalo;
-  try {
-    LoadCatalogConfig();
-  } catch (const EngineError& e) {
-    std::cerr << "Error " << e.number() << " (" << e.source() << "): " << e.description() << "\n";
-    return 1;
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Tervalo");
+
+  QString error;
+  const auto options = tervalo::ParseBoardOptions(QApplication::arguments().mid(1), error);
+  if (!options) {
+    std::cerr << "tervalo: " << error.toStdString() << "\n"
+              << "usage: tervalo [--screenshot FILE.png [--width PIXELS]]\n";
+    return 2;
   }
-  if (!gEngine) {
-    if (const auto& failure = EngineStartupFailure()) {
-      std::cerr << "Error " << failure->number() << " (" << failure->source()
-                << "): " << failure->description() << "\n";
-    }
-    return 1;
-  }
-  if (!gEngine->HasTables()) {
-    std::cerr << "The link share " << gSystem->LinkShareRoot() << " cannot be reached.\n";
-    return 1;
-  }
-  std::cout << "Computer name:   " << gSystem->ComputerName << "\n"
-            << "Address:         " << gSystem->IP << "\n"
-            << "Terminal number: " << gSystem->TerminalID << "\n"
-            << "Data directory:  " << gSystem->VLTRLNK() << "\n"
-            << "Link table (" << gLinks->Count() << " links):\n";
-  for (const auto& link : *gLinks) {
-    std::cout << "  " << link->LinkFile << "  ->  " << link->ResolutionFile << "\n";
-  }
-  ResetSharedInstances();
-  return 0;
+  // A picture is taken without anyone at the screen: messages go to the error output then.
+  if (options->screenshot.isEmpty()) tervalo::InstallMessageBoxHandler();
+
+  const int status = tervalo::RunBoard(*options);
+  tervalo::ResetSharedInstances();
+  return status;
 }

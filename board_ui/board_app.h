@@ -1,0 +1,28 @@
+#pragma once
+// The program's run: start-up of the board, then the window until it closes, or, with
+// --screenshot, a picture of the loaded window for machines without a display.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace tervalo {
+
+inline constexpr int kDefaultScreenshotWidth = 1280;
+
+struct BoardOptions {
+  QString screenshot;  // PNG file to render the loaded window to; empty: show the window
+  int width = 0;       // window width in pixels for the screenshot; 0: kDefaultScreenshotWidth
+};
+
+// Reads "--screenshot FILE.png [--width PIXELS]" (arguments after the program name). Sets
+// `error` and returns nothing when they are not understood.
+std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QString& error);
+
+// Runs Form_Load, then shows the window until it closes (or saves the screenshot). A failure of
+// the data engine during start-up is shown in one critical message and gives status 1; a start-up
+// that ended with its own message (no configuration) gives 1 quietly. Needs a QApplication.
+int RunBoard(const BoardOptions& options);
+
+}  // namespace tervalo

@@ -1,0 +1,275 @@
+#include "board_ui/grid_view.h"
+
+#include <QEvent>
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include <algorithm>
+
+#include "board_ui/twips.h"
+
+namespace tervalo {
+namespace {
+
+constexpr int kPadX = 3;
+constexpr int kPadY = 2;
+constexpr int kSelectionStrip = 5;  // the row's own colour stays visible left of the highlight
+
+// Sets a flag for the lifetime of the guard and puts the old value back.
+class FlagGuard {
+ public:
+  explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+  ~FlagGuard() { flag_ = old_; }
+  FlagGuard(const FlagGuard&) = delete;
+  FlagGuard& operator=(const FlagGuard&) = delete;
+
+ private:
+  bool& flag_;
+  bool old_;
+};
+
+// Text lines are set one pixel further apart than the font's own spacing, for legibility.
+int LineStep(const QFontMetrics& metrics) { return metrics.lineSpacing() + 1; }
+
+QString TrimRight(const QString& line) {
+  qsizetype end = line.size();
+  while (end > 0 && line.at(end - 1).isSpace()) --end;
+  return line.left(end);
+}
+
+QPalette::ColorGroup GroupOf(const QStyleOptionViewItem& opt) {
+  if (!(opt.state & QStyle::State_Enabled)) return QPalette::Disabled;
+  return (opt.state & QStyle::State_Active) ? QPalette::Active : QPalette::Inactive;
+}
+
+}  // namespace
+
+void MultiLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                              const QModelIndex& index) const {
+  QStyleOptionViewItem opt(option);
+  initStyleOption(&opt, index);
+  const QPalette::ColorGroup group = GroupOf(opt);
+  const QRect rect = opt.rect;
+
+  const QVariant back = index.data(Qt::BackgroundRole);
+  const QVariant fore = index.data(Qt::ForegroundRole);
+  QColor text_color = fore.isValid() ? fore.value<QBrush>().color() : opt.palette.color(group, QPalette::Text);
+
+  painter->save();
+  painter->setClipRect(rect);
+  painter->fillRect(rect, back.isValid() ? back.value<QBrush>() : opt.palette.brush(group, QPalette::Base));
+  if (opt.state & QStyle::State_Selected) {
+    painter->fillRect(rect.adjusted(kSelectionStrip, 0, 0, 0), opt.palette.brush(group, QPalette::Highlight));
+    text_color = opt.palette.color(group, QPalette::HighlightedText);
+  }
+
+  painter->setFont(opt.font);
+  painter->setPen(text_color);
+  const QFontMetrics metrics(opt.font);
+  const int x = rect.left() + kSelectionStrip + kPadX;
+  const int width = std::max(rect.right() + 1 - kPadX - x, 0);
+  const QStringList lines = index.data(Qt::DisplayRole).toString().split(u'\n');
+  // A single line sits in the middle of its row; a job's lines start at the top.
+  int y = lines.size() == 1 ? rect.top() + (rect.height() - LineStep(metrics)) / 2 : rect.top() + kPadY;
+  for (const QString& line : lines) {
+    if (y >= rect.bottom()) break;
+    const QString shown = metrics.elidedText(TrimRight(line), Qt::ElideRight, width);
+    painter->drawText(QRect(x, y, width, LineStep(metrics)), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                      shown);
+    y += LineStep(metrics);
+  }
+
+  if (opt.state & QStyle::State_HasFocus) {
+    // The current row of the grid with the focus: a dotted frame, as list boxes show it.
+    painter->setPen(QPen(text_color, 1, Qt::DotLine));
+    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+  }
+  painter->restore();
+}
+
+QSize MultiLineDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+  QStyleOptionViewItem opt(option);
+  initStyleOption(&opt, index);
+  const QFontMetrics metrics(opt.font);
+  const QStringList lines = index.data(Qt::DisplayRole).toString().split(u'\n');
+  int width = 0;
+  for (const QString& line : lines) width = std::max(width, metrics.horizontalAdvance(TrimRight(line)));
+  return QSize(width + kSelectionStrip + 2 * kPadX,
+               static_cast<int>(lines.size()) * LineStep(metrics) + 2 * kPadY);
+}
+
+GridView::GridView(GridTableModel& model, int default_lines, QWidget* parent)
+    : QTableView(parent), model_(model), default_lines_(default_lines) {
+  setModel(&model_);
+  setItemDelegate(new MultiLineDelegate(this));
+  setSelectionBehavior(QAbstractItemView::SelectRows);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setEditTriggers(QAbstractItemView::NoEditTriggers);
+  setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+  setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  setTabKeyNavigation(false);  // Tab moves on to the next control, as everywhere on the board
+  setCornerButtonEnabled(false);
+  setWordWrap(false);
+  horizontalHeader()->hide();
+  horizontalHeader()->setStretchLastSection(true);
+  verticalHeader()->hide();
+  verticalHeader()->setMinimumSectionSize(1);
+  verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+
+  connect(&model_, &GridTableModel::structureAboutToChange, this, [this] { syncing_ = true; });
+  connect(&model_, &GridTableModel::structureChanged, this, [this] {
+    syncing_ = false;
+    SyncAll();
+  });
+  connect(&model_, &GridTableModel::gridRowsChanged, this, &GridView::SyncRowStates);
+  connect(&model_, &GridTableModel::gridSelectionChanged, this, [this] {
+    if (!syncing_) SyncSelectionFromGrid();
+  });
+  connect(&model_, &GridTableModel::gridTopRowChanged, this, [this] {
+    if (!syncing_) SyncTopRowFromGrid();
+  });
+  SyncAll();
+}
+
+int GridView::RowHeightPixels() const {
+  if (grid().RowHeightMin() > 0) return TwipsToPixelsY(grid().RowHeightMin(), *this);
+  // A one-line list (the sort fields) is packed tighter than a grid of jobs.
+  const int padding = 2 * (default_lines_ > 1 ? kPadY : 1);
+  return default_lines_ * LineStep(QFontMetrics(font())) + padding + 1;
+}
+
+void GridView::HideColumn(int col) {
+  if (std::find(hidden_columns_.begin(), hidden_columns_.end(), col) == hidden_columns_.end()) {
+    hidden_columns_.push_back(col);
+  }
+  ApplyColumns();
+  SyncSelectionFromGrid();  // the current cell moves to a visible column
+}
+
+int GridView::MouseRow(const QPoint& viewport_pos) const { return rowAt(viewport_pos.y()); }
+
+void GridView::mousePressEvent(QMouseEvent* event) {
+  bool cancel = false;
+  emit beforeMouseDown(event->button(), event->modifiers(), event->position().toPoint(), &cancel);
+  if (cancel) {
+    event->accept();
+    return;
+  }
+  QTableView::mousePressEvent(event);
+}
+
+void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  QTableView::currentChanged(current, previous);
+  if (syncing_) return;
+  FlagGuard guard(syncing_);
+  grid().SetRow(current.isValid() ? current.row() : -1);
+}
+
+void GridView::selectionChanged(const QItemSelection& selected, const QItemSelection& deselected) {
+  QTableView::selectionChanged(selected, deselected);
+  if (!syncing_) PushSelectionToGrid();
+}
+
+void GridView::scrollContentsBy(int dx, int dy) {
+  QTableView::scrollContentsBy(dx, dy);
+  if (!syncing_) PushTopRowToGrid();
+}
+
+void GridView::changeEvent(QEvent* event) {
+  QTableView::changeEvent(event);
+  if (event->type() == QEvent::FontChange) ApplyRowHeight();
+}
+
+void GridView::showEvent(QShowEvent* event) {
+  QTableView::showEvent(event);
+  SyncTopRowFromGrid();
+}
+
+void GridView::SyncAll() {
+  ApplyRowHeight();
+  ApplyColumns();
+  SyncRowStates(0, model_.rowCount() - 1);
+  SyncSelectionFromGrid();
+  SyncTopRowFromGrid();
+}
+
+void GridView::SyncRowStates(int first, int last) {
+  last = std::min(last, std::min(model_.rowCount(), grid().Rows()) - 1);
+  for (int r = std::max(first, 0); r <= last; ++r) {
+    const bool hidden = grid().RowHidden(r);
+    if (isRowHidden(r) != hidden) setRowHidden(r, hidden);
+  }
+}
+
+void GridView::SyncSelectionFromGrid() {
+  FlagGuard guard(syncing_);
+  const int rows = std::min(model_.rowCount(), grid().Rows());
+  const int last_col = model_.columnCount() - 1;
+  QItemSelection selection;
+  for (int r = 0; r < rows && last_col >= 0; ++r) {
+    if (!grid().IsSelected(r)) continue;
+    int end = r;
+    while (end + 1 < rows && grid().IsSelected(end + 1)) ++end;
+    selection.select(model_.index(r, 0), model_.index(end, last_col));
+    r = end;
+  }
+  selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+  const int row = grid().Row();
+  if (row >= 0 && row < rows) {
+    selectionModel()->setCurrentIndex(model_.index(row, FirstVisibleColumn()), QItemSelectionModel::NoUpdate);
+  } else {
+    selectionModel()->clearCurrentIndex();
+  }
+}
+
+void GridView::SyncTopRowFromGrid() {
+  const int rows = std::min(model_.rowCount(), grid().Rows());
+  if (rows == 0 || rowAt(0) == grid().TopRow()) return;
+  FlagGuard guard(syncing_);
+  scrollTo(model_.index(std::min(grid().TopRow(), rows - 1), FirstVisibleColumn()), QAbstractItemView::PositionAtTop);
+  // Near the end the view cannot bring the row to the top; the grid then names the row that is.
+  const int shown = rowAt(0);
+  if (isVisible() && shown >= 0 && shown != grid().TopRow()) grid().SetTopRow(shown);
+}
+
+void GridView::ApplyRowHeight() {
+  const int height = RowHeightPixels();
+  if (verticalHeader()->defaultSectionSize() != height) verticalHeader()->setDefaultSectionSize(height);
+}
+
+void GridView::ApplyColumns() {
+  const int cols = model_.columnCount();
+  for (int c = 0; c < cols; ++c) {
+    const bool hidden = std::find(hidden_columns_.begin(), hidden_columns_.end(), c) != hidden_columns_.end();
+    if (isColumnHidden(c) != hidden) setColumnHidden(c, hidden);
+    // The last column takes the rest of the width; the others keep the grid's own width.
+    if (!hidden && c < cols - 1 && grid().ColWidth(c) > 0) setColumnWidth(c, TwipsToPixelsX(grid().ColWidth(c), *this));
+  }
+}
+
+void GridView::PushSelectionToGrid() {
+  FlagGuard guard(syncing_);
+  const int rows = std::min(model_.rowCount(), grid().Rows());
+  for (int r = 0; r < rows; ++r) {
+    const bool selected = selectionModel()->rowIntersectsSelection(r, QModelIndex());
+    if (grid().IsSelected(r) != selected) grid().SetSelected(r, selected);
+  }
+}
+
+void GridView::PushTopRowToGrid() {
+  const int top = rowAt(0);
+  if (top < 0 || top == grid().TopRow()) return;
+  FlagGuard guard(syncing_);
+  grid().SetTopRow(top);
+}
+
+int GridView::FirstVisibleColumn() const {
+  for (int c = 0; c < model_.columnCount(); ++c) {
+    if (std::find(hidden_columns_.begin(), hidden_columns_.end(), c) == hidden_columns_.end()) return c;
+  }
+  return 0;
+}
+
+}  // namespace tervalo

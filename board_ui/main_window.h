@@ -1,0 +1,105 @@
+#pragma once
+// The main window frmTervalo: the unassigned grid, one labelled grid per mechanic, the sort-field
+// grid, "Show All Statuses", the scroll bar that pages the mechanic grids and the three buttons,
+// placed in twips as the board's layout gives them. The board's logic (frmTervalo in board/)
+// holds the data and the actions; this window shows them and forwards the user's events.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "board/frm_tervalo.h"
+#include "board_ui/grid_table_model.h"
+#include "board_ui/grid_view.h"
+
+namespace tervalo {
+
+// Height of the window's client area as designed: room below the lowest button.
+inline constexpr int kDesignClientHeight = 9600;
+
+// Left of btnUpdate for a window width, both in twips: its designed place, moved left when the
+// window is too narrow to show the whole button there.
+int UpdateButtonLeft(int width);
+
+class MainWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The form has been loaded (Form_Load); the window shows its board.
+  explicit MainWindow(frmTervalo& form, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  frmTervalo& form() { return form_; }
+
+  // The controls, by their names on the board.
+  GridView* g() const { return g_; }
+  GridView* gSort() const { return gSort_; }
+  GridView* mg(int n) const { return mg_[static_cast<size_t>(n)]; }
+  QLabel* lblMECH(int n) const { return lblMECH_[static_cast<size_t>(n)]; }
+  int MechanicGridCount() const { return static_cast<int>(mg_.size()); }
+  QLabel* Label1() const { return label1_; }
+  QLabel* Label2() const { return label2_; }
+  QCheckBox* chkHide() const { return chkHide_; }
+  QScrollBar* Scroll() const { return scroll_; }
+  QPushButton* btnRefresh() const { return btnRefresh_; }
+  QPushButton* btnExit() const { return btnExit_; }
+  QPushButton* btnUpdate() const { return btnUpdate_; }
+  QMenu* Menu() const { return menu_; }
+
+  // A length in twips as pixels on this window's screen, across.
+  int Px(int twips) const;
+  // The client width in twips, as the layout rules see it.
+  int WidthTwips() const;
+  // A width that shows every mechanic, within the screen's available width.
+  int PreferredWidth() const;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateControls();
+  void CreateMechanicColumns();
+  void SetGeometryTwips(QWidget* widget, const ControlGeometry& geometry);
+  void PlaceMechanic(int n, int left_twips, bool visible);
+  // Form_Resize: the minimum width, the buttons and scroll bar that follow the width, and the
+  // first page of mechanic grids.
+  void ApplyLayout();
+  // The scroll bar moved: show the page of mechanic grids that starts at its value.
+  void OnScroll(int value);
+  // Runs an action of the board; a failure of the data engine is reported and ends the program.
+  void RunAction(const std::function<void()>& action);
+
+  frmTervalo& form_;
+  std::unique_ptr<GridTableModel> g_model_;
+  std::unique_ptr<GridTableModel> gSort_model_;
+  std::unique_ptr<GridTableModel> PG_model_;
+  std::vector<std::unique_ptr<GridTableModel>> mg_models_;
+
+  QLabel* label1_ = nullptr;
+  GridView* g_ = nullptr;
+  QLabel* label2_ = nullptr;
+  GridView* gSort_ = nullptr;
+  GridView* PG_ = nullptr;
+  QCheckBox* chkHide_ = nullptr;
+  QScrollBar* scroll_ = nullptr;
+  QPushButton* btnRefresh_ = nullptr;
+  QPushButton* btnExit_ = nullptr;
+  QPushButton* btnUpdate_ = nullptr;
+  QMenu* menu_ = nullptr;
+  QAction* print40_ = nullptr;
+  QAction* print80_ = nullptr;
+  std::vector<GridView*> mg_;
+  std::vector<QLabel*> lblMECH_;
+  std::vector<int> mechanic_left_;  // Left of label n and grid n, in twips
+};
+
+}  // namespace tervalo

@@ -1,0 +1,35 @@
+#include "board_ui/message_boxes.h"
+
+namespace tervalo {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::kInformation:
+      return QMessageBox::Information;
+    case MessageIcon::kExclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::kCritical:
+      return QMessageBox::Critical;
+    case MessageIcon::kNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+void InstallMessageBoxHandler() {
+  CurrentHost().SetMessageBoxHandler([](const MessageBoxRequest& request) {
+    QMessageBox box(ToQtIcon(request.icon), QString::fromStdString(request.title.empty() ? "Tervalo" : request.title),
+                    QString::fromStdString(request.text), QMessageBox::Ok);
+    box.exec();
+  });
+}
+
+std::string EngineErrorText(const EngineError& error) {
+  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
+}
+
+void ReportEngineError(const EngineError& error) {
+  CurrentHost().ShowMessage({EngineErrorText(error), "Tervalo", MessageIcon::kCritical});
+}
+
+}  // namespace tervalo

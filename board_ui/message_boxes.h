@@ -1,0 +1,24 @@
+#pragma once
+// The board's messages as the user sees them: modal message boxes with the icon the message asks
+// for, and the one message that reports a failure of the data engine.
+
+#include <QMessageBox>
+
+#include <string>
+
+#include "engine/engine_error.h"
+#include "environment/host.h"
+
+namespace tervalo {
+
+QMessageBox::Icon ToQtIcon(MessageIcon icon);
+
+// Routes the current host's messages to modal message boxes.
+void InstallMessageBoxHandler();
+
+// "<description>" and, below it, "Error <number> in <source>".
+std::string EngineErrorText(const EngineError& error);
+// Shows an engine failure through the host, with the critical icon.
+void ReportEngineError(const EngineError& error);
+
+}  // namespace tervalo

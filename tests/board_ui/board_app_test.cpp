@@ -1,0 +1,125 @@
+// The program's run: its arguments, the one message of a failed start-up, and the picture of the
+// loaded board taken without a display.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "board_ui/board_app.h"
+#include "board_ui/main_window.h"
+#include "board_ui/twips.h"
+#include "tests/board_ui/qt_test_app.h"
+#include "tests/support/temp_share.h"
+#include "tools/company_builder.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(BoardOptionsTest, ArgumentsAreReadOrRefused) {
+  struct Case {
+    QStringList arguments;
+    bool ok;
+    QString screenshot;
+    int width;
+  };
+  const Case cases[] = {
+      {{}, true, "", 0},
+      {{"--screenshot", "board.png"}, true, "board.png", 0},
+      {{"--screenshot", "board.png", "--width", "900"}, true, "board.png", 900},
+      {{"--width", "900", "--screenshot", "b.png"}, true, "b.png", 900},
+      {{"--width", "900"}, false, "", 0},  // a width without a picture means nothing
+      {{"--screenshot"}, false, "", 0},
+      {{"--screenshot", "b.png", "--width", "wide"}, false, "", 0},
+      {{"--screenshot", "b.png", "--width", "-5"}, false, "", 0},
+      {{"--help"}, false, "", 0},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    const auto options = ParseBoardOptions(c.arguments, error);
+    const std::string name = c.arguments.join(' ').toStdString();
+    ASSERT_EQ(options.has_value(), c.ok) << name;
+    EXPECT_EQ(error.isEmpty(), c.ok) << name;
+    if (!options) continue;
+    EXPECT_EQ(options->screenshot, c.screenshot) << name;
+    EXPECT_EQ(options->width, c.width) << name;
+  }
+}
+
+class BoardAppTest : public testing::TempShareTest {
+ protected:
+  BoardAppTest() : company_(share_) {}
+
+  void Build() {
+    share::BoardFile0 file0;
+    file0.priority_names = {"Normal", "Rush"};
+    file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    company_.SetFile0(file0);
+    company_.AddMechanic({3, "DAVE RUIZ"});
+    share::InvoiceRecord job;
+    job.reference = 42;
+    job.priority = 2;
+    job.date_in = 21000;
+    job.description1 = "HARLAN MOWER";
+    job.description2 = "HR217 WONT START";
+    company_.AddJob({7, {job}});
+    company_.Write(temp_dir_, host_.computer_name);
+  }
+
+  std::string FileBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+
+  share::CompanyBuilder company_;
+};
+
+TEST_F(BoardAppTest, AStartUpFailureShowsOneCriticalMessageAndEndsWithAnError) {
+  Build();
+  fs::remove(share_.LinkShare() / "ttymap");
+  EXPECT_EQ(RunBoard({}), 1);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  const MessageBoxRequest& m = host_.messages[0];
+  EXPECT_EQ(m.icon, MessageIcon::kCritical);
+  EXPECT_NE(m.text.find("Terminal File 'ttymap' not found"), std::string::npos) << m.text;
+  EXPECT_NE(m.text.find("Error -10 in vltDataEngine_Initialization"), std::string::npos) << m.text;
+}
+
+TEST_F(BoardAppTest, AMissingConfigurationEndsWithOnlyItsOwnMessage) {
+  EXPECT_EQ(RunBoard({}), 1);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(host_.messages[0].title, "EpcError");
+}
+
+TEST_F(BoardAppTest, TheScreenshotShowsTheLoadedBoardAndSavesNothing) {
+  Build();
+  const std::string invoices_before = FileBytes(share_.DataDirectory() / "INVDB");
+  const fs::path picture = base_ / "board.png";
+  BoardOptions options;
+  options.screenshot = QString::fromStdString(picture.string());
+  options.width = 1000;
+  ASSERT_EQ(RunBoard(options), 0);
+  EXPECT_TRUE(host_.messages.empty());
+
+  QImage image;
+  ASSERT_TRUE(image.load(options.screenshot));
+  EXPECT_EQ(image.width(), 1000);
+  EXPECT_EQ(image.height(), TwipsToPixels(kDesignClientHeight, image.logicalDpiY()));
+  // Something was drawn: the job's priority colour (&HB4B4FF) shows in the unassigned grid.
+  const QRect grid = TwipsRect(design::kUnassignedGrid, image);
+  std::set<QRgb> colours;
+  for (int y = grid.top(); y < grid.bottom(); y += 3) colours.insert(image.pixel(grid.left() + 20, y) & 0xFFFFFF);
+  EXPECT_TRUE(colours.count(qRgb(0xFF, 0xB4, 0xB4) & 0xFFFFFF)) << "the job's row";
+  EXPECT_EQ(FileBytes(share_.DataDirectory() / "INVDB"), invoices_before);
+  EXPECT_FALSE(fs::exists(share_.DataDirectory() / "SCHEDULE.3"));
+}
+
+}  // namespace
+}  // namespace tervalo

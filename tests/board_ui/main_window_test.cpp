@@ -1,0 +1,243 @@
+// The real main window on small companies under the offscreen platform: its controls, the
+// layout for the window's width, paging the mechanic grids, "Show All Statuses", and closing.
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QBrush>
+#include <QLabel>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "board/frm_tervalo.h"
+#include "board_ui/main_window.h"
+#include "board_ui/twips.h"
+#include "tests/board_ui/qt_test_app.h"
+#include "tests/support/temp_share.h"
+#include "tools/company_builder.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+using share::InvoiceRecord;
+
+InvoiceRecord Job(int32_t reference, char status = 'O', int32_t mechanic = 0) {
+  InvoiceRecord r;
+  r.reference = reference;
+  r.status = status;
+  r.mechanic = mechanic;
+  r.priority = 2;
+  r.date_in = 21000;
+  r.description1 = "HARLAN MOWER";
+  r.description2 = "HR217 WONT START";
+  return r;
+}
+
+class MainWindowTest : public testing::TempShareTest {
+ protected:
+  MainWindowTest() : company_(share_) {
+    file0_.priority_names = {"Normal", "Rush"};
+    file0_.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+  }
+
+  void AddMechanics(int count) {
+    for (int i = 0; i < count; ++i) company_.AddMechanic({3 + i, "MECHANIC " + std::to_string(3 + i)});
+  }
+
+  MainWindow& Open() {
+    company_.SetFile0(file0_);
+    company_.Write(temp_dir_, host_.computer_name);
+    for (const auto& [number, lines] : schedules_) company_.WriteSchedule(number, lines);
+    EXPECT_TRUE(form_.Form_Load());
+    window_ = std::make_unique<MainWindow>(form_);
+    window_->show();  // a hidden window hears of its new sizes only when shown
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    return *window_;
+  }
+
+  // Resizes the window to a width in twips and returns the width the layout saw.
+  int ResizeTo(int twips) {
+    window_->resize(window_->Px(twips), window_->height());
+    return window_->WidthTwips();
+  }
+
+  std::vector<int> VisibleMechanics() const {
+    std::vector<int> shown;
+    for (int n = 0; n < window_->MechanicGridCount(); ++n) {
+      const bool grid = window_->mg(n)->isVisibleTo(window_.get());
+      EXPECT_EQ(window_->lblMECH(n)->isVisibleTo(window_.get()), grid) << "label and grid of mechanic " << n;
+      if (grid) shown.push_back(n);
+    }
+    return shown;
+  }
+
+  unsigned char InvoiceByte(int32_t record, int position) {
+    std::ifstream in(share_.DataDirectory() / "INVDB", std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(record) * share::kInvoiceRecordLength + position - 1);
+    return static_cast<unsigned char>(in.get());
+  }
+
+  share::BoardFile0 file0_;
+  share::CompanyBuilder company_;
+  std::map<int32_t, std::vector<std::string>> schedules_;
+  frmTervalo form_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(MainWindowTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
+  AddMechanics(2);
+  company_.AddJob({7, {Job(42)}});
+  MainWindow& w = Open();
+
+  EXPECT_EQ(w.windowTitle().toStdString(), frmTervalo::Caption());
+  struct Control {
+    QWidget* widget;
+    QString text;
+    QString tip;
+    ControlGeometry geometry;
+  };
+  const Control controls[] = {
+      {w.Label1(), "Unassigned Jobs", "", design::kLabel1},
+      {w.g(), "", "", design::kUnassignedGrid},
+      {w.Label2(), "Sort Order", "", design::kLabel2},
+      {w.gSort(), "",
+       "Left-Click to Select Sort Field.  Click and Hold Right-Button to Drag Up or Down.  Click 'Refresh' to Resort. ",
+       design::kSortGrid},
+      {w.chkHide(), "Show All Statuses", "Also Show Complete & Billed Jobs", design::kChkHide},
+      {w.btnRefresh(), "&Refresh", "Resort 'Available' Jobs Grid", design::kBtnRefresh},
+  };
+  for (const Control& c : controls) {
+    const std::string name = c.widget->objectName().toStdString();
+    QString text;
+    if (auto* label = qobject_cast<QLabel*>(c.widget)) text = label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(c.widget)) text = button->text();
+    EXPECT_EQ(text, c.text) << name;
+    EXPECT_EQ(c.widget->toolTip(), c.tip) << name;
+    EXPECT_EQ(c.widget->geometry(), TwipsRect(c.geometry, w)) << name;
+    EXPECT_TRUE(c.widget->isVisibleTo(&w)) << name;
+  }
+  EXPECT_EQ(w.btnExit()->text(), "E&XIT");
+  EXPECT_EQ(w.btnUpdate()->text(), "&Update");
+
+  EXPECT_EQ(w.lblMECH(0)->text(), "MECHANIC 3");
+  EXPECT_EQ(w.lblMECH(1)->text(), "MECHANIC 4");
+  EXPECT_EQ(w.lblMECH(1)->toolTip(), "'Right-Click' to Print");
+  EXPECT_TRUE(w.g()->isColumnHidden(0)) << "the sort key";
+  EXPECT_EQ(w.g()->model()->rowCount(), 1);
+  EXPECT_EQ(w.gSort()->model()->data(w.gSort()->model()->index(0, 0)).toString(), "Reference");
+  ASSERT_EQ(w.Menu()->actions().size(), 2);
+  EXPECT_EQ(w.Menu()->actions()[0]->text(), "Print 40 Column");
+  EXPECT_EQ(w.Menu()->actions()[1]->text(), "Print 80 Column");
+}
+
+TEST_F(MainWindowTest, TheWindowKeepsItsMinimumWidthAndLaysTheMechanicsOutForItsWidth) {
+  AddMechanics(10);
+  MainWindow& w = Open();
+  EXPECT_EQ(w.minimumWidth(), w.Px(kMinimumWindowWidth));
+  w.resize(w.Px(6000), w.height());
+  EXPECT_EQ(w.width(), w.minimumWidth());
+
+  struct Case {
+    int width_twips;
+    int shown;  // mechanic grids on the first page
+  };
+  for (const Case& c : {Case{kMinimumWindowWidth, 4}, Case{15000, 4}, Case{3240 + 7 * 2400, 7},
+                        Case{3240 + 10 * 2400 + 600, 10}}) {
+    const int width = ResizeTo(c.width_twips);
+    SCOPED_TRACE("width " + std::to_string(width));
+    std::vector<int> expected;
+    for (int n = 0; n < c.shown; ++n) expected.push_back(n);
+    EXPECT_EQ(VisibleMechanics(), expected);
+    EXPECT_EQ(w.form().PageSize(), c.shown);
+    for (int n = 0; n < c.shown; ++n) {
+      EXPECT_EQ(w.mg(n)->x(), w.Px(kFirstMechanicLeft + n * kMechanicColumnStep)) << "grid " << n;
+      EXPECT_EQ(w.lblMECH(n)->x(), w.mg(n)->x()) << "label " << n;
+    }
+    EXPECT_EQ(w.Scroll()->isVisibleTo(&w), c.shown < 10);
+    if (c.shown < 10) {
+      EXPECT_EQ(w.Scroll()->maximum(), 10 - c.shown + 1);
+    }
+    EXPECT_EQ(w.btnExit()->x(), w.Px(width / 2 + 1560 - 510));
+    EXPECT_EQ(w.Scroll()->x(), w.Px(width / 2 + 1200 - 510));
+    EXPECT_LE(w.btnUpdate()->geometry().right(), w.width()) << "the whole Update button shows";
+  }
+}
+
+TEST_F(MainWindowTest, TheScrollBarPagesTheMechanicGrids) {
+  AddMechanics(10);
+  MainWindow& w = Open();
+  ResizeTo(kMinimumWindowWidth);
+  ASSERT_EQ(w.form().PageSize(), 4);
+  w.Scroll()->setValue(4);
+  EXPECT_EQ(VisibleMechanics(), (std::vector<int>{3, 4, 5, 6}));
+  for (int k = 3; k <= 6; ++k) {
+    EXPECT_EQ(w.mg(k)->x(), w.Px(kFirstMechanicLeft + (k - 3) * (design::kMechanicGrid.width + 105))) << k;
+  }
+  w.Scroll()->setValue(7);
+  EXPECT_EQ(VisibleMechanics(), (std::vector<int>{6, 7, 8, 9}));
+  // A new layout shows the first page again, and the bar says so.
+  ResizeTo(kMinimumWindowWidth + 600);
+  EXPECT_EQ(VisibleMechanics(), (std::vector<int>{0, 1, 2, 3}));
+  EXPECT_EQ(w.Scroll()->value(), 1);
+}
+
+TEST_F(MainWindowTest, WithoutMechanicsTheFirstColumnKeepsItsDesign) {
+  MainWindow& w = Open();
+  ASSERT_EQ(w.MechanicGridCount(), 1);
+  EXPECT_EQ(w.lblMECH(0)->text(), "Mechanic # 1");
+  EXPECT_EQ(w.lblMECH(0)->geometry(), TwipsRect(design::kMechanicLabel, w));
+  EXPECT_EQ(w.mg(0)->geometry(), TwipsRect(design::kMechanicGrid, w));
+  EXPECT_EQ(VisibleMechanics(), (std::vector<int>{0}));
+  EXPECT_FALSE(w.Scroll()->isVisibleTo(&w));
+}
+
+TEST_F(MainWindowTest, ShowAllStatusesShowsAndHidesFinishedJobs) {
+  AddMechanics(1);
+  const InvoiceRecord open = Job(42, 'O', 3);
+  const InvoiceRecord billed = Job(43, 'B', 3);
+  company_.AddJob({7, {open}});
+  company_.AddJob({8, {billed}});
+  // Scheduled while it was open; billed since.
+  InvoiceRecord was_open = billed;
+  was_open.status = 'O';
+  schedules_[3] = {company_.ScheduleLine(was_open, 8), company_.ScheduleLine(open, 7)};
+  MainWindow& w = Open();
+
+  GridView* grid = w.mg(0);
+  ASSERT_EQ(grid->model()->rowCount(), 2);
+  EXPECT_FALSE(grid->isRowHidden(0));
+  EXPECT_TRUE(grid->isRowHidden(1)) << "the billed job sank to the bottom, hidden";
+  EXPECT_EQ(grid->model()->data(grid->model()->index(1, 0), Qt::ForegroundRole).value<QBrush>().color(),
+            QColor(Qt::white));
+  QTest::mouseClick(w.chkHide(), Qt::LeftButton);
+  EXPECT_TRUE(w.form().board().chkHide);
+  EXPECT_FALSE(grid->isRowHidden(1));
+  QTest::mouseClick(w.chkHide(), Qt::LeftButton);
+  EXPECT_TRUE(grid->isRowHidden(1));
+}
+
+TEST_F(MainWindowTest, ExitClosesAndEveryCloseSavesFirst) {
+  AddMechanics(2);
+  const auto records = company_.AddJob({7, {Job(42)}});
+  MainWindow& w = Open();
+  // The user gave the job to the second mechanic (number 4).
+  BoardState& board = w.form().board();
+  board.Mg(1).AddItem(board.g.TextMatrix(0, 1));
+  EXPECT_EQ(InvoiceByte(records.back(), 141), 0);
+
+  QTest::mouseClick(w.btnExit(), Qt::LeftButton);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(InvoiceByte(records.back(), 141), 4);
+  EXPECT_TRUE(fs::exists(share_.DataDirectory() / "SCHEDULE.4"));
+  EXPECT_FALSE(fs::exists(share_.DataDirectory() / "SCHEDULE.3")) << "an empty list leaves no file";
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+}  // namespace
+}  // namespace tervalo
