@@ -16,6 +16,11 @@ FuzzShare::FuzzShare()
   system_.mDirectory = "CO1";
 }
 
+FuzzShare::~FuzzShare() {
+  std::error_code ignored;
+  std::filesystem::remove_all(base_, ignored);
+}
+
 void FuzzShare::Write(const std::string& name, const std::string& bytes) const {
   share::WriteBinaryFile(share_.DataDirectory() / name, bytes);
 }

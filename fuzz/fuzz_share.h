@@ -17,6 +17,9 @@ namespace tervalo::fuzz {
 class FuzzShare {
  public:
   FuzzShare();
+  ~FuzzShare();  // removes the temporary folder when the fuzzer exits
+  FuzzShare(const FuzzShare&) = delete;
+  FuzzShare& operator=(const FuzzShare&) = delete;
   // Writes a file into the data directory.
   void Write(const std::string& name, const std::string& bytes) const;
   // A new engine over the share (nothing cached from the last input).
