@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the demo company share and starts Tervalo on it.
+# Builds the demo company share and starts Tervalo on it. Without a display, renders the loaded
+# board to DEMO_DIR/board.png instead and says where it is.
 #   run-demo.sh BUILD_DIR DEMO_DIR
 set -euo pipefail
 build="$1"
@@ -8,4 +9,15 @@ demo="$2"
 export TERVALO_UNC_ROOT="$demo/unc"
 export TMPDIR="$demo/tmp"
 echo "Demo company: TERVALO_UNC_ROOT=$TERVALO_UNC_ROOT TMPDIR=$TMPDIR"
-exec "$build/app/tervalo"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  picture="$demo/board.png"
+  # Qt wants a private runtime directory; a headless session often has none.
+  if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    export XDG_RUNTIME_DIR="$demo/tmp/runtime"
+    mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+  fi
+  QT_QPA_PLATFORM=offscreen "$build/app/tervalo" --screenshot "$picture"
+  echo "No display: the board as it opens on the demo company is in $picture"
+else
+  exec "$build/app/tervalo"
+fi
