@@ -106,12 +106,18 @@ DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::stri
       page.description1 = u.first;
       page.description2 = u.second;
     }
-    // Every fourth of the first 28 jobs is on the list of one of the first three mechanics; one
+    // Every fourth of the first 64 jobs is on the list of one of the first eight mechanics; one
     // of them has been billed since it was scheduled.
-    if (i < 28 && i % 4 == 1) {
-      page.mechanic = 3 + (i / 4) % 3;
+    if (i < 64 && i % 4 == 1) {
+      page.mechanic = 3 + (i / 4) % 8;
       if (page.status == 'B' || page.status == 'C') page.status = 'O';
-      schedules[page.mechanic].push_back(company.ScheduleLine(page, job_number));
+      std::string line5;
+      if (page.part_list) {
+        const auto& c = kCatalog[static_cast<size_t>(i / 6) % std::size(kCatalog)];
+        line5 = c.description != nullptr && c.brand <= 999 ? c.description : "NOT FOUND";
+        if (c.description != nullptr && c.brand <= 999) line5.resize(21, ' ');
+      }
+      schedules[page.mechanic].push_back(company.ScheduleLine(page, job_number, line5));
       if (i == 9) page.status = 'B';
     }
     JobSpec job{job_number, {}};
