@@ -23,24 +23,24 @@ namespace {
   throw EngineError(kErrFieldOutside, source, "Invalid Subscript.");
 }
 
-std::string_view Opcode(const FieldSpec& spec) { return std::string_view(&spec.opcode, 1); }
+std::string_view Opcode(const FieldLayout& layout) { return std::string_view(&layout.opcode, 1); }
 
 // True when the field's bytes lie wholly inside the record.
-bool Fits(const FieldSpec& spec, std::string_view rec) {
-  return spec.position >= 1 &&
-         static_cast<int64_t>(spec.position) + spec.length - 1 <= static_cast<int64_t>(rec.size());
+bool Fits(const FieldLayout& layout, std::string_view rec) {
+  return layout.position >= 1 &&
+         static_cast<int64_t>(layout.position) + layout.length - 1 <= static_cast<int64_t>(rec.size());
 }
 
-// The field's bytes; REQUIRES: Fits(spec, rec).
-std::string FieldBytes(const FieldSpec& spec, std::string_view rec) {
-  return std::string(rec.substr(static_cast<size_t>(spec.position - 1), static_cast<size_t>(spec.length)));
+// The field's bytes; REQUIRES: Fits(layout, rec).
+std::string FieldBytes(const FieldLayout& layout, std::string_view rec) {
+  return std::string(rec.substr(static_cast<size_t>(layout.position - 1), static_cast<size_t>(layout.length)));
 }
 
 // The field's bytes decoded as compressed text, or a failure when they are not all there: half a
 // compressed field would decode to characters that were never stored.
-std::string Expanded(cBusinessBasic& engine, const FieldSpec& spec, std::string_view rec) {
-  if (!Fits(spec, rec)) FailOutside("UnPack");
-  std::string bytes = FieldBytes(spec, rec);
+std::string Expanded(cBusinessBasic& engine, const FieldLayout& layout, std::string_view rec) {
+  if (!Fits(layout, rec)) FailOutside("UnPack");
+  std::string bytes = FieldBytes(layout, rec);
   return engine.Ucm(bytes);
 }
 
@@ -51,18 +51,18 @@ std::string Compressed(cBusinessBasic& engine, std::string text, int32_t length)
   return bytes;
 }
 
-// Writes bytes over the field. REQUIRES: Fits(spec, rec) and bytes.size() == spec.length.
-void Overwrite(const FieldSpec& spec, std::string& rec, std::string_view bytes) {
-  rec.replace(static_cast<size_t>(spec.position - 1), bytes.size(), bytes);
+// Writes bytes over the field. REQUIRES: Fits(layout, rec) and bytes.size() == layout.length.
+void Overwrite(const FieldLayout& layout, std::string& rec, std::string_view bytes) {
+  rec.replace(static_cast<size_t>(layout.position - 1), bytes.size(), bytes);
 }
 
 // Plain text is written the way a text field is assigned into the middle of a record: the
 // characters that fall inside the record are replaced, the record never grows, and a field that
 // begins past its end writes nothing.
-void WritePlain(const FieldSpec& spec, std::string& rec, std::string text) {
-  text.resize(static_cast<size_t>(spec.length), ' ');
-  if (spec.position < 1 || static_cast<size_t>(spec.position) > rec.size()) return;
-  const size_t start = static_cast<size_t>(spec.position - 1);
+void WritePlain(const FieldLayout& layout, std::string& rec, std::string text) {
+  text.resize(static_cast<size_t>(layout.length), ' ');
+  if (layout.position < 1 || static_cast<size_t>(layout.position) > rec.size()) return;
+  const size_t start = static_cast<size_t>(layout.position - 1);
   const size_t count = std::min(text.size(), rec.size() - start);
   rec.replace(start, count, text, 0, count);
 }
@@ -93,23 +93,23 @@ int32_t IntegerOf(ConstFieldRef value) {
 constexpr int32_t kSerialBit = 16;
 constexpr int32_t kSerialTrackedBit = 32;
 
-void Decode(cBusinessBasic& engine, const FieldSpec& spec, FieldRef value, ConstFieldRef companion,
+void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value, ConstFieldRef companion,
             std::string_view rec) {
-  switch (spec.encoding) {
+  switch (layout.encoding) {
     case Encoding::kNotStored:
       return;
     case Encoding::kInteger:
-      AssignInteger(value, engine.Unpack(Opcode(spec), rec, spec.position));
+      AssignInteger(value, engine.Unpack(Opcode(layout), rec, layout.position));
       return;
     case Encoding::kFixed:
       Target<FixedPoint>(value) =
-          FixedPoint::FromStored(engine.Unpack(Opcode(spec), rec, spec.position), spec.scale);
+          FixedPoint::FromStored(engine.Unpack(Opcode(layout), rec, layout.position), layout.scale);
       return;
     case Encoding::kYearToDate: {
       // The record holds the year without the current month; the object includes it.
-      const int32_t stored = engine.Unpack(Opcode(spec), rec, spec.position);
+      const int32_t stored = engine.Unpack(Opcode(layout), rec, layout.position);
       if (std::holds_alternative<FixedPoint*>(value)) {
-        const auto sum = FixedPoint::FromStored(stored, spec.scale).Plus(Source<FixedPoint>(companion));
+        const auto sum = FixedPoint::FromStored(stored, layout.scale).Plus(Source<FixedPoint>(companion));
         if (!sum) FailOverflow("UnPack");
         Target<FixedPoint>(value) = *sum;
       } else {
@@ -120,46 +120,46 @@ void Decode(cBusinessBasic& engine, const FieldSpec& spec, FieldRef value, Const
       return;
     }
     case Encoding::kCompressed:
-      Target<std::string>(value) = Expanded(engine, spec, rec);
+      Target<std::string>(value) = Expanded(engine, layout, rec);
       return;
     case Encoding::kCompressedChar: {
-      const std::string text = Expanded(engine, spec, rec);
+      const std::string text = Expanded(engine, layout, rec);
       // A group of 64000 or more decodes to fewer characters; the character is then missing.
-      if (static_cast<size_t>(spec.scale) >= text.size()) FailOutside("UnPack");
-      Target<std::string>(value) = text.substr(static_cast<size_t>(spec.scale), 1);
+      if (static_cast<size_t>(layout.scale) >= text.size()) FailOutside("UnPack");
+      Target<std::string>(value) = text.substr(static_cast<size_t>(layout.scale), 1);
       return;
     }
     case Encoding::kPlain:
-      Target<std::string>(value) = std::string(Mid(rec, spec.position, spec.length));
+      Target<std::string>(value) = std::string(Mid(rec, layout.position, layout.length));
       return;
     case Encoding::kPlainNulAsSpace: {
-      std::string text(Mid(rec, spec.position, spec.length));
+      std::string text(Mid(rec, layout.position, layout.length));
       std::replace(text.begin(), text.end(), '\0', ' ');
       Target<std::string>(value) = std::move(text);
       return;
     }
     case Encoding::kLineType: {
-      std::string text(Mid(rec, spec.position, spec.length));
+      std::string text(Mid(rec, layout.position, layout.length));
       Target<std::string>(value) = (text == "U" || text == "R") ? text : "P";
       return;
     }
     case Encoding::kYesNo:
-      Target<bool>(value) = IsYes(Mid(rec, spec.position, spec.length));
+      Target<bool>(value) = IsYes(Mid(rec, layout.position, layout.length));
       return;
     case Encoding::kDate:
-      Target<DateTime>(value) = engine.UnPackDate(Opcode(spec), rec, spec.position);
+      Target<DateTime>(value) = engine.UnPackDate(Opcode(layout), rec, layout.position);
       return;
     case Encoding::kBit:
-      Target<bool>(value) = (engine.Unpack("B", rec, spec.position) & spec.scale) != 0;
+      Target<bool>(value) = (engine.Unpack("B", rec, layout.position) & layout.scale) != 0;
       return;
     case Encoding::kSerialNumbers: {
-      const int32_t byte = engine.Unpack("B", rec, spec.position);
+      const int32_t byte = engine.Unpack("B", rec, layout.position);
       AssignInteger(value, (byte & kSerialTrackedBit) != 0 ? 2 : (byte & kSerialBit) != 0 ? 1 : 0);
       return;
     }
     case Encoding::kDashedNumber: {
       // The number and, in the last three characters, its separator codes.
-      const std::string text = Expanded(engine, spec, rec);
+      const std::string text = Expanded(engine, layout, rec);
       const size_t number_length = text.size() >= 3 ? text.size() - 3 : 0;
       std::string number = text.substr(0, number_length);
       InsertDashes(number, std::string_view(text).substr(number_length));
@@ -169,71 +169,71 @@ void Decode(cBusinessBasic& engine, const FieldSpec& spec, FieldRef value, Const
   }
 }
 
-void Encode(cBusinessBasic& engine, const FieldSpec& spec, ConstFieldRef value,
+void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
             ConstFieldRef companion, std::string& rec) {
-  switch (spec.encoding) {
+  switch (layout.encoding) {
     case Encoding::kNotStored:
     case Encoding::kCompressedChar:
       return;
     case Encoding::kInteger:
-      engine.Pack(Opcode(spec), rec, IntegerOf(value), spec.position);
+      engine.Pack(Opcode(layout), rec, IntegerOf(value), layout.position);
       return;
     case Encoding::kFixed: {
-      const auto stored = Source<FixedPoint>(value).ToStored(spec.scale);
+      const auto stored = Source<FixedPoint>(value).ToStored(layout.scale);
       if (!stored) FailOverflow("Pack");
-      engine.Pack(Opcode(spec), rec, *stored, spec.position);
+      engine.Pack(Opcode(layout), rec, *stored, layout.position);
       return;
     }
     case Encoding::kYearToDate: {
       int32_t stored = 0;
       if (std::holds_alternative<const FixedPoint*>(value)) {
         const auto year = Source<FixedPoint>(value).Minus(Source<FixedPoint>(companion));
-        const auto units = year ? year->ToStored(spec.scale) : std::nullopt;
+        const auto units = year ? year->ToStored(layout.scale) : std::nullopt;
         if (!units) FailOverflow("Pack");
         stored = *units;
       } else if (__builtin_sub_overflow(Source<int32_t>(value), Source<int32_t>(companion), &stored)) {
         FailOverflow("Pack");
       }
-      engine.Pack(Opcode(spec), rec, stored, spec.position);
+      engine.Pack(Opcode(layout), rec, stored, layout.position);
       return;
     }
     case Encoding::kCompressed:
-      if (!Fits(spec, rec)) FailOutside("Pack");
-      Overwrite(spec, rec, Compressed(engine, Source<std::string>(value), spec.length));
+      if (!Fits(layout, rec)) FailOutside("Pack");
+      Overwrite(layout, rec, Compressed(engine, Source<std::string>(value), layout.length));
       return;
     case Encoding::kPlain:
     case Encoding::kPlainNulAsSpace:
     case Encoding::kLineType:
-      WritePlain(spec, rec, Source<std::string>(value));
+      WritePlain(layout, rec, Source<std::string>(value));
       return;
     case Encoding::kYesNo:
-      WritePlain(spec, rec, YesNo(Source<bool>(value)));
+      WritePlain(layout, rec, YesNo(Source<bool>(value)));
       return;
     case Encoding::kDate:
-      engine.PackDate(Opcode(spec), rec, spec.position, Source<DateTime>(value));
+      engine.PackDate(Opcode(layout), rec, layout.position, Source<DateTime>(value));
       return;
     case Encoding::kBit: {
       // Only this flag's bit changes; the byte's other bits belong to other flags.
-      int32_t byte = engine.Unpack("B", rec, spec.position) & ~spec.scale;
-      if (Source<bool>(value)) byte |= spec.scale;
-      engine.Pack("B", rec, byte, spec.position);
+      int32_t byte = engine.Unpack("B", rec, layout.position) & ~layout.scale;
+      if (Source<bool>(value)) byte |= layout.scale;
+      engine.Pack("B", rec, byte, layout.position);
       return;
     }
     case Encoding::kSerialNumbers: {
       const int32_t serial = IntegerOf(value);
-      int32_t byte = engine.Unpack("B", rec, spec.position) & ~(kSerialBit | kSerialTrackedBit);
+      int32_t byte = engine.Unpack("B", rec, layout.position) & ~(kSerialBit | kSerialTrackedBit);
       if (serial != 0) byte |= kSerialBit;
       if (serial == 2) byte |= kSerialTrackedBit;
-      engine.Pack("B", rec, byte, spec.position);
+      engine.Pack("B", rec, byte, layout.position);
       return;
     }
     case Encoding::kDashedNumber: {
       // The number without separators, then the first three separator codes in two bytes.
-      if (!Fits(spec, rec) || spec.length < 2) FailOutside("Pack");
+      if (!Fits(layout, rec) || layout.length < 2) FailOutside("Pack");
       std::string number = Source<std::string>(value);
       std::string codes;
       SplitPartNumber(number, codes);
-      Overwrite(spec, rec, Compressed(engine, number, spec.length - 2) + Compressed(engine, codes, 2));
+      Overwrite(layout, rec, Compressed(engine, number, layout.length - 2) + Compressed(engine, codes, 2));
       return;
     }
   }
@@ -245,20 +245,20 @@ bool IsYes(std::string_view text) { return text == "Y"; }
 
 std::string YesNo(bool flag) { return flag ? "Y" : "N"; }
 
-void UnpackField(cBusinessBasic& engine, const FieldSpec& spec, FieldRef value,
+void UnpackField(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
                  ConstFieldRef companion, std::string_view rec) {
   try {
-    Decode(engine, spec, value, companion, rec);
+    Decode(engine, layout, value, companion, rec);
   } catch (const EngineError&) {
     // Skipped: the field keeps its value.
   }
 }
 
-void PackField(cBusinessBasic& engine, const FieldSpec& spec, ConstFieldRef value,
+void PackField(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
                ConstFieldRef companion, std::string& rec) {
-  if (spec.read_only) return;
+  if (layout.read_only) return;
   try {
-    Encode(engine, spec, value, companion, rec);
+    Encode(engine, layout, value, companion, rec);
   } catch (const EngineError&) {
     // Skipped: every encoding checks before it writes, so the record is unchanged here.
   }
@@ -318,8 +318,8 @@ void Describe(const std::string& name, const std::vector<std::string>& value, Fi
 
 }  // namespace
 
-void DescribeField(const FieldSpec& spec, ConstFieldRef value, FieldList& out) {
-  const std::string name(spec.name);
+void DescribeField(const FieldLayout& layout, ConstFieldRef value, FieldList& out) {
+  const std::string name(layout.name);
   std::visit(
       [&](auto pointer) {
         if constexpr (!std::is_same_v<decltype(pointer), std::monostate>) {

@@ -43,7 +43,7 @@ enum class Encoding : uint8_t {
 };
 
 // What a table entry knows about its field, apart from where the value lives.
-struct FieldSpec {
+struct FieldLayout {
   std::string_view name;
   Encoding encoding = Encoding::kNotStored;
   char opcode = '\0';    // B, C, D, J, K, L for integers; the date opcode for dates
@@ -62,13 +62,13 @@ using ConstFieldRef =
 
 // Decodes one field of rec into value (companion: the month-to-date field of a year-to-date
 // one). A field that fails keeps its value.
-void UnpackField(cBusinessBasic& engine, const FieldSpec& spec, FieldRef value,
+void UnpackField(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
                  ConstFieldRef companion, std::string_view rec);
 // Encodes one field into rec in place. A field that fails leaves rec as it was.
-void PackField(cBusinessBasic& engine, const FieldSpec& spec, ConstFieldRef value,
+void PackField(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
                ConstFieldRef companion, std::string& rec);
 // Appends the field's (name, value text) pairs.
-void DescribeField(const FieldSpec& spec, ConstFieldRef value, FieldList& out);
+void DescribeField(const FieldLayout& layout, ConstFieldRef value, FieldList& out);
 
 // The flag routines of the records: true exactly for "Y" (upper case only); "Y" or "N".
 bool IsYes(std::string_view text);
@@ -91,7 +91,7 @@ using MemberRef = std::variant<std::monostate, int32_t Record::*, int16_t Record
 
 template <typename Record>
 struct FieldBinding {
-  FieldSpec spec;
+  FieldLayout layout;
   MemberRef<Record> member;
   MemberRef<Record> companion{};
 };
@@ -175,7 +175,7 @@ void UnpackFields(const std::vector<FieldBinding<Record>>& table, Record& object
                   std::string_view rec) {
   cBusinessBasic& engine = RecordEngine();
   for (const auto& field : table) {
-    UnpackField(engine, field.spec, Bind<FieldRef>(object, field.member),
+    UnpackField(engine, field.layout, Bind<FieldRef>(object, field.member),
                 Bind<ConstFieldRef>(std::as_const(object), field.companion), rec);
   }
 }
@@ -185,7 +185,7 @@ void PackFields(const std::vector<FieldBinding<Record>>& table, const Record& ob
                 std::string& rec) {
   cBusinessBasic& engine = RecordEngine();
   for (const auto& field : table) {
-    PackField(engine, field.spec, Bind<ConstFieldRef>(object, field.member),
+    PackField(engine, field.layout, Bind<ConstFieldRef>(object, field.member),
               Bind<ConstFieldRef>(object, field.companion), rec);
   }
 }
@@ -193,7 +193,7 @@ void PackFields(const std::vector<FieldBinding<Record>>& table, const Record& ob
 template <typename Record>
 FieldList DescribeFields(const std::vector<FieldBinding<Record>>& table, const Record& object) {
   FieldList out;
-  for (const auto& field : table) DescribeField(field.spec, Bind<ConstFieldRef>(object, field.member), out);
+  for (const auto& field : table) DescribeField(field.layout, Bind<ConstFieldRef>(object, field.member), out);
   return out;
 }
 

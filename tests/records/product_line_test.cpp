@@ -142,7 +142,7 @@ TEST_F(ProductLineTest, FieldsListEveryFieldInDeclarationOrder) {
   for (const auto& [name, value] : fields) names.push_back(name);
   ASSERT_EQ(names.size(), clsLines::FieldTable().size());
   for (size_t i = 0; i < names.size(); ++i) {
-    EXPECT_EQ(names[i], clsLines::FieldTable()[i].spec.name);
+    EXPECT_EQ(names[i], clsLines::FieldTable()[i].layout.name);
   }
   EXPECT_EQ(names.front(), "Line");
   EXPECT_EQ(names[2], "AlternateAlpha");
