@@ -57,7 +57,8 @@ std::optional<FixedPoint> FixedPoint::Parse(std::string_view text) {
 
 std::optional<int32_t> FixedPoint::ToStored(int32_t units_per_one) const {
   const int64_t stored = DivideRoundingHalfToEven(count_, kOne / units_per_one);
-  if (stored < std::numeric_limits<int32_t>::min() || stored > std::numeric_limits<int32_t>::max()) {
+  if (stored < std::numeric_limits<int32_t>::min() ||
+      stored > std::numeric_limits<int32_t>::max()) {
     return std::nullopt;
   }
   return static_cast<int32_t>(stored);
@@ -78,7 +79,8 @@ std::optional<FixedPoint> FixedPoint::Minus(FixedPoint other) const {
 std::string FixedPoint::ToString() const {
   // Work on the magnitude as unsigned so that the lowest value has one too.
   const bool negative = count_ < 0;
-  const uint64_t magnitude = negative ? 0 - static_cast<uint64_t>(count_) : static_cast<uint64_t>(count_);
+  const uint64_t magnitude =
+      negative ? 0 - static_cast<uint64_t>(count_) : static_cast<uint64_t>(count_);
   std::string text = std::to_string(magnitude / kOne);
   uint64_t fraction = magnitude % kOne;
   if (fraction != 0) {

@@ -83,7 +83,8 @@ std::vector<FieldBinding<clsParts>> MakeFieldTable() {
       // Bytes 129-138 hold 15 characters of sub-part number, 139-140 its separator codes, which
       // are read but never written.
       TextField("Sub_Part_Number", E::kCompressed, 129, 10, &P::Sub_Part_Number),
-      TextField("Sub_Part_w_Dash", E::kDashedNumber, 129, 12, &P::Sub_Part_w_Dash, /*read_only=*/true),
+      TextField("Sub_Part_w_Dash", E::kDashedNumber, 129, 12, &P::Sub_Part_w_Dash,
+                /*read_only=*/true),
       TextField("Bin", E::kPlainNulAsSpace, 141, 6, &P::Bin),
       // 147 unused.
       FixedField("Quantity_Alloc", 'D', 148, kTenths, &P::Quantity_Alloc),

@@ -148,7 +148,9 @@ class clnLines {
   clnLines();
 
   std::shared_ptr<clsLines> Add(std::shared_ptr<clsLines> cLines, std::string_view sKey = {});
-  std::shared_ptr<clsLines> Item(std::string_view vntIndexKey) const { return col_.Item(vntIndexKey); }
+  std::shared_ptr<clsLines> Item(std::string_view vntIndexKey) const {
+    return col_.Item(vntIndexKey);
+  }
   std::shared_ptr<clsLines> Item(int32_t vntIndexKey) const { return col_.Item(vntIndexKey); }
   int32_t Count() const { return col_.Count(); }
   void Remove(std::string_view vntIndexKey) { col_.Remove(vntIndexKey); }

@@ -27,13 +27,14 @@ std::string_view Opcode(const FieldLayout& layout) { return std::string_view(&la
 
 // True when the field's bytes lie wholly inside the record.
 bool Fits(const FieldLayout& layout, std::string_view rec) {
-  return layout.position >= 1 &&
-         static_cast<int64_t>(layout.position) + layout.length - 1 <= static_cast<int64_t>(rec.size());
+  return layout.position >= 1 && static_cast<int64_t>(layout.position) + layout.length - 1 <=
+                                     static_cast<int64_t>(rec.size());
 }
 
 // The field's bytes; REQUIRES: Fits(layout, rec).
 std::string FieldBytes(const FieldLayout& layout, std::string_view rec) {
-  return std::string(rec.substr(static_cast<size_t>(layout.position - 1), static_cast<size_t>(layout.length)));
+  return std::string(
+      rec.substr(static_cast<size_t>(layout.position - 1), static_cast<size_t>(layout.length)));
 }
 
 // The field's bytes decoded as compressed text, or a failure when they are not all there: half a
@@ -93,8 +94,8 @@ int32_t IntegerOf(ConstFieldRef value) {
 constexpr int32_t kSerialBit = 16;
 constexpr int32_t kSerialTrackedBit = 32;
 
-void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value, ConstFieldRef companion,
-            std::string_view rec) {
+void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
+            ConstFieldRef companion, std::string_view rec) {
   switch (layout.encoding) {
     case Encoding::kNotStored:
       return;
@@ -109,12 +110,14 @@ void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value, C
       // The record holds the year without the current month; the object includes it.
       const int32_t stored = engine.Unpack(Opcode(layout), rec, layout.position);
       if (std::holds_alternative<FixedPoint*>(value)) {
-        const auto sum = FixedPoint::FromStored(stored, layout.scale).Plus(Source<FixedPoint>(companion));
+        const auto sum =
+            FixedPoint::FromStored(stored, layout.scale).Plus(Source<FixedPoint>(companion));
         if (!sum) FailOverflow("UnPack");
         Target<FixedPoint>(value) = *sum;
       } else {
         int32_t sum = 0;
-        if (__builtin_add_overflow(stored, Source<int32_t>(companion), &sum)) FailOverflow("UnPack");
+        if (__builtin_add_overflow(stored, Source<int32_t>(companion), &sum))
+          FailOverflow("UnPack");
         Target<int32_t>(value) = sum;
       }
       return;
@@ -191,7 +194,8 @@ void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef val
         const auto units = year ? year->ToStored(layout.scale) : std::nullopt;
         if (!units) FailOverflow("Pack");
         stored = *units;
-      } else if (__builtin_sub_overflow(Source<int32_t>(value), Source<int32_t>(companion), &stored)) {
+      } else if (__builtin_sub_overflow(Source<int32_t>(value), Source<int32_t>(companion),
+                                        &stored)) {
         FailOverflow("Pack");
       }
       engine.Pack(Opcode(layout), rec, stored, layout.position);
@@ -233,7 +237,8 @@ void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef val
       std::string number = Source<std::string>(value);
       std::string codes;
       SplitPartNumber(number, codes);
-      Overwrite(layout, rec, Compressed(engine, number, layout.length - 2) + Compressed(engine, codes, 2));
+      Overwrite(layout, rec,
+                Compressed(engine, number, layout.length - 2) + Compressed(engine, codes, 2));
       return;
     }
   }

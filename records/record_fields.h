@@ -114,11 +114,19 @@ Ref Bind(Object& object, const MemberRef<Record>& member) {
 // Field widths of the codec's opcodes.
 constexpr int32_t OpcodeWidth(char opcode) {
   switch (opcode) {
-    case 'B': case 'I': return 1;
-    case 'C': case 'J': return 2;
-    case 'D': case 'K': return 3;
-    case 'L': return 4;
-    default: return 0;
+    case 'B':
+    case 'I':
+      return 1;
+    case 'C':
+    case 'J':
+      return 2;
+    case 'D':
+    case 'K':
+      return 3;
+    case 'L':
+      return 4;
+    default:
+      return 0;
   }
 }
 
@@ -138,7 +146,8 @@ FieldBinding<Record> YearToDateField(std::string_view name, char opcode, int32_t
                                      int32_t units_per_one, T Record::*member,
                                      T Record::*month_to_date) {
   return {{name, Encoding::kYearToDate, opcode, position, OpcodeWidth(opcode), units_per_one},
-          member, month_to_date};
+          member,
+          month_to_date};
 }
 template <typename Record>
 FieldBinding<Record> TextField(std::string_view name, Encoding encoding, int32_t position,
@@ -193,7 +202,9 @@ void PackFields(const std::vector<FieldBinding<Record>>& table, const Record& ob
 template <typename Record>
 FieldList DescribeFields(const std::vector<FieldBinding<Record>>& table, const Record& object) {
   FieldList out;
-  for (const auto& field : table) DescribeField(field.layout, Bind<ConstFieldRef>(object, field.member), out);
+  for (const auto& field : table) {
+    DescribeField(field.layout, Bind<ConstFieldRef>(object, field.member), out);
+  }
   return out;
 }
 

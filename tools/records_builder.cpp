@@ -94,8 +94,9 @@ std::string EncodeProductLine(const ProductLineEntry& l, int32_t length) {
   Put(r, 75, L4(l.cost_of_mdse_cents) + L4(l.cost_of_freight_cents));
   Put(r, 83, L4(l.mtd_no_sales) + L4(l.mtd_sales_cents) + L4(l.mtd_cogs_cents));
   // The record holds the year to date without the current month.
-  Put(r, 95, L4(l.ytd_no_sales - l.mtd_no_sales) + L4(l.ytd_sales_cents - l.mtd_sales_cents) +
-                 L4(l.ytd_cogs_cents - l.mtd_cogs_cents));
+  Put(r, 95,
+      L4(l.ytd_no_sales - l.mtd_no_sales) + L4(l.ytd_sales_cents - l.mtd_sales_cents) +
+          L4(l.ytd_cogs_cents - l.mtd_cogs_cents));
   Put(r, 107, L4(l.pytd_no_sales) + L4(l.pytd_sales_cents) + L4(l.pytd_cogs_cents));
   Put(r, 121, std::string(1, l.taxable));
   Put(r, 124, l.recalculate_max ? "Y" : "N");
@@ -200,7 +201,8 @@ void RecordsBuilder::Write() const {
   keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
   IndexEntries entries;
   // The commodity records themselves are not part of these files; the keys number them.
-  for (size_t i = 0; i < keys.size(); ++i) entries.emplace_back(keys[i], static_cast<int32_t>(i + 1));
+  for (size_t i = 0; i < keys.size(); ++i)
+    entries.emplace_back(keys[i], static_cast<int32_t>(i + 1));
   AddIndex(lines, "COMODI", {kComodityKeyLength}, entries);
   lines.Write();
 
@@ -211,7 +213,8 @@ void RecordsBuilder::Write() const {
 
 std::vector<std::string> RecordsBuilder::Links() const {
   std::vector<std::string> links;
-  for (const char* name : {"LINEL", "ELINEL", "COMODI"}) links.push_back(share_.LinkFor(name, "LINLK"));
+  for (const char* name : {"LINEL", "ELINEL", "COMODI"})
+    links.push_back(share_.LinkFor(name, "LINLK"));
   for (const char* name : {"PARTL", "EPARTL"}) links.push_back(share_.LinkFor(name, "PRTLK"));
   return links;
 }

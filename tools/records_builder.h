@@ -48,8 +48,8 @@ struct ProductLineEntry {
   int32_t stock_depth = 0;
   int32_t re_order_percent = 0;
   int32_t low_gp_warning_percent = 0;
-  std::string sequencing_anan;   // 6 characters
-  std::string sequencing_prior;  // 6 characters
+  std::string sequencing_anan;                     // 6 characters
+  std::string sequencing_prior;                    // 6 characters
   std::vector<PriceDefinition> price_definitions;  // up to 6
   int32_t cost_of_mdse_cents = 0;
   int32_t cost_of_freight_cents = 0;
@@ -79,7 +79,7 @@ struct ProductLineEntry {
 struct PartEntry {
   int32_t status = 1;
   int32_t line = 0;
-  std::string part_number;  // as written, with its separators ("AB-123-X")
+  std::string part_number;   // as written, with its separators ("AB-123-X")
   std::string package_code;  // 3 characters
   // Commodity, unit of measure, return flag, maker's and dealer's popularity, order code.
   std::string codes = "A EAAA";
@@ -97,11 +97,11 @@ struct PartEntry {
   int32_t flags88 = 0;  // Price_Lock_Factors 4, Order_In_Sets 8, Monthly_Max 32, ...
   int32_t flags89 = 0;  // Label 2, Meter 8, serial numbers 16 and 32
   int32_t weight = 0;
-  std::string bin;  // 6 characters
+  std::string bin;              // 6 characters
   std::string sub_part_number;  // as written, with its separators
   int32_t quantity_alloc_tenths = 0;
   int32_t average_cost_cents = 0;
-  std::string description;  // up to 21 characters
+  std::string description;          // up to 21 characters
   std::vector<int32_t> mtd_demand;  // one month back first, up to 12
   std::chrono::year_month_day date_last_received{};
   char zone = ' ';

@@ -23,8 +23,8 @@ TEST(PartNumberTest, SplitKeepsTheNumberAndCodesTheSeparatorPositions) {
       {" AB-123-X ", "AB123X", "37", true},
       {"AB123X", "AB123X", "", true},
       {"754-04060", "75404060", "4", true},
-      {"A B", "AB", "2", true},               // an inner space is a separator
-      {"ab-1", "1", "123", true},             // lower-case letters are separators too
+      {"A B", "AB", "2", true},    // an inner space is a separator
+      {"ab-1", "1", "123", true},  // lower-case letters are separators too
       {"A-B-C-D", "ABCD", "246", true},
       {"A-B-C-D-E", "ABCDE", "2468", false},  // four separators: too many for the record
       {"X#Y_Z", "XYZ", "24", true},           // characters outside the alphabet
@@ -57,12 +57,12 @@ TEST(PartNumberTest, InsertDashesCountsPositionsInTheResult) {
       {"AB123X", "37 ", "AB-123-X"},
       {"AB123X", "", "AB123X"},
       {"AB123X", "   ", "AB123X"},
-      {"AB123X", "3 7", "AB-123-X"},      // a space before the last code is skipped
+      {"AB123X", "3 7", "AB-123-X"},  // a space before the last code is skipped
       {"AB", "1", "-AB"},
-      {"AB", "5", "AB-"},                  // past the end: the dash goes at the end
-      {"AB123X", "JKL", "AB123X"},         // positions 19 to 21 are not put back
+      {"AB", "5", "AB-"},           // past the end: the dash goes at the end
+      {"AB123X", "JKL", "AB123X"},  // positions 19 to 21 are not put back
       {"ABCDEFGHIJKLMNOPQ", "I", "ABCDEFGHIJKLMNOPQ-"},
-      {"AB123X", "a7", "AB123X-"},         // codes are upper case only
+      {"AB123X", "a7", "AB123X-"},  // codes are upper case only
       {"", "1", "-"},
   };
   for (const auto& c : cases) {

@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <map>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "tests/records/record_bytes.h"
 
@@ -25,14 +25,14 @@ std::string PartRecord(char fill = '\0') {
   return RecordBytes(
       kCombinedLength,
       {
-          {3, "00 0A"},                                  // Line
-          {5, "59 DD 26 BD 00 00 00 00 00 00 00 00"},    // "AB123X" and spaces
-          {17, "2D 78"},                                 // separator codes "37 "
-          {19, "62 45"},                                 // Package_Code "BOX"
-          {21, "74 5F 59 E8"},                           // six codes "EKRABC"
-          {25, "FF FF 00 02 00 03"},                     // J -1, C 2, C 3
-          {33, "00 78 41"},                              // 120, Price_Code "A"
-          {36, "00 00 7D 00 28 00 05"},                  // on hand 12.5 (tenths), 40, 5
+          {3, "00 0A"},                                // Line
+          {5, "59 DD 26 BD 00 00 00 00 00 00 00 00"},  // "AB123X" and spaces
+          {17, "2D 78"},                               // separator codes "37 "
+          {19, "62 45"},                               // Package_Code "BOX"
+          {21, "74 5F 59 E8"},                         // six codes "EKRABC"
+          {25, "FF FF 00 02 00 03"},                   // J -1, C 2, C 3
+          {33, "00 78 41"},                            // 120, Price_Code "A"
+          {36, "00 00 7D 00 28 00 05"},                // on hand 12.5 (tenths), 40, 5
           {43, "00 01 F3 00 01 C1 00 01 A9 00 01 8F 00 00 00 FF FF 9C"},  // list, levels 1-5
           {61, "00 00 E7 7F FF FF 80 00 00"},            // cost 2.31, freight resale, cost
           {70, "03 AA 56 0F 1F FF"},                     // R dates 2024-02-14, 1999-12-31
@@ -50,9 +50,9 @@ std::string PartRecord(char fill = '\0') {
           {158, "00 00 E4 00 02"},                       // average cost 2.28, layaway 2
           {163, "00 00 13 A1 FF FF FF 9C 00 01 E2 40 00 00 00 00"},  // L money
           {179, "CC 96 C5 80 B9 4A 7D 00 00 00 00 00 00 00"},        // "SPARK PLUG"
-          {193, "00 2A 00 24"},                          // YTD demand 3 back, MTD 36 back
-          {241, "00 0D 00 0C"},                          // MTD 13 back, Alt 12 back
-          {265, "FF FF 00 07 00 08 00 09"},              // Alt 1 back, usage, points
+          {193, "00 2A 00 24"},              // YTD demand 3 back, MTD 36 back
+          {241, "00 0D 00 0C"},              // MTD 13 back, Alt 12 back
+          {265, "FF FF 00 07 00 08 00 09"},  // Alt 1 back, usage, points
           {273, "8B 50 19 03 2D A9 00 18 4E 02 00 30 5A 01 00 00"},
       },
       fill);
@@ -175,7 +175,8 @@ TEST_F(PartRecordTest, PackWritesEveryFieldBackAndKeepsWhatNoFieldNames) {
 }
 
 TEST_F(PartRecordTest, SerialNumbersUseTwoBits) {
-  const std::pair<const char*, int> reads[] = {{"00", 0}, {"10", 1}, {"20", 2}, {"30", 2}, {"CF", 0}};
+  const std::pair<const char*, int> reads[] = {
+      {"00", 0}, {"10", 1}, {"20", 2}, {"30", 2}, {"CF", 0}};
   for (const auto& [byte, serial] : reads) {
     clsParts part;
     part.Unpack(RecordBytes(kCombinedLength, {{89, byte}}));
@@ -205,9 +206,9 @@ TEST_F(PartRecordTest, QuantitiesAreTenthsAndMoneyHundredths) {
 }
 
 struct PartNumberCase {
-  const char* written;      // Part_w_Dash as set
-  const char* stored_hex;   // bytes 5-18
-  const char* read_back;    // Part_w_Dash after reading, trailing spaces removed
+  const char* written;     // Part_w_Dash as set
+  const char* stored_hex;  // bytes 5-18
+  const char* read_back;   // Part_w_Dash after reading, trailing spaces removed
 };
 
 TEST_F(PartRecordTest, PartNumberIsStoredWithoutSeparatorsAndReadBackWithDashes) {

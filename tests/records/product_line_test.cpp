@@ -28,33 +28,33 @@ std::string LineRecord(char fill = '\0') {
   return RecordBytes(
       kCombinedLength,
       {
-          {1, "00 01"},                          // status (not a field)
-          {3, "00 2A"},                          // Line C
-          {5, "59 E8"},                          // Alpha_Line "ABC"
+          {1, "00 01"},  // status (not a field)
+          {3, "00 2A"},  // Line C
+          {5, "59 E8"},  // Alpha_Line "ABC"
           {7, "74 CC 8D CA 04 96 C7 08 00 00 00 00 00 00 00 00 00 00 00 00"},  // Line_Name
-          {27, "59 45"},                         // Auto_Order "Y", Comodity "E"
-          {29, "C8"},                            // Distributor_Number B, unsigned
-          {33, "FF FE 00 19 00 12"},             // C fields: 65534, 25, 18
-          {39, "41 4E 41 4E 20 20"},             // Sequencing_ANAN "ANAN  "
-          {45, "50 52 00 4F 52 31"},             // Sequencing_Prior with a NUL kept
-          {51, "01 02 FF F6"},                   // Price_Def_1: 1, 2, J -10
-          {71, "06 01 7F FF"},                   // Price_Def_6: 6, 1, 32767
-          {75, "00 01 E2 40 FF FF FF 9C"},       // Cost_of_Mdse 1234.56, Cost_of_Freight -1.00
-          {83, "00 00 00 05 00 00 13 A1 00 00 0B B8"},  // MTD 5, 50.25, 30.00
-          {95, "00 00 00 0A 00 00 27 10 FF FF FF FF"},  // YTD stored 10, 100.00, -0.01
-          {107, "80 00 00 00 7F FF FF FF 00 00 00 00"},  // PYTD: L range ends, 21474836.47
-          {119, "00 64 4E 00 0F 59 01 F4 CA ED"},  // 100, "N", 15, "Y", 500, "SEP"
+          {27, "59 45"},                    // Auto_Order "Y", Comodity "E"
+          {29, "C8"},                       // Distributor_Number B, unsigned
+          {33, "FF FE 00 19 00 12"},        // C fields: 65534, 25, 18
+          {39, "41 4E 41 4E 20 20"},        // Sequencing_ANAN "ANAN  "
+          {45, "50 52 00 4F 52 31"},        // Sequencing_Prior with a NUL kept
+          {51, "01 02 FF F6"},              // Price_Def_1: 1, 2, J -10
+          {71, "06 01 7F FF"},              // Price_Def_6: 6, 1, 32767
+          {75, "00 01 E2 40 FF FF FF 9C"},  // Cost_of_Mdse 1234.56, Cost_of_Freight -1.00
+          {83, "00 00 00 05 00 00 13 A1 00 00 0B B8"},      // MTD 5, 50.25, 30.00
+          {95, "00 00 00 0A 00 00 27 10 FF FF FF FF"},      // YTD stored 10, 100.00, -0.01
+          {107, "80 00 00 00 7F FF FF FF 00 00 00 00"},     // PYTD: L range ends, 21474836.47
+          {119, "00 64 4E 00 0F 59 01 F4 CA ED"},           // 100, "N", 15, "Y", 500, "SEP"
           {129, "0C 06 00 0A 0C 00 14 18 00 1E 24 00 28"},  // Warranty, service policies
-          {142, "52"},                           // Line_Type "R"
-          {143, "00 00 04 D2 02 00 00 11 3A"},   // Unit_Counter 1234, A_P 2 / 4410
-          {152, "80 00 00 07"},                  // J -32768, 7
-          {156, "80 00 00 7F FF FF"},            // K -8388608, 8388607
-          {162, "00 00 00 63 00 00 00 58"},      // 99, 88
-          {170, "FF FF FE 00 01 00"},            // K -2, 256
+          {142, "52"},                                      // Line_Type "R"
+          {143, "00 00 04 D2 02 00 00 11 3A"},              // Unit_Counter 1234, A_P 2 / 4410
+          {152, "80 00 00 07"},                             // J -32768, 7
+          {156, "80 00 00 7F FF FF"},                       // K -8388608, 8388607
+          {162, "00 00 00 63 00 00 00 58"},                 // 99, 88
+          {170, "FF FF FE 00 01 00"},                       // K -2, 256
           {176, "00 00 01 00 00 00 00 FF 00 01 86 A0 FF FF FF FF"},
-          {193, "00 00 11 3A 53 0F"},            // Primary_Vendor, "S", 15
-          {203, "41 42"},                        // Seas_ReOrder_Codes "AB" + the next bytes
-          {205, "2D A9"},                        // Seas_Date_Last_Gen 2000-01-01 (11689)
+          {193, "00 00 11 3A 53 0F"},  // Primary_Vendor, "S", 15
+          {203, "41 42"},              // Seas_ReOrder_Codes "AB" + the next bytes
+          {205, "2D A9"},              // Seas_Date_Last_Gen 2000-01-01 (11689)
           {207, "00 00 30 39 00 00 00 01 FF FF FF FF 00 00 00 02"},  // EOM / EOY costs
       },
       fill);
@@ -92,9 +92,9 @@ TEST_F(ProductLineTest, DecodesEveryKindOfField) {
       {"MTD_No_Sales", "5"},
       {"MTD_Sales", "50.25"},
       {"MTD_COGS", "30"},
-      {"YTD_No_Sales", "15"},      // stored 10 plus this month's 5
-      {"YTD_Sales", "150.25"},     // stored 100.00 plus 50.25
-      {"YTD_COGS", "29.99"},       // stored -0.01 plus 30.00
+      {"YTD_No_Sales", "15"},   // stored 10 plus this month's 5
+      {"YTD_Sales", "150.25"},  // stored 100.00 plus 50.25
+      {"YTD_COGS", "29.99"},    // stored -0.01 plus 30.00
       {"PYTD_No_Sales", "-2147483648"},
       {"PYTD_Sales", "21474836.47"},
       {"Default_Cost_GP", "100"},
@@ -163,7 +163,8 @@ TEST_F(ProductLineTest, PackWritesEveryFieldBackAndNothingElse) {
   std::string over_filler(kCombinedLength, '\xEE');
   line.Pack(over_filler);
   for (int p = 1; p <= static_cast<int>(kCombinedLength); ++p) {
-    const bool unwritten = std::find(std::begin(kUnwritten), std::end(kUnwritten), p) != std::end(kUnwritten);
+    const bool unwritten =
+        std::find(std::begin(kUnwritten), std::end(kUnwritten), p) != std::end(kUnwritten);
     EXPECT_EQ(HexAt(over_filler, p, p), unwritten ? "EE" : HexAt(original, p, p)) << "byte " << p;
   }
 }
@@ -185,7 +186,8 @@ TEST_F(ProductLineTest, LineTypeOtherThanUOrRReadsAsP) {
 }
 
 TEST_F(ProductLineTest, ReCalculateMaxIsUpperCaseYOnly) {
-  for (const auto& [byte, flag] : {std::pair{"59", true}, {"79", false}, {"4E", false}, {"00", false}}) {
+  for (const auto& [byte, flag] :
+       {std::pair{"59", true}, {"79", false}, {"4E", false}, {"00", false}}) {
     clsLines line;
     line.Unpack(RecordBytes(kCombinedLength, {{124, byte}}));
     EXPECT_EQ(line.ReCalculateMax, flag) << byte;
@@ -224,9 +226,11 @@ TEST_F(ProductLineTest, YearToDateIsStoredWithoutTheCurrentMonth) {
 }
 
 TEST_F(ProductLineTest, MoneyIsRoundedHalfToEvenOnWriting) {
-  const std::pair<const char*, const char*> cases[] = {
-      {"0.005", "00 00 00 00"}, {"0.015", "00 00 00 02"}, {"-0.025", "FF FF FF FE"},
-      {"0.0051", "00 00 00 01"}, {"-21474836.48", "80 00 00 00"}};
+  const std::pair<const char*, const char*> cases[] = {{"0.005", "00 00 00 00"},
+                                                       {"0.015", "00 00 00 02"},
+                                                       {"-0.025", "FF FF FF FE"},
+                                                       {"0.0051", "00 00 00 01"},
+                                                       {"-21474836.48", "80 00 00 00"}};
   for (const auto& [value, bytes] : cases) {
     clsLines line;
     line.Cost_of_Mdse = FixedPoint::Parse(value).value();
@@ -304,7 +308,7 @@ TEST_F(ProductLineTest, ValuesThatDoNotFitTheirFieldAreSkipped) {
   clsLines line;
   line.Unpack(original);
   line.Cost_of_Mdse = FixedPoint::Parse("30000000").value();  // 3e9 hundredths: beyond L
-  line.YTD_No_Sales = -2147483647;                              // minus MTD 5 overflows
+  line.YTD_No_Sales = -2147483647;                            // minus MTD 5 overflows
   std::string record = original;
   line.Pack(record);
   EXPECT_EQ(HexAt(record, 75, 78), HexAt(original, 75, 78));

@@ -14,7 +14,7 @@
 namespace tervalo::testing {
 
 struct HexField {
-  int position;         // 1-based
+  int position;          // 1-based
   std::string_view hex;  // "00 2A"
 };
 

@@ -38,7 +38,8 @@ class RecordFilesTest : public testing::TempShareTest {
   void Install(const RecordsBuilder& builder, const std::string& leave_out = "") {
     std::vector<std::string> links;
     for (const auto& link : builder.Links()) {
-      if (leave_out.empty() || link.find(":" + leave_out + " ") == std::string::npos) links.push_back(link);
+      if (leave_out.empty() || link.find(":" + leave_out + " ") == std::string::npos)
+        links.push_back(link);
     }
     WriteBasicShare(links);
     builder.Write();
@@ -55,12 +56,12 @@ class RecordFilesTest : public testing::TempShareTest {
 TEST_F(RecordFilesTest, CollectionHoldsActiveLinesBelowOneThousandKeyedByNumber) {
   RecordsBuilder builder(share_);
   builder.AddLine(Line(10));
-  builder.AddLine(Line(20, 0));      // status 0: deleted
-  builder.AddLine(Line(1000));       // not a line of its own
-  builder.AddLine(Line(5, -1));      // negative status
+  builder.AddLine(Line(20, 0));  // status 0: deleted
+  builder.AddLine(Line(1000));   // not a line of its own
+  builder.AddLine(Line(5, -1));  // negative status
   builder.AddLine(Line(999, 2));
   builder.AddLine(Line(30));
-  builder.SetSpareRecords(3);        // never used: status 0
+  builder.SetSpareRecords(3);  // never used: status 0
   Install(builder);
 
   clnLines lines;
@@ -153,8 +154,11 @@ TEST_F(RecordFilesTest, ComoditiesFollowTheLineOwnEntryInTheIndex) {
   Install(builder);
 
   const std::pair<int32_t, std::vector<std::string>> cases[] = {
-      {with_more, {"E", "F", "G"}}, {alone, {"U"}}, {unlisted, {"C", "D", "E"}},
-      {earlier, {"Z"}},             {last, {"B"}},
+      {with_more, {"E", "F", "G"}},
+      {alone, {"U"}},
+      {unlisted, {"C", "D", "E"}},
+      {earlier, {"Z"}},
+      {last, {"B"}},
   };
   for (const auto& [record, comodities] : cases) {
     clsLines line;
