@@ -5,25 +5,12 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "engine/char_table.h"
 #include "tools/data_file_builder.h"
 #include "tools/index_builder.h"
+#include "tools/records_builder.h"
 
 namespace tervalo::share {
 namespace {
-
-// Text compressed three characters to two bytes over the system's alphabet, padded with spaces
-// to `chars` characters.
-std::string Compressed(std::string text, size_t chars) {
-  static const CharTable table;
-  text.resize(chars, ' ');
-  std::string out;
-  for (size_t i = 0; i < text.size(); i += 3) {
-    const int v = table.IndexOf(text[i]) * 1600 + table.IndexOf(text[i + 1]) * 40 + table.IndexOf(text[i + 2]);
-    out += C2(v);
-  }
-  return out;
-}
 
 std::string Padded(std::string text, size_t width, char pad = ' ') {
   text.resize(width, pad);
@@ -38,7 +25,7 @@ std::string MechanicRecord(const Mechanic& m) {
   std::string record(kMechanicRecordLength, '\0');
   Put(record, 1, C2(1));
   Put(record, 3, C2(m.number));
-  Put(record, 7, Compressed(m.name, 30));
+  Put(record, 7, CompressedText(m.name, 30));
   Put(record, 198, C2(m.active));
   return record;
 }
@@ -59,11 +46,11 @@ std::string EncodeInvoiceRecord(const InvoiceRecord& r) {
       Put(record, 30, Padded(r.model, 18));
       Put(record, 48, Padded(r.key_tail, 3));
     } else {
-      Put(record, 27, Compressed(r.description1, 15));
-      Put(record, 37, Compressed(r.description2, 21));
+      Put(record, 27, CompressedText(r.description1, 15));
+      Put(record, 37, CompressedText(r.description2, 21));
     }
-    Put(record, 51, Compressed(r.serial1, 18));
-    Put(record, 63, Compressed(r.serial2, 18));
+    Put(record, 51, CompressedText(r.serial1, 18));
+    Put(record, 63, CompressedText(r.serial2, 18));
     Put(record, 75, L4(r.reference));
     Put(record, 79, std::string(1, static_cast<char>(r.hold)));
     Put(record, 95, C2(r.date_in));
@@ -176,6 +163,7 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
   std::vector<std::string> links = invoices.Links();
   for (const auto& l : mechanics.Links()) links.push_back(l);
   for (const auto& l : parts.Links()) links.push_back(l);
+  links.insert(links.end(), extra_links_.begin(), extra_links_.end());
   share_.WriteLinksFile(links);
   share_.WriteTerminalMap("COUNTER1        3,LP1\r\n" + computer_name + "  7,LP1\r\n");
 

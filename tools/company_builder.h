@@ -89,6 +89,8 @@ class CompanyBuilder {
   int32_t AddRecord(const InvoiceRecord& record);
   // Points the index entry of a job number at any record number (for damaged-index tests).
   void SetIndexEntry(int32_t job_number, int32_t record_number) { index_[job_number] = record_number; }
+  // Link records of further files of the company (written by other builders).
+  void AddLinks(const std::vector<std::string>& links) { extra_links_.insert(extra_links_.end(), links.begin(), links.end()); }
   // Free records at the end of INVOL.
   void SetSpareRecords(int32_t spare) { spare_ = spare; }
 
@@ -111,6 +113,7 @@ class CompanyBuilder {
   std::vector<PartListEntry> parts_;
   std::vector<std::string> records_;  // INVOL records 1..n
   std::map<int32_t, int32_t> index_;  // job number -> record number
+  std::vector<std::string> extra_links_;
   int32_t spare_ = 4;
 };
 

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "tools/company_builder.h"
+#include "tools/records_builder.h"
 #include "tools/share_builder.h"
 
 namespace tervalo::share {
@@ -135,6 +136,11 @@ DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::stri
     }
     company.AddJob(job);
   }
+  // The product lines and parts of the wider system, for the people who look after the data.
+  RecordsBuilder records(share);
+  AddSampleRecords(records);
+  records.Write();
+  company.AddLinks(records.Links());
   company.Write(where.temp_dir, computer_name);
   for (const auto& [mechanic, lines] : schedules) company.WriteSchedule(mechanic, lines);
   return where;

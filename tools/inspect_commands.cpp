@@ -16,6 +16,8 @@
 #include "environment/shared_instances.h"
 #include "environment/system.h"
 #include "tools/index_verify.h"
+#include "records/part_record.h"
+#include "records/product_line.h"
 
 namespace tervalo::inspect {
 namespace {
@@ -182,6 +184,32 @@ int Verify(const Context& c) {
   return problems.empty() ? 0 : 1;
 }
 
+// One decoded record, field by field, as text or JSON.
+int PrintFields(const Context& c, const FieldList& fields) {
+  if (c.args.size() > 2 && c.args[2] == "--json") {
+    nlohmann::ordered_json out = nlohmann::ordered_json::object();
+    for (const auto& [name, value] : fields) out[name] = value;
+    c.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return 0;
+  }
+  size_t width = 0;
+  for (const auto& field : fields) width = std::max(width, field.first.size());
+  for (const auto& [name, value] : fields) c.out << std::left << std::setw(static_cast<int>(width) + 2) << name << value << "\n";
+  return 0;
+}
+
+int Line(const Context& c) {
+  clsLines line;
+  line.Read(NumberArg(c, 1, "N"));
+  return PrintFields(c, line.Fields());
+}
+
+int Part(const Context& c) {
+  clsParts part;
+  part.Read(NumberArg(c, 1, "N"));
+  return PrintFields(c, part.Fields());
+}
+
 std::string ColorText(const std::optional<Color>& color) {
   if (!color) return "default";
   char text[16];
@@ -249,7 +277,7 @@ int Board(const Context& c) {
 const std::map<std::string, std::function<int(const Context&)>>& Commands() {
   static const std::map<std::string, std::function<int(const Context&)>> commands = {
       {"whoami", WhoAmI}, {"links", Links}, {"entries", Entries}, {"record", Record},
-      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify},
+      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify}, {"line", Line}, {"part", Part},
   };
   return commands;
 }

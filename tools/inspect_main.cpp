@@ -24,6 +24,8 @@ commands:
   walk INDEX [--reverse]  every key of an index in order (or from the last one backwards)
   count INDEX             the number of keys of an index
   verify INDEX            checks that an index is sound; exit status 0 only when it is
+  line N [--json]         product line record N ("LINEL" with "ELINEL"), field by field
+  part N [--json]         part record N ("PARTL" with "EPARTL"), field by field
   board [--json]          the board as start-up builds it: unassigned rows in order, then each
                           mechanic's rows with their colours and hidden state
 )";

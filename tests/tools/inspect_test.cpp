@@ -9,6 +9,7 @@
 
 #include "tests/support/temp_share.h"
 #include "tools/company_builder.h"
+#include "tools/records_builder.h"
 
 namespace tervalo {
 namespace {
@@ -27,6 +28,19 @@ class InspectTest : public testing::TempShareTest {
     job.date_in = 21000;
     job.description1 = "HARLAN MOWER";
     company.AddJob({7, {job}});
+    share::RecordsBuilder records(share_);
+    share::ProductLineEntry line;
+    line.line = 12;
+    line.alpha_line = "ENG";
+    line.name = "SMALL ENGINE PARTS";
+    records.AddLine(line);
+    share::PartEntry part;
+    part.line = 12;
+    part.part_number = "754-04060";
+    part.description = "BELT DECK";
+    records.AddPart(part);
+    records.Write();
+    company.AddLinks(records.Links());
     company.Write(temp_dir_, host_.computer_name);
   }
 
@@ -73,6 +87,17 @@ TEST_F(InspectTest, PrintsTheBoardAsStartUpBuildsIt) {
   EXPECT_EQ(board["mechanics"][1]["name"], "ANNA KOWALSKI");
   EXPECT_EQ(Run({"board"}), 0);
   EXPECT_NE(out_.str().find("Mechanic 9 ANNA KOWALSKI (0):"), std::string::npos);
+}
+
+TEST_F(InspectTest, PrintsProductLineAndPartRecordsFieldByField) {
+  ASSERT_EQ(Run({"line", "1"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("Line_Name           SMALL ENGINE PARTS"), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"part", "1", "--json"}), 0) << err_.str();
+  const auto part = nlohmann::ordered_json::parse(out_.str());
+  EXPECT_EQ(part["Line"], "12");
+  EXPECT_EQ(part.begin().key(), "Line") << "fields keep the record's order";
+  EXPECT_EQ(Run({"part", "9"}), 1);
+  EXPECT_NE(err_.str().find("Illegal Record Number"), std::string::npos);
 }
 
 TEST_F(InspectTest, ReportsWrongCommandLinesAndMissingData) {
