@@ -31,21 +31,21 @@ std::string LHeader(int32_t free_head, int32_t high_used, int32_t active) {
 DataFileBuilder::DataFileBuilder(const ShareBuilder& share, std::string resolution_name)
     : share_(share), resolution_name_(std::move(resolution_name)) {}
 
-int32_t DataFileBuilder::Add(const LogicalFileSpec& spec) {
+int32_t DataFileBuilder::Add(const LogicalFileSpec& layout) {
   const int32_t position = next_block_;
-  const int64_t bytes = spec.type == 'I'
-                            ? (static_cast<int64_t>(spec.last_record) + 1) * 512
-                            : (static_cast<int64_t>(spec.last_record) + 1) * spec.record_length;
+  const int64_t bytes = layout.type == 'I'
+                            ? (static_cast<int64_t>(layout.last_record) + 1) * 512
+                            : (static_cast<int64_t>(layout.last_record) + 1) * layout.record_length;
   next_block_ += static_cast<int32_t>((bytes + 511) / 512);
   image_.resize(static_cast<size_t>(next_block_) * 512, '\0');
-  files_.push_back({spec, position});
-  if (spec.type == 'L') Place(static_cast<int64_t>(position) * 512, LHeader(-1, 0, 0));
+  files_.push_back({layout, position});
+  if (layout.type == 'L') Place(static_cast<int64_t>(position) * 512, LHeader(-1, 0, 0));
   return position;
 }
 
 const DataFileBuilder::Placed& DataFileBuilder::Find(std::string_view name) const {
   for (const auto& f : files_) {
-    if (f.spec.name == name) return f;
+    if (f.layout.name == name) return f;
   }
   throw std::invalid_argument("no logical file " + std::string(name));
 }
@@ -59,11 +59,11 @@ void DataFileBuilder::Place(int64_t offset, std::string_view bytes) {
 void DataFileBuilder::SetRecord(std::string_view name, int32_t record_number,
                                 std::string_view bytes) {
   const Placed& f = Find(name);
-  if (bytes.size() != static_cast<size_t>(f.spec.record_length)) {
+  if (bytes.size() != static_cast<size_t>(f.layout.record_length)) {
     throw std::invalid_argument("record of " + std::string(name) + " has the wrong length");
   }
   Place(static_cast<int64_t>(f.position) * 512 +
-            static_cast<int64_t>(record_number) * f.spec.record_length,
+            static_cast<int64_t>(record_number) * f.layout.record_length,
         bytes);
 }
 
@@ -80,8 +80,8 @@ void DataFileBuilder::SetBytes(std::string_view name, int64_t offset, std::strin
 void DataFileBuilder::Write() const {
   std::string resolution;
   for (const auto& f : files_) {
-    resolution += ResolutionEntry(f.spec.name, f.spec.flags, f.position, f.spec.record_length,
-                                  f.spec.type, f.spec.last_record);
+    resolution += ResolutionEntry(f.layout.name, f.layout.flags, f.position, f.layout.record_length,
+                                  f.layout.type, f.layout.last_record);
   }
   const auto dir = share_.DataDirectory();
   WriteBinaryFile(dir / resolution_name_, resolution);
@@ -90,7 +90,7 @@ void DataFileBuilder::Write() const {
 
 std::vector<std::string> DataFileBuilder::Links() const {
   std::vector<std::string> links;
-  for (const auto& f : files_) links.push_back(share_.LinkFor(f.spec.name, resolution_name_));
+  for (const auto& f : files_) links.push_back(share_.LinkFor(f.layout.name, resolution_name_));
   return links;
 }
 

@@ -41,7 +41,7 @@ class DataFileBuilder {
 
   // Adds a logical file at the next free block and returns its first block. An "L" file gets an
   // empty header (marker -2, chain -1, counts 0) in record zero.
-  int32_t Add(const LogicalFileSpec& spec);
+  int32_t Add(const LogicalFileSpec& layout);
   // Record n of an "L" (or other record) file; REQUIRES bytes.size() == record_length.
   void SetRecord(std::string_view name, int32_t record_number, std::string_view bytes);
   // Block b of an "I" file; shorter blocks are padded with NUL.
@@ -58,7 +58,7 @@ class DataFileBuilder {
 
  private:
   struct Placed {
-    LogicalFileSpec spec;
+    LogicalFileSpec layout;
     int32_t position;
   };
   const Placed& Find(std::string_view name) const;
