@@ -13,6 +13,7 @@
 #include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "tools/company_builder.h"
+#include "tools/counting_file.h"
 
 namespace tervalo {
 namespace {
@@ -23,10 +24,7 @@ namespace fs = std::filesystem;
 class CountingHost : public PosixHost {
  public:
   struct Counts {
-    int64_t reads = 0;
-    int64_t writes = 0;
-    int64_t invol_reads = 0;
-    int64_t file0_reads = 0;
+    IoCounts all, invol, file0;
   };
   Counts counts;
   std::string computer_name = "BENCH";
@@ -36,37 +34,11 @@ class CountingHost : public PosixHost {
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
     auto file = PosixHost::OpenShared(path, create, error);
     if (!file) return file;
-    const bool invol = path.find("INVDB") != std::string_view::npos;
-    const bool file0 = path.find("FILE0") != std::string_view::npos;
-    return std::make_unique<CountingFile>(std::move(file), counts, invol, file0);
+    IoCounts* also = path.find("INVDB") != std::string_view::npos   ? &counts.invol
+                     : path.find("FILE0") != std::string_view::npos ? &counts.file0
+                                                                    : nullptr;
+    return std::make_unique<CountingFile>(std::move(file), counts.all, also);
   }
-
- private:
-  class CountingFile : public HostFile {
-   public:
-    CountingFile(std::unique_ptr<HostFile> inner, Counts& counts, bool invol, bool file0)
-        : inner_(std::move(inner)), counts_(counts), invol_(invol), file0_(file0) {}
-    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
-      ++counts_.reads;
-      if (invol_) ++counts_.invol_reads;
-      if (file0_) ++counts_.file0_reads;
-      return inner_->ReadAt(offset, buffer, n);
-    }
-    bool WriteAt(int64_t offset, const char* data, size_t n) override {
-      ++counts_.writes;
-      return inner_->WriteAt(offset, data, n);
-    }
-    int64_t Size() override { return inner_->Size(); }
-    bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
-    void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-    int LastError() const override { return inner_->LastError(); }
-
-   private:
-    std::unique_ptr<HostFile> inner_;
-    Counts& counts_;
-    bool invol_;
-    bool file0_;
-  };
 };
 
 constexpr int kMechanics = 99;
@@ -120,10 +92,10 @@ LargeCompany& Company() {
 void ReportCounts(benchmark::State& state, const CountingHost::Counts& before,
                   const CountingHost::Counts& after, int64_t iterations) {
   const double n = static_cast<double>(iterations);
-  state.counters["reads"] = static_cast<double>(after.reads - before.reads) / n;
-  state.counters["writes"] = static_cast<double>(after.writes - before.writes) / n;
-  state.counters["invol_reads"] = static_cast<double>(after.invol_reads - before.invol_reads) / n;
-  state.counters["file0_reads"] = static_cast<double>(after.file0_reads - before.file0_reads) / n;
+  state.counters["reads"] = static_cast<double>(after.all.reads - before.all.reads) / n;
+  state.counters["writes"] = static_cast<double>(after.all.writes - before.all.writes) / n;
+  state.counters["invol_reads"] = static_cast<double>(after.invol.reads - before.invol.reads) / n;
+  state.counters["file0_reads"] = static_cast<double>(after.file0.reads - before.file0.reads) / n;
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);
   state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;

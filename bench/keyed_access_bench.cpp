@@ -14,6 +14,7 @@
 #include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "tools/counting_file.h"
 #include "tools/data_file_builder.h"
 #include "tools/index_builder.h"
 
@@ -26,32 +27,13 @@ constexpr int kKeys = 1000000;
 // Counts read calls that reach the file system.
 class CountingHost : public PosixHost {
  public:
-  int64_t reads = 0;
+  IoCounts counts;
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
     auto file = PosixHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), reads) : nullptr;
+    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
   }
   std::string ComputerName() override { return "BENCH"; }
   uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }
-
- private:
-  class CountingFile : public HostFile {
-   public:
-    CountingFile(std::unique_ptr<HostFile> inner, int64_t& reads) : inner_(std::move(inner)), reads_(reads) {}
-    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
-      ++reads_;
-      return inner_->ReadAt(offset, buffer, n);
-    }
-    bool WriteAt(int64_t offset, const char* data, size_t n) override { return inner_->WriteAt(offset, data, n); }
-    int64_t Size() override { return inner_->Size(); }
-    bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
-    void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-    int LastError() const override { return inner_->LastError(); }
-
-   private:
-    std::unique_ptr<HostFile> inner_;
-    int64_t& reads_;
-  };
 };
 
 std::string Key(uint64_t n) {
@@ -123,14 +105,14 @@ void BM_KFind(benchmark::State& state) {
   std::mt19937 random(7);
   std::string buff, key;
   int32_t rec = 0;
-  const int64_t reads_before = f.host.reads;
+  const int64_t reads_before = f.host.counts.reads;
   for (auto _ : state) {
     key = Key(KeyValue(static_cast<int>(random() % kKeys)));
     f.engine->KFind(f.index, buff, key, rec);
     benchmark::DoNotOptimize(rec);
   }
   state.counters["reads_per_find"] =
-      static_cast<double>(f.host.reads - reads_before) / static_cast<double>(state.iterations());
+      static_cast<double>(f.host.counts.reads - reads_before) / static_cast<double>(state.iterations());
   state.counters["depth"] = static_cast<unsigned char>(buff[17]);
 }
 BENCHMARK(BM_KFind)->MinTime(2.0);
@@ -155,11 +137,11 @@ void BM_KNextWalk(benchmark::State& state) {
     int32_t rec = 0;
     f.engine->KFind(f.index, buff, key, rec);
     int64_t count = 0;
-    const int64_t reads_before = f.host.reads;
+    const int64_t reads_before = f.host.counts.reads;
     const size_t allocations_before = bench::g_allocations;
     for (rec = rec < 0 ? -rec : rec; rec != 0; f.engine->KNext(f.index, buff, key, rec)) ++count;
     state.counters["keys"] = static_cast<double>(count);
-    state.counters["reads"] = static_cast<double>(f.host.reads - reads_before);
+    state.counters["reads"] = static_cast<double>(f.host.counts.reads - reads_before);
     state.counters["allocations"] = static_cast<double>(bench::g_allocations - allocations_before);
   }
 }

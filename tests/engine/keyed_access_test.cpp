@@ -13,6 +13,7 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
+#include "tools/counting_file.h"
 #include "tools/data_file_builder.h"
 #include "tools/index_builder.h"
 
@@ -34,30 +35,11 @@ std::string Block(std::string_view hex) {
 // The test host, counting the reads that reach the file system.
 class CountingHost : public testing::TestHost {
  public:
-  int64_t reads = 0;
+  IoCounts counts;
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
     auto file = TestHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), reads) : nullptr;
+    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
   }
-
- private:
-  class CountingFile : public HostFile {
-   public:
-    CountingFile(std::unique_ptr<HostFile> inner, int64_t& reads) : inner_(std::move(inner)), reads_(reads) {}
-    int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
-      ++reads_;
-      return inner_->ReadAt(offset, buffer, n);
-    }
-    bool WriteAt(int64_t offset, const char* data, size_t n) override { return inner_->WriteAt(offset, data, n); }
-    int64_t Size() override { return inner_->Size(); }
-    bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
-    void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-    int LastError() const override { return inner_->LastError(); }
-
-   private:
-    std::unique_ptr<HostFile> inner_;
-    int64_t& reads_;
-  };
 };
 
 class KeyedAccessTest : public testing::TempShareTest {
@@ -78,9 +60,9 @@ class KeyedAccessTest : public testing::TempShareTest {
 
   // Reads that an action costs.
   int64_t ReadsOf(const std::function<void()>& action) {
-    const int64_t before = host_.reads;
+    const int64_t before = host_.counts.reads;
     action();
-    return host_.reads - before;
+    return host_.counts.reads - before;
   }
 
   // A two-level index of 2-byte keys, E = 6: root block 1 over leaves 2 and 3.
