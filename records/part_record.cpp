@@ -168,16 +168,7 @@ clsParts::clsParts() {
 }
 
 void clsParts::Read(int32_t RecordNumber, bool Orb) {
-  cBusinessBasic& engine = RecordEngine();
-  if (!parts_file_) {
-    throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
-  }
-  if (RecordNumber > parts_file_->LastRecord || RecordNumber < 1) {
-    throw EngineError(kErrIllegalRecord, "Read", "Read - Illegal Record Number");
-  }
-  std::string combined = engine.LreadFile(parts_file_, RecordNumber, Orb);
-  combined += engine.LreadFile(extension_file_, RecordNumber, Orb);
-  Unpack(combined);
+  Unpack(ReadCombinedRecord(parts_file_, extension_file_, RecordNumber, "Read - Illegal Record Number", Orb));
   Record_Number = RecordNumber;
 }
 

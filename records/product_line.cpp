@@ -118,16 +118,7 @@ clsLines::clsLines() {
 }
 
 void clsLines::Read(int32_t RecordNumber, bool Orb) {
-  cBusinessBasic& engine = RecordEngine();
-  if (!lines_file_) {
-    throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
-  }
-  if (RecordNumber > lines_file_->LastRecord || RecordNumber < 1) {
-    throw EngineError(kErrIllegalRecord, "Read", "Illegal Record Number");
-  }
-  std::string combined = engine.LreadFile(lines_file_, RecordNumber, Orb);
-  combined += engine.LreadFile(extension_file_, RecordNumber, Orb);
-  Unpack(combined);
+  Unpack(ReadCombinedRecord(lines_file_, extension_file_, RecordNumber, "Illegal Record Number", Orb));
   RecNo = RecordNumber;
 }
 

@@ -341,4 +341,15 @@ cBusinessBasic& RecordEngine() {
   return *gEngine;
 }
 
+std::string ReadCombinedRecord(const std::shared_ptr<cLogicalFile>& master,
+                               const std::shared_ptr<cLogicalFile>& extension,
+                               int32_t RecordNumber, const char* illegal_record_text, bool Orb) {
+  cBusinessBasic& engine = RecordEngine();
+  if (!master) throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
+  if (RecordNumber > master->LastRecord || RecordNumber < 1) {
+    throw EngineError(kErrIllegalRecord, "Read", illegal_record_text);
+  }
+  return engine.LreadFile(master, RecordNumber, Orb) + engine.LreadFile(extension, RecordNumber, Orb);
+}
+
 }  // namespace tervalo

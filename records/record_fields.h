@@ -6,6 +6,7 @@
 // skipped, keeping its previous value on decoding and leaving the record's bytes on encoding.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -19,6 +20,7 @@
 namespace tervalo {
 
 class cBusinessBasic;
+struct cLogicalFile;
 
 // Decoded fields of one record as (field name, value text) pairs in declaration order. Array
 // fields give one pair per element, named "Name(i)". Texts are shown with every byte outside
@@ -81,6 +83,13 @@ std::string DateText(const DateTime& date);
 
 // The engine the record classes work through (gEngine); error 91 when none is running.
 cBusinessBasic& RecordEngine();
+
+// Record RecordNumber of a master file followed by the same record of its extension file: the
+// combined record the record classes decode. -10 when the master file is not installed; error 81
+// with `illegal_record_text` (nothing read) when the number lies outside the master file.
+std::string ReadCombinedRecord(const std::shared_ptr<cLogicalFile>& master,
+                               const std::shared_ptr<cLogicalFile>& extension,
+                               int32_t RecordNumber, const char* illegal_record_text, bool Orb);
 
 // ---- Tables over a record class ----
 
