@@ -80,6 +80,8 @@ const MechanicLayout& frmTervalo::Form_Resize(int width) {
 
 void frmTervalo::RefreshBoard() {
   cBusinessBasic& engine = Engine();
+  // Undo steps hold grid contents from before the reload.
+  moves_.ClearHistory();
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);
   board_.g.SetRedraw(false);

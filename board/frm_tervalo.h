@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/board_state.h"
+#include "board/job_moves.h"
 #include "board/window_layout.h"
 #include "engine/engine_error.h"
 
@@ -18,6 +19,8 @@ class cBusinessBasic;
 class frmTervalo {
  public:
   frmTervalo() = default;
+  frmTervalo(const frmTervalo&) = delete;
+  frmTervalo& operator=(const frmTervalo&) = delete;
   // Reads the catalog configuration from this file instead of the workstation's own.
   void SetConfigurationFile(std::string path) { configuration_file_ = std::move(path); }
 
@@ -48,12 +51,17 @@ class frmTervalo {
 
   BoardState& board() { return board_; }
   const BoardState& board() const { return board_; }
+  // Moving jobs between the grids, with undo.
+  JobMoves& moves() { return moves_; }
+
+  // The running data engine; throws EngineError when it did not start.
+  cBusinessBasic& Engine() const;
 
  private:
-  cBusinessBasic& Engine() const;
   void CreateMechanicGrids();
 
   BoardState board_;
+  JobMoves moves_{*this};
   MechanicLayout layout_;
   std::string configuration_file_;
 };

@@ -196,6 +196,15 @@ std::string GridModel::Clip() const {
   return clip;
 }
 
+void GridModel::RestoreContents(Contents contents) {
+  rows_ = std::move(contents.rows);
+  for (auto& r : rows_) r.cells.resize(static_cast<size_t>(cols_));
+  row_ = contents.row;
+  top_row_ = contents.top_row;
+  ClampPositions();
+  Notify([](GridObserver& o) { o.GridReset(); });
+}
+
 void GridModel::SetRedraw(bool on) {
   redraw_ = on;
   if (on && dirty_) {

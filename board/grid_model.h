@@ -36,6 +36,18 @@ class GridObserver {
 
 class GridModel {
  public:
+  struct GridRow {
+    std::vector<GridCell> cells;
+    bool hidden = false;
+    bool selected = false;
+  };
+  // Everything a grid shows of its rows, for putting a grid back as it was (undo).
+  struct Contents {
+    std::vector<GridRow> rows;
+    int row = -1;
+    int top_row = 0;
+  };
+
   explicit GridModel(int cols = 1) : cols_(cols) {}
 
   // ---- Shape ----
@@ -85,6 +97,11 @@ class GridModel {
   // The selected rows as text: cells joined by TAB, rows by CR.
   std::string Clip() const;
 
+  // ---- Whole contents ----
+  Contents SaveContents() const { return {rows_, row_, top_row_}; }
+  // Puts rows, current row and top row back as saved; the columns stay as they are.
+  void RestoreContents(Contents contents);
+
   // ---- Painting ----
   bool Redraw() const { return redraw_; }
   void SetRedraw(bool on);
@@ -92,12 +109,6 @@ class GridModel {
   void SetObserver(GridObserver* observer) { observer_ = observer; }
 
  private:
-  struct GridRow {
-    std::vector<GridCell> cells;
-    bool hidden = false;
-    bool selected = false;
-  };
-
   GridRow& RowAt(int row);
   const GridRow& RowAt(int row) const;
   void SetColor(int row1, int col1, int row2, int col2, std::optional<Color> color, bool back);

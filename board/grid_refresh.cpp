@@ -14,11 +14,11 @@ namespace {
 // to the record whose request number matches characters 5-6 of line 6; the last record read
 // when the chain ends first.
 std::optional<JobRecord> RowRecord(BoardState& board, JobRecordReader& reader, int32_t record_number,
-                                   const std::vector<std::string>& lines) {
+                                   const std::string& text) {
   if (record_number < 1 || !reader.Exists(record_number)) return std::nullopt;
   JobRecord job = reader.Decode(record_number);
   if (!board.settings.TallRows) return job;
-  const int32_t request = lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
+  const int32_t request = RequestNumberOf(text);
   for (int hops = 0; hops < kMaxRequests && job.request_number != request; ++hops) {
     if (job.chain_flag < 2 || !reader.Exists(job.next_link)) break;
     job = reader.Decode(job.next_link);
@@ -62,7 +62,7 @@ void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& ind
       const int32_t reference = ReferenceNumberOf(text);
       const int32_t job_number = GetJobNumber(text);
       if (job_number < 1) return;
-      const auto job = RowRecord(board, reader, index.RecordNumber(job_number), lines);
+      const auto job = RowRecord(board, reader, index.RecordNumber(job_number), text);
       if (job && job->mechanic != 0 && job->reference == reference) {
         RefreshRow(board, grid, r, lines, *job);
       } else {

@@ -86,6 +86,11 @@ int32_t ReferenceNumberOf(std::string_view job_text) {
   return static_cast<int32_t>(Val(Mid(job_text, 6, 7)));
 }
 
+int32_t RequestNumberOf(std::string_view job_text) {
+  const auto lines = SplitLines(job_text);
+  return lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
+}
+
 bool IsFinished(std::string_view job_text) {
   const auto lines = SplitLines(job_text);
   if (lines.size() < 3) return false;

@@ -46,6 +46,9 @@ std::string JoinLines(const std::vector<std::string>& lines);
 int32_t GetJobNumber(std::string_view job_text);
 // The reference number: the value of characters 6 to 12.
 int32_t ReferenceNumberOf(std::string_view job_text);
+// The request number a tall row shows: the value of characters 5-6 of its sixth line; 0 when the
+// text has fewer lines.
+int32_t RequestNumberOf(std::string_view job_text);
 // A job is finished when its third line contains "Complete" or "Billed".
 bool IsFinished(std::string_view job_text);
 

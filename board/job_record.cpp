@@ -76,6 +76,19 @@ std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,
          StatusText(job.status, settings) + "\n" + line4 + "\n" + line5;
 }
 
+namespace {
+
+// Four digits with leading zeros. The job index reaches job 10086: job numbers of 10000 and up
+// would wrap to four digits and sort among the first jobs, so they get a ':' (the character
+// after '9') in front of their last four digits and sort after 9999; every other key keeps its
+// four digits.
+std::string JobNumberKey(int32_t job_number) {
+  if (job_number >= 10000) return ":" + Digits(int64_t{job_number % 10000} + 10000, 2, 4);
+  return Digits(int64_t{job_number} + 10000, 2, 4);
+}
+
+}  // namespace
+
 std::string SortKey(std::string_view sort_order, int32_t reference, int32_t priority,
                     int32_t date_in, int32_t job_number) {
   std::string key;
@@ -84,7 +97,7 @@ std::string SortKey(std::string_view sort_order, int32_t reference, int32_t prio
       case 'R': key += Digits(int64_t{reference} + 10000000, 2, 7) + " "; break;
       case 'P': key += std::to_string(priority) + " "; break;
       case 'D': key += std::to_string(date_in) + " "; break;
-      case 'J': key += Digits(int64_t{job_number} + 10000, 2, 4) + " "; break;
+      case 'J': key += JobNumberKey(job_number) + " "; break;
       default: break;
     }
   }

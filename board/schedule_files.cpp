@@ -106,26 +106,48 @@ void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
   engine.WriteFile("FILE0", order, kSortOrderOffset);
 }
 
-void RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings, const std::string& job_text) {
+std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
+                                        const std::string& job_text, std::optional<int32_t> only_from,
+                                        bool* left_alone) {
+  std::vector<ClearedMark> cleared;
   const int32_t job_number = GetJobNumber(job_text);
-  if (job_number < 1) return;
+  if (job_number < 1) return cleared;
   const JobIndex index = JobIndex::Load(engine);
   int32_t record_number = index.RecordNumber(job_number);
-  if (record_number < 1) return;
+  if (record_number < 1) return cleared;
   JobRecordReader reader(engine);
-  const auto lines = SplitLines(job_text);
-  const int32_t request = lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
+  const int32_t request = RequestNumberOf(job_text);
   const std::string zero(1, '\0');
-  int32_t stop = record_number;
-  for (int hops = 0; hops <= kMaxRequests; ++hops) {
-    const JobRecord job = reader.Decode(record_number);
-    stop = record_number;
-    if (!settings.TallRows) break;
-    if (job.request_number == request) engine.LwriteField("INVOL", record_number, kMechanicBytePosition, zero);
+  auto clear = [&](int32_t record, int32_t previous) {
+    for (const ClearedMark& c : cleared) {
+      if (c.record_number == record) return;  // the matching request is also where the walk stopped
+    }
+    if (only_from && previous != 0 && previous != *only_from) {
+      if (left_alone != nullptr) *left_alone = true;
+      return;
+    }
+    engine.LwriteField("INVOL", record, kMechanicBytePosition, zero);
+    cleared.push_back({job_number, record, previous});
+  };
+  JobRecord job = reader.Decode(record_number);
+  for (int hops = 0; hops < kMaxRequests && settings.TallRows; ++hops) {
+    if (job.request_number == request) clear(record_number, job.mechanic);
     if (job.chain_flag <= 1 || !reader.Exists(job.next_link)) break;
     record_number = job.next_link;
+    job = reader.Decode(record_number);
   }
-  engine.LwriteField("INVOL", stop, kMechanicBytePosition, zero);
+  clear(record_number, job.mechanic);
+  return cleared;
+}
+
+bool ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t expected, int32_t value) {
+  const JobRecord job = DecodeJobRecord(engine, engine.LreadFile("INVOL", record_number));
+  if (job.mechanic != expected) return false;
+  if (expected == value) return true;
+  std::string byte(1, '\0');
+  engine.Pack("B", byte, value, 1);
+  engine.LwriteField("INVOL", record_number, kMechanicBytePosition, byte);
+  return true;
 }
 
 }  // namespace tervalo

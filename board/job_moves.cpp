@@ -1,0 +1,418 @@
+#include "board/job_moves.h"
+
+#include <algorithm>
+#include <unordered_map>
+
+#include "board/frm_tervalo.h"
+#include "board/grid_refresh.h"
+#include "board/job_index.h"
+#include "board/job_loading.h"
+#include "engine/business_basic.h"
+
+namespace tervalo {
+namespace {
+
+// Undo keeps this many moves; older ones are forgotten.
+constexpr size_t kMaxUndoSteps = 100;
+// Twips from a grid's top or bottom edge within which a drag scrolls it.
+constexpr int kScrollMargin = 100;
+
+std::vector<std::string> SplitRows(const std::string& text) {
+  std::vector<std::string> rows;
+  size_t start = 0;
+  for (;;) {
+    const size_t at = text.find('\r', start);
+    rows.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
+    if (at == std::string::npos) return rows;
+    start = at + 1;
+  }
+}
+
+// The job text of a dragged row: a row from g carries its sort key and a TAB in front.
+std::string JobTextOfRow(const std::string& row) {
+  const size_t tab = row.find('\t');
+  return tab == std::string::npos ? row : row.substr(tab + 1);
+}
+
+// Text from another program, an empty line or a damaged row is not a job and is never inserted.
+bool IsJobText(const std::string& text) { return GetJobNumber(text) >= 1 && SplitLines(text).size() >= 3; }
+
+std::string ErrorText(const EngineError& error) {
+  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
+}
+
+}  // namespace
+
+BoardState& JobMoves::Board() const { return form_.board(); }
+cBusinessBasic& JobMoves::Engine() const { return form_.Engine(); }
+GridModel& JobMoves::Grid(int grid) const { return grid == kUnassigned ? Board().g : Board().Mg(grid); }
+
+void JobMoves::Report(const std::string& text) const {
+  Engine().host().ShowMessage({text, "Tervalo", MessageIcon::kExclamation});
+}
+
+// ---- Dragging ----
+
+PressResult JobMoves::RightPress(int grid, int mouse_row) const {
+  const GridModel& model = Grid(grid);
+  if (mouse_row < 0 || !model.IsSelected(mouse_row)) return PressResult::kLeaveToGrid;
+  if (grid != kUnassigned && IsFinished(model.TextMatrix(mouse_row, 0))) return PressResult::kSwallow;
+  return PressResult::kDragRows;
+}
+
+std::string JobMoves::StartDrag(int grid) {
+  GridModel& source = Grid(grid);
+  drag.DragText = source.Clip();
+  if (grid == kUnassigned) {
+    drag.DragSourceTag = "G";
+    drag.DragSourceGrid = kUnassigned;
+  } else {
+    drag.DragSourceTag = "MG";
+    drag.DragSourceGrid = grid;
+    drag.DragSourceRow = source.Row();
+  }
+  OpenStep();
+  Remember(grid);
+  return drag.DragText;
+}
+
+void JobMoves::ExternalDragEntered() {
+  if (step_open_) return;  // a drag of the board's own that left the window and came back
+  drag.DragText.clear();
+  drag.DragSourceTag.clear();
+  drag.DragSourceGrid = kUnassigned;
+}
+
+void JobMoves::DragOver(int mechanic, const PointerPlace& place) {
+  GridModel& grid = Grid(mechanic);
+  const int row_height = std::max(place.row_height, 1);
+  const int last_whole_row = place.view_height / row_height - 1;
+  if (place.y < kScrollMargin && grid.TopRow() > 0) {
+    grid.SetTopRow(grid.TopRow() - 1);
+  } else if (place.y / row_height > last_whole_row || place.y > place.view_height - kScrollMargin) {
+    grid.SetTopRow(grid.TopRow() + 1);
+  }
+}
+
+bool JobMoves::DropOnUnassigned(const std::string& text, const PointerPlace& place) {
+  if (drag.DragSourceTag == "G") return false;  // g onto itself: nothing to do
+  const std::string data = text.empty() ? drag.DragText : text;
+  const bool own_step = !step_open_;
+  if (own_step) OpenStep();
+  Remember(kUnassigned);
+  GridModel& g = Board().g;
+  const int target = std::min(std::max(place.y, 0) / std::max(place.row_height, 1), g.Rows());
+  int inserted = 0;
+  for (const std::string& row : SplitRows(data)) {
+    const std::string job = JobTextOfRow(row);
+    if (!IsJobText(job)) continue;
+    // Every row goes in at the target; the re-sort puts them in their places.
+    AddToUnassigned(job, target);
+    ++inserted;
+  }
+  if (inserted > 0) {
+    g.Select(target, 0, target + inserted - 1, 0);
+    ResortUnassigned();
+  }
+  if (own_step) CloseStep(inserted > 0);
+  return inserted > 0;
+}
+
+bool JobMoves::DropOnMechanic(int mechanic, const std::string& text, const PointerPlace& place) {
+  GridModel& grid = Grid(mechanic);
+  const int target = std::max(place.y, 0) / std::max(place.row_height, 1) + grid.TopRow();
+  return DropRowsAt(mechanic, text, std::min(target, grid.Rows()));
+}
+
+bool JobMoves::DropRowsAt(int mechanic, const std::string& text, int target) {
+  const std::string data = text.empty() ? drag.DragText : text;
+  if (data.empty()) {
+    Report("empty");
+    return false;
+  }
+  if (target < 0) return false;
+  // A job dropped back onto its own row stays where it was.
+  if (drag.DragSourceGrid == mechanic && target == drag.DragSourceRow) return false;
+  const bool own_step = !step_open_;
+  if (own_step) OpenStep();
+  Remember(mechanic);
+  GridModel& grid = Grid(mechanic);
+  const int first = target;
+  for (const std::string& row : SplitRows(data)) {
+    const std::string job = JobTextOfRow(row);
+    if (!IsJobText(job)) continue;
+    grid.AddItem(job, target);
+    if (IsFinished(job)) {
+      grid.SetBackColor(target, 0, target, 0, kSystemButtonText);
+      grid.SetForeColor(target, 0, target, 0, kWhite);
+    } else {
+      grid.SetBackColor(target, 0, target, 0, ColorOf(job));
+    }
+    ++target;  // the dropped jobs keep their order
+  }
+  const int inserted = target - first;
+  if (inserted > 0) {
+    dropped_grid_ = mechanic;
+    dropped_first_ = first;
+    dropped_count_ = inserted;
+  }
+  if (own_step) {
+    SelectDropped();
+    CloseStep(inserted > 0);
+  }
+  return inserted > 0;
+}
+
+void JobMoves::CompleteDrag(bool taken) {
+  if (!step_open_) return;
+  const int source_grid = drag.DragSourceTag == "G" ? kUnassigned : drag.DragSourceGrid;
+  if (taken) {
+    GridModel& source = Grid(source_grid);
+    // From the last row up, so that removals do not shift rows still to be tested.
+    for (int r = source.Rows() - 1; r >= 0; --r) {
+      if (!source.IsSelected(r)) continue;
+      source.RemoveItem(r);
+      if (source_grid == dropped_grid_ && r < dropped_first_) --dropped_first_;
+    }
+    SelectDropped();
+  }
+  CloseStep(taken);
+}
+
+// The dropped rows end up selected, so that a keyboard move can go on with them.
+void JobMoves::SelectDropped() {
+  if (dropped_grid_ == kUnassigned || dropped_count_ == 0) return;
+  GridModel& grid = Grid(dropped_grid_);
+  grid.Select(dropped_first_, 0, dropped_first_ + dropped_count_ - 1, 0);
+}
+
+// ---- Keys and menu ----
+
+void JobMoves::SendBack(int mechanic) {
+  GridModel& grid = Grid(mechanic);
+  if (grid.Rows() == 0 || grid.SelectedRows() < 1) return;
+  std::vector<int> rows;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (grid.IsSelected(r) && !IsFinished(grid.TextMatrix(r, 0))) rows.push_back(r);
+  }
+  if (rows.empty()) return;  // finished jobs stay with their mechanic
+  OpenStep();
+  Remember(mechanic);
+  Remember(kUnassigned);
+  drag.DragText = grid.Clip();
+  std::vector<std::string> texts;
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    texts.insert(texts.begin(), grid.TextMatrix(*it, 0));
+    grid.RemoveItem(*it);
+  }
+  GridModel& g = Board().g;
+  const int first = g.Rows();
+  for (const std::string& text : texts) AddToUnassigned(text, g.Rows());
+  g.Select(first, 0, g.Rows() - 1, 0);
+  ResortUnassigned();
+  CloseStep(true);
+}
+
+bool JobMoves::CanMoveFrom(int grid) const {
+  const GridModel& model = Grid(grid);
+  if (model.SelectedRows() < 1) return false;
+  if (grid == kUnassigned) return true;
+  const int row = model.Row();
+  return row >= 0 && row < model.Rows() && !IsFinished(model.TextMatrix(row, 0));
+}
+
+bool JobMoves::MoveToMechanic(int grid, int mechanic) {
+  if (grid == mechanic || mechanic < 0 || mechanic >= Board().mechanics.MechanicCount) return false;
+  return MoveSelection(grid, mechanic, Grid(mechanic).Rows());
+}
+
+bool JobMoves::MoveUp(int mechanic) {
+  const GridModel& grid = Grid(mechanic);
+  int first = -1;
+  for (int r = 0; r < grid.Rows() && first < 0; ++r) {
+    if (grid.IsSelected(r)) first = r;
+  }
+  // The selection goes in front of the visible row above it.
+  int target = first - 1;
+  while (target >= 0 && grid.RowHidden(target)) --target;
+  if (first < 0 || target < 0) return false;
+  return MoveSelection(mechanic, mechanic, target);
+}
+
+bool JobMoves::MoveDown(int mechanic) {
+  const GridModel& grid = Grid(mechanic);
+  int last = -1;
+  for (int r = grid.Rows() - 1; r >= 0 && last < 0; --r) {
+    if (grid.IsSelected(r)) last = r;
+  }
+  // The selection goes behind the visible row below it.
+  int below = last + 1;
+  while (below < grid.Rows() && grid.RowHidden(below)) ++below;
+  if (last < 0 || below >= grid.Rows()) return false;
+  return MoveSelection(mechanic, mechanic, below + 1);
+}
+
+// A menu or keyboard move is a drag of the selected rows dropped at `target` of a mechanic grid.
+bool JobMoves::MoveSelection(int grid, int mechanic, int target) {
+  if (!CanMoveFrom(grid)) return false;
+  StartDrag(grid);
+  const bool taken = DropRowsAt(mechanic, "", target);
+  CompleteDrag(taken);
+  return taken;
+}
+
+int JobMoves::FocusTarget(int mechanic, bool last_grid_visible) const {
+  const GridModel& grid = Grid(mechanic);
+  const int row = grid.Row();
+  if (row >= 0 && row < grid.Rows() && IsFinished(grid.TextMatrix(row, 0)) && last_grid_visible) return LastGrid;
+  return mechanic;
+}
+
+// ---- Rows of the unassigned grid ----
+
+Color JobMoves::ColorOf(const std::string& job_text) const {
+  cBusinessBasic& engine = Engine();
+  JobRecordReader reader(engine);
+  return GetColor(Board(), reader, JobIndex::Load(engine), job_text);
+}
+
+void JobMoves::AddToUnassigned(const std::string& job_text, int row) {
+  cBusinessBasic& engine = Engine();
+  JobRecordReader reader(engine);
+  const JobIndex index = JobIndex::Load(engine);
+  GridModel& g = Board().g;
+  g.AddItem(GetSortCol(Board(), reader, index, GetJobNumber(job_text)) + "\t" + job_text, row);
+  ClearMarks(job_text, pending_.cleared, std::nullopt);
+  g.SetBackColor(row, 1, row, 1, GetColor(Board(), reader, index, job_text));
+}
+
+void JobMoves::ResortUnassigned() {
+  GridModel& g = Board().g;
+  g.SortColumn0Ascending();
+  // The moved rows stay selected; the first of them becomes the current row.
+  for (int r = 0; r < g.Rows(); ++r) {
+    if (g.IsSelected(r)) {
+      g.SetRow(r);
+      g.SetTopRow(r);
+      return;
+    }
+  }
+}
+
+void JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
+                          std::optional<int32_t> only_from) {
+  try {
+    bool left_alone = false;
+    const auto marks = RemoveSchedule(Engine(), Board().settings, job_text, only_from, &left_alone);
+    cleared.insert(cleared.end(), marks.begin(), marks.end());
+    if (left_alone) {
+      Report("Job " + std::to_string(GetJobNumber(job_text)) +
+             " was scheduled on another workstation meanwhile. Its schedule there was left as it is.");
+    }
+  } catch (const EngineError& error) {
+    // The row is on the unassigned grid here; the record still names its mechanic.
+    Report("Job " + std::to_string(GetJobNumber(job_text)) +
+           " could not be marked as unassigned in the invoice file.\n\n" + ErrorText(error));
+  }
+}
+
+// ---- Undo ----
+
+void JobMoves::OpenStep() {
+  pending_ = Step{};
+  step_open_ = true;
+  dropped_grid_ = kUnassigned;
+  dropped_first_ = -1;
+  dropped_count_ = 0;
+}
+
+void JobMoves::Remember(int grid) {
+  for (const auto& [id, contents] : pending_.grids) {
+    if (id == grid) return;
+  }
+  pending_.grids.emplace_back(grid, Grid(grid).SaveContents());
+}
+
+void JobMoves::CloseStep(bool keep) {
+  step_open_ = false;
+  if (!keep) return;
+  steps_.resize(done_);
+  steps_.push_back(std::move(pending_));
+  if (steps_.size() > kMaxUndoSteps) steps_.erase(steps_.begin());
+  done_ = steps_.size();
+}
+
+void JobMoves::ClearHistory() {
+  steps_.clear();
+  done_ = 0;
+  step_open_ = false;
+}
+
+void JobMoves::Undo() {
+  if (CanUndo()) Apply(steps_[--done_]);
+}
+
+void JobMoves::Redo() {
+  if (CanRedo()) Apply(steps_[done_++]);
+}
+
+// Swaps the grids of a step with their saved contents, which undoes it (or, applied again, redoes
+// it). The mechanic bytes follow the rows: a job that leaves g gets back the mark the step had
+// cleared, a job that comes into g is marked unassigned, as a drop on g does. Marks that another
+// workstation changed in between are left as they are and the user is told.
+void JobMoves::Apply(Step& step) {
+  std::unordered_map<std::string, int> in_g;  // job texts on g before, counted
+  for (int r = 0; r < Board().g.Rows(); ++r) ++in_g[Board().g.TextMatrix(r, 1)];
+  // The mechanic grid each job text sat in before the swap, for the marks of rows entering g.
+  std::unordered_map<std::string, int> left_from;
+  for (auto& [id, contents] : step.grids) {
+    GridModel& grid = Grid(id);
+    if (id != kUnassigned) {
+      for (int r = 0; r < grid.Rows(); ++r) left_from[grid.TextMatrix(r, 0)] = id;
+    }
+    GridModel::Contents now = grid.SaveContents();
+    grid.RestoreContents(std::move(contents));
+    contents = std::move(now);
+    if (id != kUnassigned) ShowFinishedRows(grid);
+  }
+
+  std::vector<int32_t> taken_meanwhile;
+  for (const ClearedMark& mark : step.cleared) {
+    if (mark.previous == 0) continue;
+    try {
+      if (!ReplaceMark(Engine(), mark.record_number, 0, mark.previous)) taken_meanwhile.push_back(mark.job_number);
+    } catch (const EngineError& error) {
+      Report("Job " + std::to_string(mark.job_number) + " could not be given back its mechanic in the invoice file.\n\n" +
+             ErrorText(error));
+    }
+  }
+  step.cleared.clear();
+
+  GridModel& g = Board().g;
+  for (int r = 0; r < g.Rows(); ++r) {
+    const std::string& text = g.TextMatrix(r, 1);
+    auto it = in_g.find(text);
+    if (it != in_g.end() && it->second > 0) {
+      --it->second;
+      continue;
+    }
+    const auto from = left_from.find(text);
+    std::optional<int32_t> only_from;
+    if (from != left_from.end()) only_from = Board().mechanics.MechanicNumber[static_cast<size_t>(from->second)];
+    ClearMarks(text, step.cleared, only_from.value_or(0));
+  }
+  if (!taken_meanwhile.empty()) {
+    std::string jobs;
+    for (int32_t job : taken_meanwhile) jobs += " " + std::to_string(job);
+    Report("These jobs were scheduled on another workstation since they were sent back here:" + jobs +
+           "\nTheir schedule there was left as it is.");
+  }
+}
+
+void JobMoves::ShowFinishedRows(GridModel& grid) const {
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (IsFinished(grid.TextMatrix(r, 0))) grid.SetRowHidden(r, !Board().chkHide);
+  }
+}
+
+}  // namespace tervalo

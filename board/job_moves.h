@@ -1,0 +1,139 @@
+#pragma once
+// Moving jobs on the board: right-button drags between the unassigned grid and the mechanic grids
+// and within one mechanic grid, the Delete key, the menu and keyboard moves, and undo and redo of
+// every move. Plain data and rules: the window layer turns its mouse, key and drag events into
+// these calls and shows the grids they change.
+//
+// Grids are named by number: kUnassigned for `g`, 0 .. MechanicCount - 1 for the mechanic grids.
+// Positions on a grid are given in twips from the top of its rows, with the height of one row.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "board/grid_model.h"
+#include "board/schedule_files.h"
+
+namespace tervalo {
+
+class frmTervalo;
+class cBusinessBasic;
+struct BoardState;
+
+inline constexpr int kUnassigned = -1;
+
+// What a right-button press on a job grid leads to.
+enum class PressResult {
+  kLeaveToGrid,  // not on a selected row: the grid handles the press itself
+  kSwallow,      // the grid must not handle it, and no drag starts (a finished job)
+  kDragRows,     // the selected rows may be dragged
+};
+
+// Where the pointer is over a grid: twips from the top of the rows, the height of one row and of
+// the visible part of the grid.
+struct PointerPlace {
+  int y = 0;
+  int row_height = 1;
+  int view_height = 0;
+};
+
+// The drag in progress (or the last one): kept between the press and the end of the drag.
+struct DragState {
+  std::string DragText;       // the source grid's Clip when the drag started
+  std::string DragSourceTag;  // "G" from g, "MG" from a mechanic grid, empty from another program
+  int DragSourceGrid = kUnassigned;
+  int DragSourceRow = -1;
+};
+
+class JobMoves {
+ public:
+  explicit JobMoves(frmTervalo& form) : form_(form) {}
+
+  // ---- Dragging ----
+  PressResult RightPress(int grid, int mouse_row) const;
+  // The drag starts on a board grid: returns the text the drag carries (rows separated by CR).
+  std::string StartDrag(int grid);
+  // A drag from another program enters a board grid.
+  void ExternalDragEntered();
+  // Scrolls a mechanic grid while something is dragged over its top or bottom edge.
+  void DragOver(int mechanic, const PointerPlace& place);
+  // Drops text on a grid; an empty text stands for the drag's own text. True when the drop is
+  // taken (the source then loses the dragged rows); false when it is refused and nothing changed.
+  bool DropOnUnassigned(const std::string& text, const PointerPlace& place);
+  bool DropOnMechanic(int mechanic, const std::string& text, const PointerPlace& place);
+  // The drag ended: when a board grid took the drop, the source grid's selected rows go.
+  void CompleteDrag(bool taken);
+
+  // ---- Keys and menu ----
+  // Delete key and "Back to Unassigned": every selected unfinished row goes back to g.
+  void SendBack(int mechanic);
+  // "Move to": the selected rows of a grid go to the end of a mechanic's list.
+  bool MoveToMechanic(int grid, int mechanic);
+  // "Move Up" / "Move Down": the selected rows of a mechanic grid move by one row.
+  bool MoveUp(int mechanic);
+  bool MoveDown(int mechanic);
+  // Whether the menu's moves apply to the current row of a grid (finished jobs do not move).
+  bool CanMoveFrom(int grid) const;
+
+  // ---- Focus ----
+  void FocusLost(int mechanic) { LastGrid = mechanic; }
+  // The grid that should have the focus when a mechanic grid gains it: LastGrid when the gaining
+  // grid's current row holds a finished job and LastGrid is visible, else the grid itself.
+  int FocusTarget(int mechanic, bool last_grid_visible) const;
+
+  // ---- Undo ----
+  bool CanUndo() const { return done_ > 0; }
+  bool CanRedo() const { return done_ < steps_.size(); }
+  void Undo();
+  void Redo();
+  // Forgets every step (the board was reloaded).
+  void ClearHistory();
+
+  DragState drag;
+  int LastGrid = 0;
+  int PrintMechanic = 0;
+
+ private:
+  // One undoable move: each grid it changed with the contents to swap in, and the mechanic bytes
+  // it cleared (with their old values).
+  struct Step {
+    std::vector<std::pair<int, GridModel::Contents>> grids;
+    std::vector<ClearedMark> cleared;
+  };
+
+  GridModel& Grid(int grid) const;
+  BoardState& Board() const;
+  cBusinessBasic& Engine() const;
+  void Report(const std::string& text) const;
+
+  // Steps are opened before the first change and kept only when something moved.
+  void OpenStep();
+  void Remember(int grid);
+  void CloseStep(bool keep);
+  void Apply(Step& step);
+
+  // The algorithms behind the drags, keys and menu.
+  bool DropRowsAt(int mechanic, const std::string& text, int target);
+  void SelectDropped();
+  Color ColorOf(const std::string& job_text) const;
+  void AddToUnassigned(const std::string& job_text, int row);
+  void ResortUnassigned();
+  void ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
+                  std::optional<int32_t> only_from);
+  bool MoveSelection(int grid, int mechanic, int target);
+  void ShowFinishedRows(GridModel& grid) const;
+
+  frmTervalo& form_;
+  bool step_open_ = false;
+  Step pending_;
+  std::vector<Step> steps_;
+  size_t done_ = 0;  // steps_[0 .. done_) are done, the rest undone (redo)
+  // Rows dropped on a mechanic grid during the current drag, selected when it completes.
+  int dropped_grid_ = kUnassigned;
+  int dropped_first_ = -1;
+  int dropped_count_ = 0;
+};
+
+}  // namespace tervalo

@@ -1,0 +1,270 @@
+// Moving jobs without a window: drags between and within grids, the Delete key, menu and keyboard
+// moves, and undo, on a small company whose files are read back from disk.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "board/frm_tervalo.h"
+#include "board/job_index.h"
+#include "board/job_moves.h"
+#include "board/job_record.h"
+#include "board/schedule_files.h"
+#include "engine/business_basic.h"
+#include "environment/shared_instances.h"
+#include "tests/support/board_company.h"
+
+namespace tervalo {
+namespace {
+
+using share::InvoiceRecord;
+using testing::Job;
+
+constexpr int kRowHeight = 1000;
+
+// The pointer over row `row` of a grid showing six rows.
+PointerPlace AtRow(int row) { return {row * kRowHeight + kRowHeight / 2, kRowHeight, 6 * kRowHeight}; }
+
+std::vector<int32_t> JobsOf(const GridModel& grid, int col) {
+  std::vector<int32_t> jobs;
+  for (int r = 0; r < grid.Rows(); ++r) jobs.push_back(GetJobNumber(grid.TextMatrix(r, col)));
+  return jobs;
+}
+
+std::vector<int> SelectedOf(const GridModel& grid) {
+  std::vector<int> rows;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (grid.IsSelected(r)) rows.push_back(r);
+  }
+  return rows;
+}
+
+void SelectRows(GridModel& grid, const std::vector<int>& rows) {
+  grid.ClearSelection();
+  for (int r : rows) grid.SetSelected(r, true);
+  if (!rows.empty()) grid.SetRow(rows.front());
+}
+
+// Jobs 1-5 unassigned (references 11-15, priorities 1-5); jobs 6 and 7 on DAVE RUIZ (mechanic 3),
+// with job 8 completed at the bottom of his list.
+class JobMovesTest : public testing::BoardCompanyTest {
+ protected:
+  void SetUp() override {
+    for (int32_t job = 1; job <= 5; ++job) records_[job] = company_.AddJob({job, {Job(10 + job, 'O', job)}})[0];
+    for (int32_t job = 6; job <= 8; ++job) {
+      InvoiceRecord r = Job(10 + job, job == 8 ? 'C' : 'O', 2);
+      r.mechanic = 3;
+      records_[job] = company_.AddJob({job, {r}})[0];
+    }
+    Build();
+    company_.WriteSchedule(3, {ScheduleLine(Job(16, 'O', 2), 6), ScheduleLine(Job(17, 'O', 2), 7),
+                               ScheduleLine(Job(18, 'C', 2), 8)});
+    ASSERT_TRUE(form_.Form_Load());
+  }
+
+  GridModel& g() { return form_.board().g; }
+  GridModel& dave() { return form_.board().Mg(0); }
+  GridModel& anna() { return form_.board().Mg(1); }
+  JobMoves& moves() { return form_.moves(); }
+  int MarkOf(int32_t job) { return InvoiceByte(records_[job], kMechanicBytePosition); }
+  void WriteMark(int32_t job, char value) {
+    std::fstream file(share_.DataDirectory() / "INVDB", std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(static_cast<std::streamoff>(records_[job]) * share::kInvoiceRecordLength + kMechanicBytePosition - 1);
+    file.put(value);
+  }
+  // A whole drag: press on `row` of `from`, drop where `drop` says, complete.
+  bool Drag(int from, int row, const std::function<bool(const std::string&)>& drop) {
+    if (moves().RightPress(from, row) != PressResult::kDragRows) return false;
+    const std::string text = moves().StartDrag(from);
+    const bool taken = drop(text);
+    moves().CompleteDrag(taken);
+    return taken;
+  }
+
+  std::map<int32_t, int32_t> records_;
+};
+
+TEST_F(JobMovesTest, ThreeJobsDraggedFromUnassignedKeepTheirOrderOnTheMechanic) {
+  ASSERT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 4, 5}));
+  SelectRows(g(), {0, 2, 4});
+  EXPECT_TRUE(Drag(kUnassigned, 2, [&](const std::string& text) {
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\r'), 2);
+    EXPECT_EQ(text.substr(0, text.find('\t')), g().TextMatrix(0, 0)) << "a row from g carries its sort key";
+    return moves().DropOnMechanic(0, text, AtRow(1));
+  }));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 1, 3, 5, 7, 8}));
+  EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{2, 4}));
+  EXPECT_EQ(dave().Cell(1, 0).back, Color{0x111111});
+  EXPECT_EQ(dave().Cell(2, 0).back, Color{0x333333});
+  EXPECT_EQ(dave().Cell(3, 0).back, Color{0x555555});
+  EXPECT_EQ(SelectedOf(dave()), (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(MarkOf(1), 0) << "a drop on a mechanic writes nothing until Update";
+}
+
+TEST_F(JobMovesTest, RightPressStartsADragOnlyOnASelectedUnfinishedRow) {
+  form_.chkHide_Click(true);
+  SelectRows(g(), {1});
+  SelectRows(dave(), {0, 2});
+  struct Case {
+    int grid;
+    int row;
+    PressResult expected;
+  } cases[] = {
+      {kUnassigned, 1, PressResult::kDragRows},  {kUnassigned, 0, PressResult::kLeaveToGrid},
+      {kUnassigned, -1, PressResult::kLeaveToGrid}, {0, 0, PressResult::kDragRows},
+      {0, 1, PressResult::kLeaveToGrid},         {0, 2, PressResult::kSwallow},  // job 8 is complete
+  };
+  for (const Case& c : cases) EXPECT_EQ(moves().RightPress(c.grid, c.row), c.expected) << c.grid << "/" << c.row;
+}
+
+TEST_F(JobMovesTest, RefusedDropsChangeNothing) {
+  const auto g_before = JobsOf(g(), 1);
+  SelectRows(g(), {0});
+  EXPECT_FALSE(Drag(kUnassigned, 0, [&](const std::string& text) { return moves().DropOnUnassigned(text, AtRow(3)); }));
+  EXPECT_EQ(JobsOf(g(), 1), g_before) << "g onto g";
+
+  SelectRows(dave(), {1});
+  EXPECT_FALSE(Drag(0, 1, [&](const std::string& text) { return moves().DropOnMechanic(0, text, AtRow(1)); }));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 7, 8})) << "onto its own row";
+
+  // Another program's text without a job in it, and a released drag that no grid took.
+  EXPECT_FALSE(moves().DropOnMechanic(1, "hello\rworld\t\r", AtRow(0)));
+  EXPECT_FALSE(Drag(0, 1, [](const std::string&) { return false; }));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 7, 8}));
+  EXPECT_EQ(anna().Rows(), 0);
+  EXPECT_FALSE(moves().CanUndo());
+}
+
+TEST_F(JobMovesTest, MovesWithinOneMechanicGrid) {
+  SelectRows(dave(), {0});
+  EXPECT_TRUE(Drag(0, 0, [&](const std::string& text) { return moves().DropOnMechanic(0, text, AtRow(2)); }));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8}));
+  EXPECT_EQ(SelectedOf(dave()), (std::vector<int>{1}));
+  // Below the last row appends.
+  SelectRows(dave(), {0});
+  EXPECT_TRUE(Drag(0, 0, [&](const std::string& text) { return moves().DropOnMechanic(0, text, AtRow(9)); }));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 8, 7}));
+}
+
+TEST_F(JobMovesTest, ADropOnUnassignedFreesTheJobAtOnceAndSortsItIn) {
+  SelectRows(dave(), {0});
+  EXPECT_TRUE(Drag(0, 0, [&](const std::string& text) { return moves().DropOnUnassigned(text, AtRow(0)); }));
+  EXPECT_EQ(MarkOf(6), 0);
+  EXPECT_EQ(MarkOf(7), 3);
+  EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(g().TextMatrix(5, 0), "0000016 2 21000 0006 ");
+  EXPECT_EQ(g().Cell(5, 1).back, Color{0x222222});
+  EXPECT_EQ(g().Row(), 5);
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 8}));
+}
+
+TEST_F(JobMovesTest, OnlyJobLinesOfAForeignDropAreInserted) {
+  const std::string job2 = g().TextMatrix(1, 1);
+  moves().ExternalDragEntered();
+  EXPECT_TRUE(moves().DropOnMechanic(1, "a note\r\r" + job2 + "\rRef: 1\nno number\nOpen", AtRow(0)));
+  EXPECT_EQ(JobsOf(anna(), 0), (std::vector<int32_t>{2}));
+  // Nothing at all to drop: the board says so.
+  moves().ExternalDragEntered();
+  EXPECT_FALSE(moves().DropOnMechanic(1, "", AtRow(0)));
+  ASSERT_FALSE(host_.messages.empty());
+  EXPECT_EQ(host_.messages.back().text, "empty");
+}
+
+TEST_F(JobMovesTest, DeleteSendsEachSelectedUnfinishedJobBackOnItsOwn) {
+  form_.chkHide_Click(true);
+  SelectRows(dave(), {0, 1, 2});
+  moves().SendBack(0);
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{8})) << "the completed job stays";
+  EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(g().Cols(), 2);
+  EXPECT_EQ(SplitLines(g().TextMatrix(6, 1)).size(), 5u) << "one job per row";
+  EXPECT_EQ(MarkOf(6), 0);
+  EXPECT_EQ(MarkOf(7), 0);
+  EXPECT_EQ(MarkOf(8), 3);
+  // Nothing selected, or nothing left: no change.
+  moves().SendBack(1);
+  EXPECT_EQ(g().Rows(), 7);
+}
+
+TEST_F(JobMovesTest, MenuAndKeyboardMovesDoWhatTheDragsDo) {
+  SelectRows(g(), {3});
+  EXPECT_TRUE(moves().MoveToMechanic(kUnassigned, 1));
+  EXPECT_EQ(JobsOf(anna(), 0), (std::vector<int32_t>{4}));
+  EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 5}));
+
+  SelectRows(dave(), {0});
+  EXPECT_FALSE(moves().MoveUp(0)) << "already at the top";
+  EXPECT_TRUE(moves().MoveDown(0));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8}));
+  EXPECT_FALSE(moves().MoveDown(0)) << "only the hidden completed job is below";
+  EXPECT_TRUE(moves().MoveUp(0));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 7, 8}));
+  EXPECT_TRUE(moves().MoveToMechanic(0, 1));
+  EXPECT_EQ(JobsOf(anna(), 0), (std::vector<int32_t>{4, 6}));
+
+  form_.chkHide_Click(true);
+  SelectRows(dave(), {1});  // job 8, completed
+  EXPECT_FALSE(moves().CanMoveFrom(0));
+  EXPECT_FALSE(moves().MoveToMechanic(0, 1));
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 8}));
+}
+
+TEST_F(JobMovesTest, UndoAndRedoPutGridsAndMarksBack) {
+  const auto g_before = JobsOf(g(), 1);
+  SelectRows(g(), {0, 1});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
+  SelectRows(dave(), {0});
+  moves().SendBack(0);  // job 6 back: byte cleared
+  ASSERT_EQ(MarkOf(6), 0);
+
+  moves().Undo();
+  EXPECT_EQ(MarkOf(6), 3) << "the mark comes back with the row";
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 7, 8, 1, 2}));
+  moves().Undo();
+  EXPECT_EQ(JobsOf(g(), 1), g_before);
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{6, 7, 8}));
+  EXPECT_FALSE(moves().CanUndo());
+
+  moves().Redo();
+  moves().Redo();
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 8, 1, 2}));
+  EXPECT_EQ(MarkOf(6), 0);
+  EXPECT_FALSE(moves().CanRedo());
+
+  form_.btnRefresh_Click();
+  EXPECT_FALSE(moves().CanUndo()) << "a reload forgets the moves";
+}
+
+TEST_F(JobMovesTest, UndoLeavesAMarkThatAnotherWorkstationWrote) {
+  SelectRows(dave(), {0});
+  moves().SendBack(0);
+  WriteMark(6, 4);  // another workstation gave job 6 to ANNA KOWALSKI meanwhile
+  host_.messages.clear();
+  moves().Undo();
+  EXPECT_EQ(MarkOf(6), 4);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find(" 6"), std::string::npos);
+
+  // Undoing a move onto a mechanic after Update frees the job again, unless another workstation
+  // has it by then.
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 1));
+  form_.btnUpdate_Click();
+  ASSERT_EQ(MarkOf(1), 4);
+  moves().Undo();
+  EXPECT_EQ(MarkOf(1), 0);
+  EXPECT_EQ(JobsOf(g(), 1).front(), 1);
+}
+
+TEST_F(JobMovesTest, FiveDigitJobNumbersSortAfterFourDigitOnes) {
+  EXPECT_EQ(SortKey("J", 0, 1, 0, 9999), "9999 ");
+  EXPECT_LT(SortKey("J", 0, 1, 0, 9999), SortKey("J", 0, 1, 0, 10001));
+  EXPECT_LT(SortKey("J", 0, 1, 0, 10001), SortKey("J", 0, 1, 0, 10086));
+  EXPECT_EQ(SortKey("JR", 5, 1, 0, 7), "0007 0000005 ");
+}
+
+}  // namespace
+}  // namespace tervalo
