@@ -128,6 +128,17 @@ void GridModel::RemoveItem(int row) {
   Notify([&](GridObserver& o) { o.RowsRemoved(row, 1); });
 }
 
+void GridModel::MoveRow(int from, int to) {
+  RowAt(from);
+  RowAt(to);
+  if (from == to) return;
+  GridRow moved = std::move(rows_[static_cast<size_t>(from)]);
+  rows_.erase(rows_.begin() + from);
+  rows_.insert(rows_.begin() + to, std::move(moved));
+  row_ = to;
+  Notify([](GridObserver& o) { o.GridReset(); });
+}
+
 bool GridModel::RowHidden(int row) const { return RowAt(row).hidden; }
 
 void GridModel::SetRowHidden(int row, bool hidden) {

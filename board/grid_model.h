@@ -78,6 +78,8 @@ class GridModel {
   // at TAB, starting with column 0.
   void AddItem(std::string_view text, int row = -1);
   void RemoveItem(int row);
+  // DragRow: row `from` moves to place `to`, keeping its selection; it becomes the current row.
+  void MoveRow(int from, int to);
   bool RowHidden(int row) const;
   void SetRowHidden(int row, bool hidden);
   // Sorts all rows ascending on the text of column 0 (stable; selection moves with its rows).

@@ -44,8 +44,17 @@ struct MechanicLayout {
   bool scroll_visible = false;
   int scroll_max = 1;
   int exit_left = design::kBtnExit.left;
+  int update_left = design::kBtnUpdate.left;
   int scroll_left = design::kScroll.left;
 };
+
+// Twips kept between a control and the window's right edge, and between the EXIT and Update buttons.
+inline constexpr int kRightMargin = 120;
+inline constexpr int kButtonGap = 120;
+
+// Left of btnUpdate for a window width: its designed place, moved left when the window is too
+// narrow to show the whole button there.
+int UpdateButtonLeft(int width);
 
 // Left of mechanic grid n at start-up: 2400 apart for the first six, the rest on the sixth's
 // place until paged.

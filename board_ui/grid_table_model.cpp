@@ -3,12 +3,14 @@
 #include <QBrush>
 #include <QFont>
 #include <QGuiApplication>
+#include <QMimeData>
 
 #include <algorithm>
 #include <array>
 #include <optional>
 
 namespace tervalo {
+
 namespace {
 
 // The system's colour indexes 0-24 and the palette roles that stand for them on this desktop.
@@ -161,5 +163,17 @@ void GridTableModel::RowsChanged(int first, int last) {
 void GridTableModel::SelectionChanged() { emit gridSelectionChanged(); }
 
 void GridTableModel::TopRowChanged() { emit gridTopRowChanged(); }
+
+}  // namespace tervalo
+
+namespace tervalo {
+
+QStringList GridTableModel::mimeTypes() const { return {QStringLiteral("text/plain")}; }
+
+QMimeData* GridTableModel::mimeData(const QModelIndexList& /*indexes*/) const {
+  auto* data = new QMimeData;
+  data->setText(CellText(grid_.Clip()));
+  return data;
+}
 
 }  // namespace tervalo

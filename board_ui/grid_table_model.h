@@ -33,6 +33,13 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
+  // Drag data of a board grid: its selected rows as plain text, rows separated by CR and cells by
+  // TAB (the grid's Clip), whatever indexes the view names. Drops are handled by the view.
+  QStringList mimeTypes() const override;
+  QMimeData* mimeData(const QModelIndexList& indexes) const override;
+  Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
+  Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+
   // GridObserver.
   void GridReset() override;
   void RowsInserted(int first, int count) override;

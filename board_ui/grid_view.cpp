@@ -1,7 +1,10 @@
 #include "board_ui/grid_view.h"
 
+#include <QApplication>
+#include <QDrag>
 #include <QEvent>
 #include <QHeaderView>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -150,7 +153,30 @@ void GridView::HideColumn(int col) {
 
 int GridView::MouseRow(const QPoint& viewport_pos) const { return rowAt(viewport_pos.y()); }
 
+PointerPlace GridView::PlaceOf(const QPoint& viewport_pos) const {
+  const auto twips = [this](int pixels) { return PixelsToTwipsY(pixels, *this); };
+  return {twips(viewport_pos.y()), std::max(twips(RowHeightPixels()), 1), twips(viewport()->height())};
+}
+
+void GridView::ArmRowsDrag(const QPoint& viewport_pos) {
+  right_drag_ = RightDrag::kRows;
+  press_pos_ = viewport_pos;
+}
+
+void GridView::ArmRowDrag(int row) {
+  right_drag_ = RightDrag::kRow;
+  grid().Select(row, 0);
+}
+
+void GridView::SetDropHandlers(DropHandlers handlers) {
+  drop_ = std::move(handlers);
+  setAcceptDrops(true);
+  viewport()->setAcceptDrops(true);
+  setDropIndicatorShown(false);
+}
+
 void GridView::mousePressEvent(QMouseEvent* event) {
+  right_drag_ = RightDrag::kNone;
   bool cancel = false;
   emit beforeMouseDown(event->button(), event->modifiers(), event->position().toPoint(), &cancel);
   if (cancel) {
@@ -158,6 +184,115 @@ void GridView::mousePressEvent(QMouseEvent* event) {
     return;
   }
   QTableView::mousePressEvent(event);
+}
+
+void GridView::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint pos = event->position().toPoint();
+  if (right_drag_ == RightDrag::kRows && (event->buttons() & Qt::RightButton)) {
+    if ((pos - press_pos_).manhattanLength() >= QApplication::startDragDistance()) {
+      right_drag_ = RightDrag::kNone;
+      emit dragRowsRequested();
+    }
+    event->accept();
+    return;
+  }
+  if (right_drag_ == RightDrag::kRow && (event->buttons() & Qt::RightButton)) {
+    const int rows = grid().Rows();
+    int target = rowAt(pos.y());
+    if (target < 0) target = pos.y() < 0 ? 0 : rows - 1;
+    if (rows > 0 && grid().Row() >= 0 && target != grid().Row()) grid().MoveRow(grid().Row(), target);
+    event->accept();
+    return;
+  }
+  QTableView::mouseMoveEvent(event);
+}
+
+void GridView::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::RightButton) {
+    QTableView::mouseReleaseEvent(event);
+    return;
+  }
+  const RightDrag was = right_drag_;
+  right_drag_ = RightDrag::kNone;
+  event->accept();
+  if (was != RightDrag::kRow) emit contextMenuRequested(event->position().toPoint());
+}
+
+void GridView::mouseDoubleClickEvent(QMouseEvent* event) {
+  QTableView::mouseDoubleClickEvent(event);
+  if (event->button() == Qt::LeftButton && MouseRow(event->position().toPoint()) >= 0) emit openRequested();
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+  const bool ctrl = event->modifiers() & Qt::ControlModifier;
+  const bool shift = event->modifiers() & Qt::ShiftModifier;
+  switch (event->key()) {
+    case Qt::Key_Delete: emit deleteKeyPressed(); break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: emit openRequested(); break;
+    case Qt::Key_Menu: emit contextMenuRequested(visualRect(currentIndex()).center()); break;
+    case Qt::Key_F10:
+      if (!shift) return QTableView::keyPressEvent(event);
+      emit contextMenuRequested(visualRect(currentIndex()).center());
+      break;
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+      if (!ctrl) return QTableView::keyPressEvent(event);
+      emit moveKeyPressed(event->key() == Qt::Key_Up ? -1 : 1);
+      break;
+    default: return QTableView::keyPressEvent(event);
+  }
+  event->accept();
+}
+
+void GridView::focusInEvent(QFocusEvent* event) {
+  QTableView::focusInEvent(event);
+  emit focusGained();
+}
+
+void GridView::focusOutEvent(QFocusEvent* event) {
+  QTableView::focusOutEvent(event);
+  emit focusLost();
+}
+
+bool GridView::FromBoard(const QDropEvent& event) const {
+  const auto* source = qobject_cast<const GridView*>(event.source());
+  return source != nullptr && source->window() == window();
+}
+
+void GridView::dragEnterEvent(QDragEnterEvent* event) {
+  const bool from_board = FromBoard(*event);
+  if (!drop_.drop || (!from_board && !event->mimeData()->hasText())) {
+    event->ignore();
+    return;
+  }
+  if (drop_.entered) drop_.entered(from_board);
+  event->acceptProposedAction();
+}
+
+void GridView::dragMoveEvent(QDragMoveEvent* event) {
+  const bool from_board = FromBoard(*event);
+  if (drop_.over) drop_.over(PlaceOf(event->position().toPoint()));
+  if (drop_.accepts && !drop_.accepts(from_board)) {
+    event->ignore();
+    return;
+  }
+  event->acceptProposedAction();
+}
+
+void GridView::dropEvent(QDropEvent* event) {
+  const bool from_board = FromBoard(*event);
+  const QMimeData* data = event->mimeData();
+  const std::string text = data->hasText() ? data->text().toLatin1().toStdString() : std::string();
+  if (!drop_.drop || !drop_.drop(text, PlaceOf(event->position().toPoint()), from_board)) {
+    event->ignore();
+    return;
+  }
+  // A drag of the board's own rows moves them; text from another program is copied, so that the
+  // other program keeps it.
+  const bool copy = !from_board && (event->possibleActions() & Qt::CopyAction);
+  event->setDropAction(copy ? Qt::CopyAction : Qt::MoveAction);
+  event->accept();
 }
 
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

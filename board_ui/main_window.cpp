@@ -2,6 +2,9 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCursor>
+#include <QDrag>
+#include <QMouseEvent>
 #include <QFontMetrics>
 #include <QResizeEvent>
 #include <QScreen>
@@ -16,7 +19,6 @@ namespace tervalo {
 namespace {
 
 constexpr int kWindowFontPoints = 8;  // the size the twips geometry was drawn for
-constexpr int kRightMargin = 120;     // twips between a control and the window's right edge
 constexpr int kJobLines = 5;          // text lines of a job row when the grids set no height
 // The widest first line of a job text: the width the job font must fit into a mechanic column.
 constexpr const char* kWidestJobLine = "Ref: 8888888  Quote: 8888";
@@ -52,11 +54,6 @@ QFont BoldFont(QFont font) {
 
 }  // namespace
 
-int UpdateButtonLeft(int width) {
-  const int fits = width - kRightMargin - design::kBtnUpdate.width;
-  return std::min(design::kBtnUpdate.left, fits);
-}
-
 MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), form_(form) {
   setObjectName("frmTervalo");
   setWindowTitle(QString::fromStdString(frmTervalo::Caption()));
@@ -66,6 +63,21 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
 
   CreateControls();
   CreateMechanicColumns();
+  WireJobGrid(g_, kUnassigned);
+  for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
+  WireSortGrid();
+
+  undo_ = new QAction("&Undo", this);
+  undo_->setObjectName("Undo");
+  undo_->setShortcut(QKeySequence::Undo);
+  connect(undo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Undo(); }); });
+  redo_ = new QAction("&Redo", this);
+  redo_->setObjectName("Redo");
+  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+  connect(redo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Redo(); }); });
+  addAction(undo_);
+  addAction(redo_);
+  UpdateUndoActions();
 
   setMinimumSize(Px(kMinimumWindowWidth), TwipsToPixelsY(kDesignClientHeight, *this));
   resize(PreferredWidth(), TwipsToPixelsY(kDesignClientHeight, *this));
@@ -186,6 +198,7 @@ void MainWindow::CreateMechanicColumns() {
     grid->setObjectName(QString("mg_%1").arg(n));
     grid->setFont(job_font);
     mg_.push_back(grid);
+    label->installEventFilter(this);
     setTabOrder(previous, grid);
     previous = grid;
 
@@ -228,7 +241,7 @@ void MainWindow::ApplyLayout() {
   exit.left = layout.exit_left;
   SetGeometryTwips(btnExit_, exit);
   ControlGeometry update = design::kBtnUpdate;
-  update.left = UpdateButtonLeft(width);
+  update.left = layout.update_left;
   SetGeometryTwips(btnUpdate_, update);
   ControlGeometry scroll = design::kScroll;
   scroll.left = layout.scroll_left;
@@ -271,6 +284,183 @@ void MainWindow::RunAction(const std::function<void()>& action) {
     ReportEngineError(error);
     QCoreApplication::exit(1);
   }
+  UpdateUndoActions();
+}
+
+void MainWindow::RunMove(const std::function<void()>& move) {
+  try {
+    move();
+  } catch (const EngineError& error) {
+    ReportEngineError(error);
+  }
+  UpdateUndoActions();
+}
+
+void MainWindow::UpdateUndoActions() {
+  if (undo_ == nullptr) return;
+  undo_->setEnabled(form_.moves().CanUndo());
+  redo_->setEnabled(form_.moves().CanRedo());
+}
+
+// ---- Moving jobs ----
+
+void MainWindow::WireJobGrid(GridView* view, int grid) {
+  view->setContextMenuPolicy(Qt::PreventContextMenu);  // the menu opens on the button's release
+  connect(view, &GridView::beforeMouseDown, this,
+          [this, view, grid](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos, bool* cancel) {
+            if (button == Qt::RightButton) OnRightPress(view, grid, pos, cancel);
+          });
+  connect(view, &GridView::dragRowsRequested, this, [this, view, grid] { DragRows(view, grid); });
+  connect(view, &GridView::contextMenuRequested, this,
+          [this, view, grid](const QPoint& pos) { ShowJobMenu(grid, view->viewport()->mapToGlobal(pos)); });
+  connect(view, &GridView::openRequested, this, [this, grid] { OpenJob(grid); });
+
+  DropHandlers handlers;
+  handlers.entered = [this](bool from_board) {
+    if (!from_board) form_.moves().ExternalDragEntered();
+  };
+  handlers.accepts = [this, grid](bool from_board) {
+    return !(grid == kUnassigned && from_board && form_.moves().drag.DragSourceTag == "G");
+  };
+  handlers.drop = [this, grid](const std::string& text, const PointerPlace& place, bool from_board) {
+    return DropOn(grid, text, place, from_board);
+  };
+  if (grid != kUnassigned) {
+    handlers.over = [this, grid](const PointerPlace& place) { form_.moves().DragOver(grid, place); };
+    connect(view, &GridView::deleteKeyPressed, this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
+    connect(view, &GridView::moveKeyPressed, this, [this, grid](int direction) {
+      RunMove([&] { direction < 0 ? form_.moves().MoveUp(grid) : form_.moves().MoveDown(grid); });
+    });
+    connect(view, &GridView::focusLost, this, [this, grid] { form_.moves().FocusLost(grid); });
+    connect(view, &GridView::focusGained, this, [this, grid] { OnMechanicFocus(grid); });
+  }
+  view->SetDropHandlers(std::move(handlers));
+}
+
+void MainWindow::WireSortGrid() {
+  // A right press picks up the current sort field; it follows the pointer while the button is held.
+  connect(gSort_, &GridView::beforeMouseDown, this,
+          [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos, bool* cancel) {
+            if (button != Qt::RightButton) return;
+            *cancel = true;
+            const int row = gSort_->grid().Row() >= 0 ? gSort_->grid().Row() : gSort_->MouseRow(pos);
+            if (row >= 0) gSort_->ArmRowDrag(row);
+          });
+}
+
+void MainWindow::OnRightPress(GridView* view, int grid, const QPoint& pos, bool* cancel) {
+  switch (form_.moves().RightPress(grid, view->MouseRow(pos))) {
+    case PressResult::kLeaveToGrid: return;
+    case PressResult::kSwallow: *cancel = true; return;
+    case PressResult::kDragRows:
+      *cancel = true;
+      view->ArmRowsDrag(pos);
+      return;
+  }
+}
+
+void MainWindow::DragRows(GridView* view, int grid) {
+  RunMove([&] {
+    form_.moves().StartDrag(grid);
+    auto* drag = new QDrag(view);
+    drag->setMimeData(view->gridModel().mimeData({}));
+    drop_taken_ = false;
+    drag->exec(Qt::MoveAction);
+    // Only a drop on one of the board's own grids removes the rows here; text dropped on another
+    // program leaves the board as it was.
+    form_.moves().CompleteDrag(drop_taken_);
+  });
+}
+
+bool MainWindow::DropOn(int grid, const std::string& text, const PointerPlace& place, bool from_board) {
+  bool taken = false;
+  RunMove([&] {
+    JobMoves& moves = form_.moves();
+    taken = grid == kUnassigned ? moves.DropOnUnassigned(text, place) : moves.DropOnMechanic(grid, text, place);
+  });
+  if (taken && from_board) drop_taken_ = true;
+  if (taken && grid == kUnassigned) g_->setFocus();
+  return taken;
+}
+
+QMenu* MainWindow::JobMenu(int grid) {
+  JobMoves& moves = form_.moves();
+  const BoardState& board = form_.board();
+  auto* menu = new QMenu(this);
+  menu->setObjectName("JobMenu");
+  menu->setAttribute(Qt::WA_DeleteOnClose);
+  const bool movable = moves.CanMoveFrom(grid);
+
+  QMenu* move_to = menu->addMenu("Move &to");
+  move_to->setObjectName("MoveTo");
+  move_to->setEnabled(movable);
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    if (n == grid) continue;
+    const QString name = QString::fromLatin1(board.mechanics.MechanicName[static_cast<size_t>(n)].c_str());
+    QAction* action = move_to->addAction(name, this, [this, grid, n] { RunMove([&] { form_.moves().MoveToMechanic(grid, n); }); });
+    action->setObjectName(QString("MoveTo_%1").arg(n));
+  }
+  if (grid != kUnassigned) {
+    QAction* back = menu->addAction("&Back to Unassigned", this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
+    back->setObjectName("BackToUnassigned");
+    back->setShortcut(QKeySequence::Delete);
+    back->setEnabled(movable);
+    QAction* up = menu->addAction("Move &Up", this, [this, grid] { RunMove([&] { form_.moves().MoveUp(grid); }); });
+    up->setObjectName("MoveUp");
+    up->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
+    up->setEnabled(movable);
+    QAction* down = menu->addAction("Move &Down", this, [this, grid] { RunMove([&] { form_.moves().MoveDown(grid); }); });
+    down->setObjectName("MoveDown");
+    down->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
+    down->setEnabled(movable);
+  }
+  menu->addSeparator();
+  menu->addAction(undo_);
+  menu->addAction(redo_);
+  menu->addSeparator();
+  QAction* open = menu->addAction("&Open Job…", this, [this, grid] { OpenJob(grid); });
+  open->setObjectName("OpenJob");
+  open->setShortcut(QKeySequence(Qt::Key_Return));
+  open->setEnabled(JobGrid(grid)->grid().Row() >= 0);
+  return menu;
+}
+
+void MainWindow::ShowJobMenu(int grid, const QPoint& global_pos) {
+  UpdateUndoActions();
+  JobMenu(grid)->popup(global_pos);
+}
+
+void MainWindow::OpenJob(int grid) {
+  const GridModel& model = JobGrid(grid)->grid();
+  const int row = model.Row();
+  if (row < 0 || row >= model.Rows()) return;
+  ShowJob(this, form_, model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
+}
+
+void MainWindow::OnMechanicFocus(int n) {
+  if (moving_focus_) return;
+  const int last = form_.moves().LastGrid;
+  const bool last_visible = last >= 0 && last < MechanicGridCount() && mg(last)->isVisible();
+  const int target = form_.moves().FocusTarget(n, last_visible);
+  if (target == n) return;
+  // A grid whose current job is finished hands the focus back to the grid that had it.
+  moving_focus_ = true;
+  mg(target)->setFocus();
+  moving_focus_ = false;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    for (int n = 0; n < MechanicGridCount(); ++n) {
+      if (watched != lblMECH_[static_cast<size_t>(n)]) continue;
+      if (form_.board().Mg(n).Rows() > 0) {
+        form_.moves().PrintMechanic = n;
+        menu_->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+      }
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace tervalo

@@ -25,10 +25,6 @@ namespace tervalo {
 // Height of the window's client area as designed: room below the lowest button.
 inline constexpr int kDesignClientHeight = 9600;
 
-// Left of btnUpdate for a window width, both in twips: its designed place, moved left when the
-// window is too narrow to show the whole button there.
-int UpdateButtonLeft(int width);
-
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -53,6 +49,10 @@ class MainWindow : public QWidget {
   QPushButton* btnExit() const { return btnExit_; }
   QPushButton* btnUpdate() const { return btnUpdate_; }
   QMenu* Menu() const { return menu_; }
+  QAction* UndoAction() const { return undo_; }
+  QAction* RedoAction() const { return redo_; }
+  // The menu of a job row, as a right-click, the Menu key or Shift+F10 opens it (for tests).
+  QMenu* JobMenu(int grid);
 
   // A length in twips as pixels on this window's screen, across.
   int Px(int twips) const;
@@ -64,6 +64,7 @@ class MainWindow : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreateControls();
@@ -77,6 +78,21 @@ class MainWindow : public QWidget {
   void OnScroll(int value);
   // Runs an action of the board; a failure of the data engine is reported and ends the program.
   void RunAction(const std::function<void()>& action);
+  // Runs a move of jobs; a failure of the data engine is reported and the board stays open.
+  void RunMove(const std::function<void()>& move);
+
+  // The job grids: g is grid kUnassigned, mechanic grid n is grid n.
+  GridView* JobGrid(int grid) const { return grid == kUnassigned ? g_ : mg(grid); }
+  void WireJobGrid(GridView* view, int grid);
+  void WireSortGrid();
+  void OnRightPress(GridView* view, int grid, const QPoint& viewport_pos, bool* cancel);
+  // Drags the selected rows of a grid with the system's drag and drop, until the button is released.
+  void DragRows(GridView* view, int grid);
+  bool DropOn(int grid, const std::string& text, const PointerPlace& place, bool from_board);
+  void ShowJobMenu(int grid, const QPoint& global_pos);
+  void OpenJob(int grid);
+  void OnMechanicFocus(int n);
+  void UpdateUndoActions();
 
   frmTervalo& form_;
   std::unique_ptr<GridTableModel> g_model_;
@@ -97,6 +113,10 @@ class MainWindow : public QWidget {
   QMenu* menu_ = nullptr;
   QAction* print40_ = nullptr;
   QAction* print80_ = nullptr;
+  QAction* undo_ = nullptr;
+  QAction* redo_ = nullptr;
+  bool drop_taken_ = false;     // a grid of this window took the drop of the running drag
+  bool moving_focus_ = false;   // the focus rule is giving the focus to another grid
   std::vector<GridView*> mg_;
   std::vector<QLabel*> lblMECH_;
   std::vector<int> mechanic_left_;  // Left of label n and grid n, in twips

@@ -20,6 +20,8 @@ int TwipsToPixelsY(int twips, const QPaintDevice& device) { return TwipsToPixels
 
 int PixelsToTwipsX(int pixels, const QPaintDevice& device) { return PixelsToTwips(pixels, device.logicalDpiX()); }
 
+int PixelsToTwipsY(int pixels, const QPaintDevice& device) { return PixelsToTwips(pixels, device.logicalDpiY()); }
+
 QRect TwipsRect(const ControlGeometry& geometry, const QPaintDevice& device) {
   return QRect(TwipsToPixelsX(geometry.left, device), TwipsToPixelsY(geometry.top, device),
                TwipsToPixelsX(geometry.width, device), TwipsToPixelsY(geometry.height, device));

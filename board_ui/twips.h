@@ -21,6 +21,7 @@ int PixelsToTwips(int pixels, double dpi);
 int TwipsToPixelsX(int twips, const QPaintDevice& device);
 int TwipsToPixelsY(int twips, const QPaintDevice& device);
 int PixelsToTwipsX(int pixels, const QPaintDevice& device);
+int PixelsToTwipsY(int pixels, const QPaintDevice& device);
 QRect TwipsRect(const ControlGeometry& geometry, const QPaintDevice& device);
 
 }  // namespace tervalo

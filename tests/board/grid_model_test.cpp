@@ -30,6 +30,27 @@ std::vector<std::string> Column(const GridModel& grid, int col) {
   return texts;
 }
 
+TEST(GridModelTest, DragRowAndRestoredContentsKeepEachRowsStateWithIt) {
+  GridModel grid(1);
+  for (const char* name : {"Reference", "Priority", "Date In", "Job Number"}) grid.AddItem(name);
+  grid.SetSelected(3, true);
+  const GridModel::Contents saved = grid.SaveContents();
+  grid.MoveRow(3, 0);
+  EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"Job Number", "Reference", "Priority", "Date In"}));
+  EXPECT_TRUE(grid.IsSelected(0));
+  EXPECT_EQ(grid.Row(), 0);
+  grid.MoveRow(0, 2);
+  EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"Reference", "Priority", "Job Number", "Date In"}));
+  EXPECT_THROW(grid.MoveRow(0, 4), EngineError);
+
+  RecordingObserver observer;
+  grid.SetObserver(&observer);
+  grid.RestoreContents(saved);
+  EXPECT_EQ(Column(grid, 0), (std::vector<std::string>{"Reference", "Priority", "Date In", "Job Number"}));
+  EXPECT_TRUE(grid.IsSelected(3));
+  EXPECT_EQ(observer.events, (std::vector<std::string>{"reset"}));
+}
+
 TEST(GridModelTest, AddItemSplitsAtTabsAndInsertsBeforeTheRow) {
   GridModel grid(2);
   grid.AddItem("k2\tsecond");

@@ -47,5 +47,23 @@ TEST(WindowLayoutTest, ScrollingShowsAPageOfGridsFromTheFirstPlace) {
   EXPECT_EQ(shown.back().left, 3120 + 6 * (2295 + 105));
 }
 
+TEST(WindowLayoutTest, ExitAndUpdateNeverOverlap) {
+  // Widths in twips: the minimum, common laptop widths at 96 dpi (1366, 1440, 1600 pixels) where
+  // EXIT's moving place runs into Update's, and a wide screen where they are apart again.
+  for (int width : {12940, 16000, 20490, 21600, 24000, 25290, 28800, 38400}) {
+    const MechanicLayout layout = ArrangeMechanicGrids(width, 10);
+    const int exit_right = layout.exit_left + design::kBtnExit.width;
+    const int update_right = layout.update_left + design::kBtnUpdate.width;
+    EXPECT_TRUE(exit_right + kButtonGap <= layout.update_left || layout.exit_left >= update_right) << width;
+    EXPECT_LE(update_right, width - kRightMargin) << width;
+    EXPECT_GE(layout.exit_left, 0) << width;
+  }
+  // Where they do not meet, both keep their designed places.
+  EXPECT_EQ(ArrangeMechanicGrids(16000, 10).exit_left, 16000 / 2 + 1560 - 510);
+  EXPECT_EQ(ArrangeMechanicGrids(16000, 10).update_left, design::kBtnUpdate.left);
+  EXPECT_EQ(ArrangeMechanicGrids(28800, 10).exit_left, 28800 / 2 + 1560 - 510);
+  EXPECT_EQ(ArrangeMechanicGrids(12940, 10).update_left, 12940 - 120 - design::kBtnUpdate.width);
+}
+
 }  // namespace
 }  // namespace tervalo
