@@ -189,13 +189,18 @@ FieldBinding<Record> NotStoredField(std::string_view name, T Record::*member) {
 }
 
 template <typename Record>
-void UnpackFields(const std::vector<FieldBinding<Record>>& table, Record& object,
-                  std::string_view rec) {
-  cBusinessBasic& engine = RecordEngine();
+void UnpackFields(cBusinessBasic& engine, const std::vector<FieldBinding<Record>>& table,
+                  Record& object, std::string_view rec) {
   for (const auto& field : table) {
     UnpackField(engine, field.layout, Bind<FieldRef>(object, field.member),
                 Bind<ConstFieldRef>(std::as_const(object), field.companion), rec);
   }
+}
+
+template <typename Record>
+void UnpackFields(const std::vector<FieldBinding<Record>>& table, Record& object,
+                  std::string_view rec) {
+  UnpackFields(RecordEngine(), table, object, rec);
 }
 
 template <typename Record>

@@ -30,6 +30,30 @@ std::string MechanicRecord(const Mechanic& m) {
   return record;
 }
 
+constexpr int kLineItemsAt = 161;
+constexpr size_t kLineItemBytes = 44;
+
+std::string LineItemBytes(const LineItemSpec& item) {
+  std::string bytes = CompressedText(item.code, 3);
+  if (item.code == "REM") {
+    bytes += CompressedText(item.text, 36);
+  } else {
+    bytes += CompressedText(item.text, 18) + std::string(2, '\0') + CompressedText(item.description, 21);
+  }
+  bytes.resize(kLineItemBytes, '\0');
+  return bytes;
+}
+
+void PutLineItems(std::string& record, const InvoiceRecord& r) {
+  const size_t room = (record.size() - (kLineItemsAt - 1)) / kLineItemBytes;
+  if (r.items.size() > room) throw std::invalid_argument("more line items than a record holds");
+  const int32_t count = r.item_count >= 0 ? r.item_count : static_cast<int32_t>(r.items.size());
+  Put(record, 146, std::string(1, static_cast<char>(count)));
+  for (size_t i = 0; i < r.items.size(); ++i) {
+    Put(record, kLineItemsAt + static_cast<int>(i * kLineItemBytes), LineItemBytes(r.items[i]));
+  }
+}
+
 }  // namespace
 
 std::string EncodeInvoiceRecord(const InvoiceRecord& r) {
@@ -60,6 +84,8 @@ std::string EncodeInvoiceRecord(const InvoiceRecord& r) {
     Put(record, 116, std::string(1, static_cast<char>(r.part_list ? 64 : 0)));
     Put(record, 141, std::string(1, static_cast<char>(r.mechanic)));
     Put(record, 156, std::string(1, static_cast<char>(r.priority)));
+    Put(record, 14, D3(r.meter));
+    PutLineItems(record, r);
   }
   Put(record, 97, std::string(1, static_cast<char>(r.request - 1)));
   Put(record, 110, D3(r.link));
@@ -103,7 +129,7 @@ std::string CompanyBuilder::File0Bytes() const {
     put(402, 1 + 15 * static_cast<int>(n), Padded(file0_.delivery_names[n], 15));
   }
   for (size_t p = 0; p < file0_.priority_names.size(); ++p) {
-    put(450, 300 + 15 * static_cast<int>(p), Padded(file0_.priority_names[p], 10));
+    put(450, 300 + 15 * static_cast<int>(p), Padded(file0_.priority_names[p], 11));
   }
   for (size_t d = 0; d < file0_.substatus_names.size(); ++d) {
     put(450, 421 + 15 * static_cast<int>(d), Padded(file0_.substatus_names[d], 11));
@@ -118,6 +144,24 @@ std::string CompanyBuilder::File0Bytes() const {
     put(block, 4 * (job % 128) + 1, L4(record));
   }
   return bytes;
+}
+
+template <typename Entry, typename KeyOf, typename RecordOf>
+std::vector<std::string> CompanyBuilder::WriteKeyedFile(const char* resolution, const char* records,
+                                                        const char* index, int32_t record_length,
+                                                        int32_t key_length, const std::vector<Entry>& entries,
+                                                        KeyOf key_of, RecordOf record_of) const {
+  DataFileBuilder file(share_, resolution);
+  file.Add({records, 'L', record_length, static_cast<int32_t>(entries.size()) + 1});
+  IndexEntries keys;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    file.SetRecord(records, static_cast<int32_t>(i + 1), record_of(entries[i]));
+    keys.emplace_back(key_of(entries[i]), static_cast<int32_t>(i + 1));
+  }
+  std::sort(keys.begin(), keys.end());
+  AddIndex(file, index, {key_length}, keys);
+  file.Write();
+  return file.Links();
 }
 
 void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::string& computer_name) const {
@@ -144,25 +188,43 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
   AddIndex(mechanics, "MANI", {2}, mechanic_keys);
   mechanics.Write();
 
-  DataFileBuilder parts(share_, "RPARLK");
-  parts.Add({"RPARTL", 'L', kPartListRecordLength, static_cast<int32_t>(parts_.size()) + 1});
-  std::vector<std::pair<std::string, int32_t>> part_keys;
-  for (size_t i = 0; i < parts_.size(); ++i) {
+  const auto part_key = [](const PartListEntry& p) { return PartListKey(p.brand, p.model, p.key_tail); };
+  const auto part_record = [&](const PartListEntry& p) {
     std::string record(kPartListRecordLength, '\0');
     Put(record, 1, C2(1));
-    Put(record, 3, PartListKey(parts_[i].brand, parts_[i].model, parts_[i].key_tail));
-    Put(record, 26, Padded(parts_[i].description, 21));
-    parts.SetRecord("RPARTL", static_cast<int32_t>(i + 1), record);
-    part_keys.emplace_back(PartListKey(parts_[i].brand, parts_[i].model, parts_[i].key_tail),
-                           static_cast<int32_t>(i + 1));
-  }
-  std::sort(part_keys.begin(), part_keys.end());
-  AddIndex(parts, "RPARTI", {24}, part_keys);
-  parts.Write();
+    Put(record, 3, part_key(p));
+    Put(record, 26, Padded(p.description, 21));
+    return record;
+  };
+  const auto address_record = [](int32_t length, int position) {
+    return [length, position](const AddressEntry& a) {
+      std::string record(static_cast<size_t>(length), '\0');
+      Put(record, 1, C2(1));
+      Put(record, position, CompressedText(a.address, 120));
+      return record;
+    };
+  };
+  const auto account_key = [](const AddressEntry& a) { return L4(a.account); };
+  const auto serial_key = [](const SerialEntry& e) { return CompressedText(e.serial, 18); };
+  const auto serial_record = [](const SerialEntry& e) {
+    std::string record(kSerialRecordLength, '\0');
+    Put(record, 1, std::string(1, static_cast<char>(e.warranty_months)));
+    Put(record, 2, std::string(1, static_cast<char>(e.ext_warranty_months)));
+    Put(record, 6, C2(e.purchase_day));
+    return record;
+  };
 
   std::vector<std::string> links = invoices.Links();
   for (const auto& l : mechanics.Links()) links.push_back(l);
-  for (const auto& l : parts.Links()) links.push_back(l);
+  for (const auto& file :
+       {WriteKeyedFile("RPARLK", "RPARTL", "RPARTI", kPartListRecordLength, 24, parts_, part_key, part_record),
+        WriteKeyedFile("CUSTLK", "CUSTL", "CUSTI", kCustomerRecordLength, 4, customers_, account_key,
+                       address_record(kCustomerRecordLength, 6)),
+        WriteKeyedFile("MAILLK", "MAILL", "MAILI", kMailingRecordLength, 4, mailings_, account_key,
+                       address_record(kMailingRecordLength, 7)),
+        WriteKeyedFile("SNBRLK", "SNUML", "SNBRI", kSerialRecordLength, 12, serials_, serial_key, serial_record)}) {
+    links.insert(links.end(), file.begin(), file.end());
+  }
   links.insert(links.end(), extra_links_.begin(), extra_links_.end());
   share_.WriteLinksFile(links);
   share_.WriteTerminalMap("COUNTER1        3,LP1\r\n" + computer_name + "  7,LP1\r\n");

@@ -16,6 +16,16 @@ namespace tervalo::share {
 inline constexpr int32_t kInvoiceRecordLength = 512;
 inline constexpr int32_t kMechanicRecordLength = 256;
 inline constexpr int32_t kPartListRecordLength = 64;
+inline constexpr int32_t kCustomerRecordLength = 128;
+inline constexpr int32_t kMailingRecordLength = 128;
+inline constexpr int32_t kSerialRecordLength = 64;
+
+// One 44-byte line item of a job page: a remark when the code is "REM", else a part.
+struct LineItemSpec {
+  std::string code;         // 3 characters
+  std::string text;         // the remark (up to 36 characters) or the part number (up to 18)
+  std::string description;  // parts: up to 21 characters
+};
 
 // One INVOL record. Texts are stored compressed where the system compresses them.
 struct InvoiceRecord {
@@ -42,6 +52,9 @@ struct InvoiceRecord {
   int32_t page = 1;
   int32_t mechanic = 0;
   int32_t priority = 1;
+  int32_t meter = 0;  // tenths
+  std::vector<LineItemSpec> items;  // at most 8 fit a record
+  int32_t item_count = -1;          // the stored count; -1: the number of items
 };
 
 std::string EncodeInvoiceRecord(const InvoiceRecord& r);
@@ -57,6 +70,20 @@ struct PartListEntry {
   std::string model;
   std::string key_tail;
   std::string description;  // 21 characters at 26
+};
+
+// A customer's or mailing-list entry's address, four 30-character lines in one text.
+struct AddressEntry {
+  int32_t account = 0;
+  std::string address;  // up to 120 characters
+};
+
+// A serial-number record, keyed by the serial number as job records store it.
+struct SerialEntry {
+  std::string serial;  // up to 18 characters
+  int32_t warranty_months = 0;
+  int32_t ext_warranty_months = 0;
+  int32_t purchase_day = 0;  // day number
 };
 
 // Settings and names of FILE0.
@@ -82,6 +109,9 @@ class CompanyBuilder {
   void SetFile0(const BoardFile0& file0) { file0_ = file0; }
   void AddMechanic(const Mechanic& m) { mechanics_.push_back(m); }
   void AddPart(const PartListEntry& p) { parts_.push_back(p); }
+  void AddCustomer(const AddressEntry& a) { customers_.push_back(a); }
+  void AddMailing(const AddressEntry& a) { mailings_.push_back(a); }
+  void AddSerial(const SerialEntry& s) { serials_.push_back(s); }
   // Adds a job's pages as consecutive records, links them and enters the last page in the index.
   // Returns the record numbers of the pages.
   std::vector<int32_t> AddJob(const JobSpec& job);
@@ -94,7 +124,8 @@ class CompanyBuilder {
   // Free records at the end of INVOL.
   void SetSpareRecords(int32_t spare) { spare_ = spare; }
 
-  // Writes FILE0, INVOL, MANL/MANI, RPARTL/RPARTI, the link table, terminal map and catalog
+  // Writes FILE0, INVOL, MANL/MANI, RPARTL/RPARTI, CUSTL/CUSTI, MAILL/MAILI, SNUML/SNBRI, the
+  // link table, terminal map and catalog
   // configuration (temp_dir) for a workstation named computer_name (terminal 7).
   void Write(const std::filesystem::path& temp_dir, const std::string& computer_name) const;
 
@@ -106,11 +137,20 @@ class CompanyBuilder {
 
  private:
   std::string File0Bytes() const;
+  // Writes a keyed file: records built by `record`, their index sorted by key.
+  template <typename Entry, typename KeyOf, typename RecordOf>
+  std::vector<std::string> WriteKeyedFile(const char* resolution, const char* records, const char* index,
+                                          int32_t record_length, int32_t key_length,
+                                          const std::vector<Entry>& entries, KeyOf key_of,
+                                          RecordOf record_of) const;
 
   ShareBuilder& share_;
   BoardFile0 file0_;
   std::vector<Mechanic> mechanics_;
   std::vector<PartListEntry> parts_;
+  std::vector<AddressEntry> customers_;
+  std::vector<AddressEntry> mailings_;
+  std::vector<SerialEntry> serials_;
   std::vector<std::string> records_;  // INVOL records 1..n
   std::map<int32_t, int32_t> index_;  // job number -> record number
   std::vector<std::string> extra_links_;

@@ -28,6 +28,8 @@ BoardFile0 DemoSettings() {
   return file0;
 }
 
+constexpr int32_t kDemoShipTo = 7100;
+
 struct Unit {
   const char* first;   // brand and kind, 15 characters
   const char* second;  // model and fault, 21 characters
@@ -65,6 +67,54 @@ constexpr const char* kMechanicNames[] = {
 
 constexpr char kStatuses[] = {'O', '1', '2', '3', '4', '5', ' ', 'O', 'C', 'B', 'O', '3'};
 
+// Customers' addresses: four 30-character lines. The first shows a "/" inside the name and a
+// fourth line that starts with "." (a note, not part of the address).
+constexpr const char* kAddresses[] = {
+    "GREENFIELD LAWN / GARDEN      1450 MILL ROAD                FAIRVIEW OH 44120             . TAX EXEMPT",
+    "PATRICIA HOLLOWAY             88 BIRCH LANE                 EASTON PA 18042",
+    "RIVERSIDE GOLF CLUB           ATTN GROUNDS DEPT             2 FAIRWAY DRIVE               MILTON WI 53563",
+    "CARL DUNMORE                  517 WEST 4TH STREET           AUBURN IN 46706",
+    "NORTHGATE PROPERTY MGMT       PO BOX 2218                   LINDEN NJ 07036",
+    "MEI TANAKA                    40 ORCHARD COURT              SPRINGDALE AR 72764",
+};
+
+constexpr LineItemSpec kPartItems[] = {
+    {"PRT", "75404060", "BELT DECK"},      {"PRT", "49190", "AIR FILTER"},
+    {"PRT", "RJ19LM", "SPARK PLUG"},       {"PRT", "5300124", "CARB KIT"},
+    {"LAB", "TUNEUP", "ENGINE TUNE UP"},   {"LAB", "SHARPEN", "BLADE SHARPEN"},
+};
+
+constexpr const char* kRemarks[] = {
+    "CUSTOMER WILL PICK UP SATURDAY", "CALL BEFORE ORDERING PARTS", "CHECKED UNDER WARRANTY",
+};
+
+// The line items of page `page` of job i.
+std::vector<LineItemSpec> DemoItems(int32_t i, int32_t page) {
+  std::vector<LineItemSpec> items;
+  const auto part = [](int32_t n) { return kPartItems[static_cast<size_t>(n) % std::size(kPartItems)]; };
+  items.push_back(part(i + page));
+  if ((i + page) % 2 == 0) items.push_back(part(i + page + 3));
+  if ((i + page) % 3 == 0) items.push_back({"REM", kRemarks[static_cast<size_t>(i + page) % std::size(kRemarks)], ""});
+  return items;
+}
+
+// Customers, mailing-list entries and serial-number records for the jobs' accounts and units.
+void AddCardRecords(CompanyBuilder& company, int32_t jobs, int32_t today) {
+  for (int32_t i = 0; i < jobs; ++i) {
+    const AddressEntry entry{5000 + i, kAddresses[static_cast<size_t>(i) % std::size(kAddresses)]};
+    if (i % 7 == 6) {
+      company.AddMailing(entry);  // a prospect: on the mailing list only
+    } else if (i % 13 != 12) {
+      company.AddCustomer(entry);  // the others have no address on file
+    }
+    if (i % 3 != 2) {
+      company.AddSerial({"SN" + std::to_string(740000 + i * 37), i % 2 == 0 ? 24 : 18, i % 4 == 0 ? 12 : 0,
+                         today - 400 - i * 11});
+    }
+  }
+  company.AddCustomer({kDemoShipTo, "HARBOR RENTALS YARD 2         900 DOCK STREET               PORT CLINTON OH 43452"});
+}
+
 }  // namespace
 
 DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::string& computer_name) {
@@ -96,6 +146,10 @@ DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::stri
     page.priority = i % 10;  // 0 and 9 count as priority 1
     page.bill_to = 5000 + i;
     page.serial1 = "SN" + std::to_string(740000 + i * 37);
+    if (i % 4 == 2) page.serial2 = "ENG" + std::to_string(91000 + i);
+    page.meter = i % 3 == 0 ? 0 : 125 + i * 37;
+    page.delivery = i % 6;  // 0: no delivery method
+    if (i == 0) page.ship_to = kDemoShipTo;
     if (i % 6 == 5) {
       const auto& c = kCatalog[static_cast<size_t>(i / 6) % std::size(kCatalog)];
       page.part_list = true;
@@ -132,10 +186,17 @@ DemoLocation BuildDemoCompany(const std::filesystem::path& base, const std::stri
       page.request = 2;
       job.pages = {first, remark, page};
     } else {
-      job.pages = {page};
+      // Every fifth job runs to three pages, the last one being the index record.
+      const int32_t pages = i % 5 == 0 ? 3 : 1;
+      for (int32_t p = 1; p <= pages; ++p) {
+        InvoiceRecord sheet = page;
+        sheet.items = DemoItems(i, p);
+        job.pages.push_back(sheet);
+      }
     }
     company.AddJob(job);
   }
+  AddCardRecords(company, 84, today);
   // The product lines and parts of the wider system, for the people who look after the data.
   RecordsBuilder records(share);
   AddSampleRecords(records);

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "board/frm_tervalo.h"
+#include "board/job_card.h"
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
@@ -274,10 +275,102 @@ int Board(const Context& c) {
   return 0;
 }
 
+// A grid row's job text as far as the card reads it: the job number just before the first line
+// feed and, for a tall row, "Req " and the request number.
+std::string CardJobText(int32_t job_number, std::optional<int32_t> request) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%4d", job_number);
+  std::string text = std::string("    Job: ") + number + "\n";
+  if (request) text += "\nReq " + std::to_string(*request);
+  return text;
+}
+
+// Address lines are shown on one line, separated by " | ".
+std::string AddressLine(const std::string& address) {
+  std::string text = FormatAddress(address);
+  for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.replace(at, 2, " | ");
+  return text;
+}
+
+nlohmann::ordered_json CardJson(const JobCard& card) {
+  nlohmann::ordered_json items = nlohmann::ordered_json::array();
+  for (const CardItem& item : card.items) items.push_back({{"text", item.text}, {"back", item.back}});
+  return {{"caption", card.caption},
+          {"account", card.account},
+          {"shipto", card.shipto},
+          {"address_billto", FormatAddress(card.address_billto)},
+          {"address_shipto", FormatAddress(card.address_shipto)},
+          {"part", card.part},
+          {"delivery", card.delivery},
+          {"sn1", card.sn1},
+          {"sn2", card.sn2},
+          {"meter", nlohmann::ordered_json::parse(card.meter)},
+          {"priority", card.priority},
+          {"date_in", DateText(card.date_in)},
+          {"purchase", card.purchase},
+          {"warranty", card.warranty},
+          {"ext_warranty", card.ext_warranty},
+          {"items", items}};
+}
+
+void PrintCard(const Context& c, const JobCard& card) {
+  c.out << "caption:        " << card.caption << "\n"
+        << "account:        " << card.account << "\n"
+        << "shipto:         " << card.shipto << "\n"
+        << "address_billto: " << AddressLine(card.address_billto) << "\n"
+        << "address_shipto: " << AddressLine(card.address_shipto) << "\n"
+        << "part:           " << card.part << "\n"
+        << "delivery:       " << card.delivery << "\n"
+        << "sn1:            " << card.sn1 << "\n"
+        << "sn2:            " << card.sn2 << "\n"
+        << "meter:          " << card.meter << "\n"
+        << "priority:       " << card.priority << "\n"
+        << "date_in:        " << DateText(card.date_in) << "\n"
+        << "purchase:       " << card.purchase << "\n"
+        << "warranty:       " << card.warranty << "\n"
+        << "ext_warranty:   " << card.ext_warranty << "\n";
+  for (const CardItem& item : card.items) {
+    c.out << "item:           " << ColorText(item.back) << "  " << item.text << "\n";
+  }
+}
+
+// The job card exactly as a double-click on the job's row opens it.
+int Card(const Context& c) {
+  const int32_t job_number = NumberArg(c, 1, "JOB");
+  if (job_number < 1) throw UsageError("JOB must be 1 or more");
+  std::optional<int32_t> request;
+  bool json = false;
+  for (size_t i = 2; i < c.args.size(); ++i) {
+    if (c.args[i] == "--json") {
+      json = true;
+    } else if (c.args[i] == "--request") {
+      request = NumberArg(c, ++i, "N");
+    } else {
+      throw UsageError("unknown option " + c.args[i]);
+    }
+  }
+  BoardSettings settings;
+  ReadBoardSettings(*gEngine, settings);
+  const CardOutcome outcome = ShowJob(*gEngine, CardJobText(job_number, request), settings.TallRows);
+  if (!outcome.card) {
+    if (const auto& e = outcome.engine_error) {
+      c.err << "tervalo-inspect: error " << e->number() << " (" << e->source() << "): " << e->description() << "\n";
+    }
+    c.err << outcome.message << "\n";
+    return 1;
+  }
+  if (json) {
+    c.out << CardJson(*outcome.card).dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+  } else {
+    PrintCard(c, *outcome.card);
+  }
+  return 0;
+}
+
 const std::map<std::string, std::function<int(const Context&)>>& Commands() {
   static const std::map<std::string, std::function<int(const Context&)>> commands = {
       {"whoami", WhoAmI}, {"links", Links}, {"entries", Entries}, {"record", Record},
-      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify}, {"line", Line}, {"part", Part},
+      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify}, {"line", Line}, {"part", Part}, {"card", Card},
   };
   return commands;
 }

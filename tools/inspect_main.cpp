@@ -28,6 +28,10 @@ commands:
   part N [--json]         part record N ("PARTL" with "EPARTL"), field by field
   board [--json]          the board as start-up builds it: unassigned rows in order, then each
                           mechanic's rows with their colours and hidden state
+  card JOB [--request N] [--json]
+                          the job card of job number JOB as a double-click opens it; with
+                          tall rows, --request N opens the card of request N (default 1);
+                          exit status 1 with the card's message when it cannot open
 )";
 
 }  // namespace

@@ -1,0 +1,194 @@
+#include "board_ui/job_dialog.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDate>
+#include <QLocale>
+
+#include "board/frm_tervalo.h"
+#include "board/job_card_layout.h"
+#include "board_ui/grid_table_model.h"
+#include "board_ui/grid_view.h"
+#include "board_ui/main_window.h"
+#include "board_ui/message_boxes.h"
+#include "board_ui/twips.h"
+#include "environment/host.h"
+#include "environment/shared_instances.h"
+
+namespace tervalo {
+namespace {
+
+namespace cd = card_design;
+
+constexpr int kWindowFontPoints = 8;
+
+QString Text(const std::string& bytes) { return CellText(bytes); }
+
+// The date as the workstation writes short dates.
+QString ShortDate(const DateTime& date) {
+  const auto ymd = date.Ymd();
+  const QDate day(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+                  static_cast<int>(static_cast<unsigned>(ymd.day())));
+  return QLocale::system().toString(day, QLocale::ShortFormat);
+}
+
+void SetBackground(QWidget* widget, Color color) {
+  QPalette palette = widget->palette();
+  palette.setColor(QPalette::Base, ToQColor(color, palette));
+  widget->setPalette(palette);
+}
+
+}  // namespace
+
+frmJob::frmJob(const JobCard& card, QWidget* parent) : QDialog(parent), card_(card) {
+  setObjectName("frmJob");
+  setWindowTitle("Job");
+  setModal(true);
+  QFont window_font = font();
+  window_font.setPointSize(kWindowFontPoints);
+  setFont(window_font);
+  CreateControls();
+  setFixedSize(TwipsToPixelsX(cd::kClientWidth, *this), TwipsToPixelsY(cd::kClientHeight, *this));
+  Fill();
+}
+
+frmJob::~frmJob() {
+  // The grid's view goes before the model it shows.
+  delete Gitems_;
+}
+
+void frmJob::SetGeometryTwips(QWidget* widget, const ControlGeometry& geometry) {
+  widget->setGeometry(TwipsRect(geometry, *this));
+}
+
+QLineEdit* frmJob::AddField(const char* name, const ControlGeometry& geometry) {
+  auto* field = new QLineEdit(this);
+  field->setObjectName(name);
+  field->setReadOnly(true);  // selectable and copyable, never edited
+  SetGeometryTwips(field, geometry);
+  return field;
+}
+
+void frmJob::AddLabel(const char* name, const char* caption, const ControlGeometry& geometry) {
+  auto* label = new QLabel(caption, this);
+  label->setObjectName(name);
+  SetGeometryTwips(label, geometry);
+}
+
+void frmJob::CreateControls() {
+  OptBillto_ = new QRadioButton("Bill To", this);
+  OptBillto_->setObjectName("OptBillto");
+  SetGeometryTwips(OptBillto_, cd::kOptBillto);
+  txtAccount_ = AddField("txtAccount", cd::kTxtAccount);
+  OptShipto_ = new QRadioButton("Ship To", this);
+  OptShipto_->setObjectName("OptShipto");
+  SetGeometryTwips(OptShipto_, cd::kOptShipto);
+  txtShipto_ = AddField("txtShipto", cd::kTxtShipto);
+  txtAddr_ = new QPlainTextEdit(this);
+  txtAddr_->setObjectName("txtAddr");
+  txtAddr_->setReadOnly(true);
+  txtAddr_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  SetGeometryTwips(txtAddr_, cd::kTxtAddr);
+
+  AddLabel("lblPart", "Repair Part", cd::kLblPart);
+  txtPart_ = AddField("txtPart", cd::kTxtPart);
+  AddLabel("lblDelivery", "Delivery", cd::kLblDelivery);
+  txtDelivery_ = AddField("txtDelivery", cd::kTxtDelivery);
+  AddLabel("lblCat", "Priority", cd::kLblCat);
+  txtCat_ = AddField("txtCat", cd::kTxtCat);
+  AddLabel("lblSN1", "Serial # 1", cd::kLblSN1);
+  txtSN1_ = AddField("txtSN1", cd::kTxtSN1);
+  AddLabel("lblMeter", "Meter", cd::kLblMeter);
+  txtMeter_ = AddField("txtMeter", cd::kTxtMeter);
+  AddLabel("lblSN2", "Serial # 2", cd::kLblSN2);
+  txtSN2_ = AddField("txtSN2", cd::kTxtSN2);
+  AddLabel("lblDateIn", "Date In", cd::kLblDateIn);
+  txtDateIn_ = AddField("txtDateIn", cd::kTxtDateIn);
+  AddLabel("lblPurchase", "Purchased", cd::kLblPurchase);
+  txtPurchase_ = AddField("txtPurchase", cd::kTxtPurchase);
+  AddLabel("lblWarr", "Warranty", cd::kLblWarr);
+  txtWarr_ = AddField("txtWarr", cd::kTxtWarr);
+  AddLabel("lblExtWarr", "Ext Warranty", cd::kLblExtWarr);
+  txtExtWarr_ = AddField("txtExtWarr", cd::kTxtExtWarr);
+
+  AddLabel("lblItems", "Requested Services", cd::kLblItems);
+  items_.SetColWidth(0, cd::kItemsWidth);
+  items_model_ = std::make_unique<GridTableModel>(items_);
+  Gitems_ = new GridView(*items_model_, 1, this);
+  Gitems_->setObjectName("Gitems");
+  SetGeometryTwips(Gitems_, cd::kGitems);
+  auto* copy = new QAction(Gitems_);
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  Gitems_->addAction(copy);
+  connect(copy, &QAction::triggered, this,
+          [this] { QApplication::clipboard()->setText(Text(items_.Clip())); });
+
+  btnClose_ = new QPushButton("Close", this);
+  btnClose_->setObjectName("btnClose");
+  SetGeometryTwips(btnClose_, cd::kBtnClose);
+  connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
+
+  connect(OptBillto_, &QRadioButton::clicked, this, [this] { ShowAddress(AddressOption::kBillTo); });
+  connect(OptShipto_, &QRadioButton::clicked, this, [this] { ShowAddress(AddressOption::kShipTo); });
+}
+
+void frmJob::Fill() {
+  setWindowTitle(Text(card_.caption));
+  txtAccount_->setText(QString::number(card_.account));
+  txtShipto_->setText(Text(card_.shipto));
+  txtPart_->setText(Text(card_.part));
+  txtDelivery_->setText(Text(card_.delivery));
+  txtSN1_->setText(Text(card_.sn1));
+  txtSN2_->setText(Text(card_.sn2));
+  txtMeter_->setText(Text(card_.meter));
+  txtCat_->setText(Text(card_.priority));
+  txtDateIn_->setText(ShortDate(card_.date_in));
+  txtPurchase_->setText(Text(card_.purchase));
+  txtWarr_->setText(Text(card_.warranty));
+  txtExtWarr_->setText(Text(card_.ext_warranty));
+  items_.SetRows(0);
+  for (const CardItem& item : card_.items) {
+    items_.AddItem(item.text);
+    const int row = items_.Rows() - 1;
+    items_.SetBackColor(row, 0, row, 0, item.back);
+  }
+  OptBillto_->setChecked(true);
+  ShowAddress(AddressOption::kBillTo);
+  btnClose_->setDefault(true);
+  btnClose_->setFocus();
+}
+
+void frmJob::ShowAddress(AddressOption option) {
+  const AddressView view = SelectAddress(card_, option);
+  SetBackground(txtAccount_, view.account_back);
+  SetBackground(txtShipto_, view.shipto_back);
+  // The address box shows lines; the card's CR LF pairs become line breaks.
+  QString text = Text(view.text);
+  text.replace("\r\n", "\n");
+  txtAddr_->setPlainText(text);
+}
+
+void frmJob::PlaceOver(QWidget* main_window) {
+  const auto* board_window = dynamic_cast<MainWindow*>(main_window);
+  if (board_window == nullptr || board_window->MechanicGridCount() == 0) return;
+  const QPoint grid = board_window->mg(0)->pos();
+  const QPoint corner = main_window->frameGeometry().topLeft();
+  move(corner.x() + grid.x(), corner.y() + grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, *main_window));
+}
+
+void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text) {
+  if (!gEngine) return;
+  const CardOutcome outcome = ShowJob(*gEngine, job_text, form.board().settings.TallRows);
+  if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
+  if (!outcome.message.empty()) {
+    CurrentHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
+  }
+  if (!outcome.card) return;
+  frmJob card(*outcome.card, main_window);
+  card.PlaceOver(main_window);
+  card.exec();
+}
+
+}  // namespace tervalo
