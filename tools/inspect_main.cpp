@@ -28,6 +28,9 @@ commands:
   part N [--json]         part record N ("PARTL" with "EPARTL"), field by field
   board [--json]          the board as start-up builds it: unassigned rows in order, then each
                           mechanic's rows with their colours and hidden state
+  sheet MECHANIC_NUMBER --columns 40|80 [--json]
+                          the rows of that mechanic's work sheet as printing builds them: each
+                          cell's text, font size and frame, the column widths and page set-up
 )";
 
 }  // namespace
