@@ -10,6 +10,13 @@ BoardState::BoardState() {
   mechanic_labels.push_back("Mechanic # 1");
 }
 
+int MechanicList::IndexOf(int number) const {
+  for (size_t i = 0; i < MechanicNumber.size(); ++i) {
+    if (MechanicNumber[i] == number) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 std::string BoardSettings::PriorityName(int p) const {
   return std::string(Mid(names_block, 300 + 15 * (p - 1), 10));
 }

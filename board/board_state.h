@@ -37,6 +37,10 @@ struct MechanicList {
   int MechanicCount = 0;
   std::vector<uint16_t> MechanicNumber;  // index 0 is mechanic 1
   std::vector<std::string> MechanicName;
+
+  // The index (into MechanicNumber and the mechanic grids) of a mechanic number; -1 when the
+  // board has no such mechanic.
+  int IndexOf(int number) const;
 };
 
 struct BoardState {

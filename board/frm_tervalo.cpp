@@ -91,6 +91,11 @@ void frmTervalo::RefreshBoard() {
   UpdateGrids(board_, reader, index);
 }
 
+SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
+  cBusinessBasic& engine = Engine();
+  return tervalo::PrintList(board_, engine, mechanic, columns, engine.Now().day);
+}
+
 void frmTervalo::btnUpdate_Click() {
   const UpdateResult result = UpdateSchedules(Engine(), *gEpcInfo, board_);
   if (result.unsaved_mechanics.empty()) return;

@@ -9,6 +9,7 @@
 
 #include "board/board_state.h"
 #include "board/job_moves.h"
+#include "board/print_list.h"
 #include "board/window_layout.h"
 #include "engine/engine_error.h"
 
@@ -48,6 +49,10 @@ class frmTervalo {
   void Form_QueryUnload() { btnUpdate_Click(); }
 
   void RefreshBoard();
+
+  // Builds the work sheet of mechanic grid `mechanic` (1 or 3 columns) into PG, dated today by
+  // the engine's clock.
+  SheetPageSetup PrintList(int mechanic, int columns);
 
   BoardState& board() { return board_; }
   const BoardState& board() const { return board_; }

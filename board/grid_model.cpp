@@ -112,6 +112,26 @@ void GridModel::SetCellFontSize(int row, int points) {
   Notify([&](GridObserver& o) { o.RowsChanged(row, row); });
 }
 
+void GridModel::SetCellBorder(int row1, int col1, int row2, int col2, Color color, int left,
+                              int top, int right, int bottom, int vertical, int horizontal) {
+  if (row1 > row2) std::swap(row1, row2);
+  if (col1 > col2) std::swap(col1, col2);
+  if (col1 < 0 || col2 >= cols_) ThrowBadIndex();
+  RowAt(row1);
+  RowAt(row2);
+  for (int r = row1; r <= row2; ++r) {
+    for (int c = col1; c <= col2; ++c) {
+      CellBorder& b = rows_[static_cast<size_t>(r)].cells[static_cast<size_t>(c)].border.emplace();
+      b.color = color;
+      b.left = c == col1 ? left : vertical;
+      b.right = c == col2 ? right : vertical;
+      b.top = r == row1 ? top : horizontal;
+      b.bottom = r == row2 ? bottom : horizontal;
+    }
+  }
+  Notify([&](GridObserver& o) { o.RowsChanged(row1, row2); });
+}
+
 void GridModel::AddItem(std::string_view text, int row) {
   if (row < 0 || row > Rows()) row = Rows();
   GridRow r{std::vector<GridCell>(static_cast<size_t>(cols_)), false, false};

@@ -14,11 +14,22 @@
 
 namespace tervalo {
 
+// The lines drawn along a cell's edges: a colour and a width per side (0: no line).
+struct CellBorder {
+  Color color = kBlack;
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  friend bool operator==(const CellBorder&, const CellBorder&) = default;
+};
+
 struct GridCell {
   std::string text;
   std::optional<Color> back;  // none: the grid's default
   std::optional<Color> fore;
   std::optional<int> font_size;  // points; none: the grid's font
+  std::optional<CellBorder> border;  // none: no lines of its own
 };
 
 // Told of every change so that a view can follow. While painting is suspended (Redraw 0) only
@@ -72,6 +83,12 @@ class GridModel {
   void SetForeColor(int row1, int col1, int row2, int col2, std::optional<Color> color);
   // Font size of the selected cells (the current row's cells from column 0).
   void SetCellFontSize(int row, int points);
+  // Frames the cells row1..row2, col1..col2 as CellBorder does on a selection: left, top, right
+  // and bottom are the widths of the range's outer edges, vertical and horizontal those of the
+  // lines between its cells. Each cell keeps the edges that fall on it, so the frame moves with
+  // its rows.
+  void SetCellBorder(int row1, int col1, int row2, int col2, Color color, int left, int top,
+                     int right, int bottom, int vertical, int horizontal);
 
   // ---- Rows ----
   // Inserts a row before `row` (appends when row is -1 or Rows()); cells come from text split

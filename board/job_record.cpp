@@ -30,6 +30,10 @@ JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record) {
     job.description1 = engine.Ucm(first);
     job.description2 = engine.Ucm(second);
   }
+  std::string serial1(Mid(record, 51, 12));
+  std::string serial2(Mid(record, 63, 12));
+  job.serial1 = engine.Ucm(serial1);
+  job.serial2 = engine.Ucm(serial2);
   job.reference = engine.Unpack("L", record, 75);
   job.hold = engine.Unpack("B", record, 79);
   job.date_in = engine.Unpack("C", record, 95);

@@ -26,6 +26,8 @@ struct JobRecord {
   std::string key_tail;        // 3 characters at 48 (part-list jobs)
   std::string description1;    // 15 characters expanded from 27 (other jobs)
   std::string description2;    // 21 characters expanded from 37 (other jobs)
+  std::string serial1;         // 18 characters expanded from 51
+  std::string serial2;         // 18 characters expanded from 63
   int32_t reference = 0;       // L at 75
   int32_t hold = 0;            // B at 79: must be 0 to show
   int32_t date_in = 0;         // C at 95, a day number

@@ -282,8 +282,8 @@ void GridView::dragMoveEvent(QDragMoveEvent* event) {
 
 void GridView::dropEvent(QDropEvent* event) {
   const bool from_board = FromBoard(*event);
-  const QMimeData* data = event->mimeData();
-  const std::string text = data->hasText() ? data->text().toLatin1().toStdString() : std::string();
+  const QMimeData* mime = event->mimeData();
+  const std::string text = mime->hasText() ? mime->text().toLatin1().toStdString() : std::string();
   if (!drop_.drop || !drop_.drop(text, PlaceOf(event->position().toPoint()), from_board)) {
     event->ignore();
     return;

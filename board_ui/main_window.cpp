@@ -12,7 +12,9 @@
 
 #include <algorithm>
 
+#include "board_ui/job_dialog.h"
 #include "board_ui/message_boxes.h"
+#include "board_ui/print_grid.h"
 #include "board_ui/twips.h"
 
 namespace tervalo {
@@ -167,13 +169,15 @@ void MainWindow::CreateControls() {
   SetGeometryTwips(PG_, design::kPrintGrid);
   PG_->hide();
 
-  // The print menu of a mechanic's label; printing is wired to it with the print sheet.
+  // The print menu of a mechanic's label (a right-click on it opens the menu).
   menu_ = new QMenu(this);
   menu_->setObjectName("Menu");
   print40_ = menu_->addAction("Print 40 Column");
   print40_->setObjectName("Print40");
+  connect(print40_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 1); });
   print80_ = menu_->addAction("Print 80 Column");
   print80_->setObjectName("Print80");
+  connect(print80_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 3); });
 }
 
 void MainWindow::CreateMechanicColumns() {

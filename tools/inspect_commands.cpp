@@ -367,10 +367,93 @@ int Card(const Context& c) {
   return 0;
 }
 
+nlohmann::json CellJson(const GridCell& cell) {
+  nlohmann::json out = {{"text", cell.text}};
+  if (cell.font_size) out["font_size"] = *cell.font_size;
+  if (cell.border) {
+    const CellBorder& b = *cell.border;
+    out["border"] = {{"color", ColorText(b.color)}, {"left", b.left}, {"top", b.top}, {"right", b.right},
+                     {"bottom", b.bottom}};
+  }
+  return out;
+}
+
+// One cell of the plain sheet listing: the text in quotes, then its size and frame when it has them.
+std::string CellLine(const GridCell& cell) {
+  std::string line = "\"" + cell.text + "\"";
+  if (cell.font_size) line += " " + std::to_string(*cell.font_size) + "pt";
+  if (cell.border) {
+    const CellBorder& b = *cell.border;
+    line += " frame " + ColorText(b.color);
+    for (const auto& [name, width] : {std::pair{"left", b.left}, {"top", b.top}, {"right", b.right}, {"bottom", b.bottom}}) {
+      if (width > 0) line += std::string(" ") + name + (width > 1 ? "=" + std::to_string(width) : "");
+    }
+  }
+  return line;
+}
+
+void PrintSheet(const Context& c, const GridModel& sheet, const SheetPageSetup& setup, bool json) {
+  if (json) {
+    nlohmann::json out = {{"document_name", setup.document_name}, {"orientation", setup.orientation},
+                          {"margin", setup.margin},       {"paper_width", setup.paper_width},
+                          {"fixed_rows", sheet.FixedRows()}};
+    out["col_widths"] = nlohmann::json::array();
+    for (int col = 0; col < sheet.Cols(); ++col) out["col_widths"].push_back(sheet.ColWidth(col));
+    out["rows"] = nlohmann::json::array();
+    for (int r = 0; r < sheet.Rows(); ++r) {
+      nlohmann::json cells = nlohmann::json::array();
+      for (int col = 0; col < sheet.Cols(); ++col) cells.push_back(CellJson(sheet.Cell(r, col)));
+      out["rows"].push_back({{"cells", cells}});
+    }
+    c.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return;
+  }
+  c.out << "Work sheet " << setup.document_name << ": column widths";
+  for (int col = 0; col < sheet.Cols(); ++col) c.out << " " << sheet.ColWidth(col);
+  c.out << ", fixed rows " << sheet.FixedRows() << ", margins " << setup.margin << ", orientation "
+        << setup.orientation << ", paper width " << setup.paper_width << "\n";
+  for (int r = 0; r < sheet.Rows(); ++r) {
+    c.out << std::right << std::setw(4) << r << "  ";
+    for (int col = 0; col < sheet.Cols(); ++col) c.out << (col > 0 ? " | " : "") << CellLine(sheet.Cell(r, col));
+    c.out << "\n";
+  }
+}
+
+// A mechanic's work sheet, built by the board exactly as printing builds it.
+int Sheet(const Context& c) {
+  const int32_t number = NumberArg(c, 1, "MECHANIC_NUMBER");
+  int32_t columns = 0;
+  bool json = false;
+  for (size_t i = 2; i < c.args.size(); ++i) {
+    if (c.args[i] == "--json") {
+      json = true;
+    } else if (c.args[i] == "--columns") {
+      columns = NumberArg(c, ++i, "--columns");
+      if (columns != 40 && columns != 80) throw UsageError("--columns is 40 or 80");
+    } else {
+      throw UsageError("unknown argument " + c.args[i]);
+    }
+  }
+  if (columns == 0) throw UsageError("missing --columns 40|80");
+  ResetSharedInstances();
+  frmTervalo form;
+  form.SetConfigurationFile(c.ini_path);
+  if (!form.Form_Load()) return 1;
+  const int mechanic = form.board().mechanics.IndexOf(number);
+  if (mechanic < 0) {
+    c.err << "tervalo-inspect: the board has no mechanic " << number << "\n";
+    return 1;
+  }
+  const SheetPageSetup setup = form.PrintList(mechanic, columns == 40 ? kSheet40Columns : kSheet80Columns);
+  PrintSheet(c, form.board().PG, setup, json);
+  return 0;
+}
+
 const std::map<std::string, std::function<int(const Context&)>>& Commands() {
   static const std::map<std::string, std::function<int(const Context&)>> commands = {
       {"whoami", WhoAmI}, {"links", Links}, {"entries", Entries}, {"record", Record},
-      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify}, {"line", Line}, {"part", Part}, {"card", Card},
+      {"find", Find},     {"walk", Walk},   {"count", Count},    {"board", Board}, {"verify", Verify},
+      {"line", Line},     {"part", Part},   {"card", Card},      {"sheet", Sheet},
   };
   return commands;
 }

@@ -32,6 +32,9 @@ commands:
                           the job card of job number JOB as a double-click opens it; with
                           tall rows, --request N opens the card of request N (default 1);
                           exit status 1 with the card's message when it cannot open
+  sheet MECHANIC_NUMBER --columns 40|80 [--json]
+                          the rows of that mechanic's work sheet as printing builds them: each
+                          cell's text, font size and frame, the column widths and page set-up
 )";
 
 }  // namespace

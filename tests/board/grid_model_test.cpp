@@ -116,6 +116,32 @@ TEST(GridModelTest, CurrentAndTopRowStayInsideTheRows) {
   EXPECT_THROW(grid.TextMatrix(0, 0), EngineError);
 }
 
+TEST(GridModelTest, CellBorderFramesTheRangeAndItsInnerLinesAndMovesWithTheRows) {
+  GridModel grid(3);
+  for (int r = 0; r < 4; ++r) grid.AddItem("a\tb\tc");
+  RecordingObserver observer;
+  grid.SetObserver(&observer);
+  // Outer edges 1, 2, 3, 4; lines between the columns 5 and between the rows 6.
+  grid.SetCellBorder(2, 2, 1, 1, kBlack, 1, 2, 3, 4, 5, 6);
+  EXPECT_EQ(observer.events, (std::vector<std::string>{"change 1..2"}));
+  EXPECT_EQ(grid.Cell(1, 1).border, (CellBorder{kBlack, 1, 2, 5, 6}));
+  EXPECT_EQ(grid.Cell(1, 2).border, (CellBorder{kBlack, 5, 2, 3, 6}));
+  EXPECT_EQ(grid.Cell(2, 1).border, (CellBorder{kBlack, 1, 6, 5, 4}));
+  EXPECT_EQ(grid.Cell(2, 2).border, (CellBorder{kBlack, 5, 6, 3, 4}));
+  EXPECT_FALSE(grid.Cell(1, 0).border);
+  EXPECT_FALSE(grid.Cell(0, 1).border);
+  EXPECT_FALSE(grid.Cell(3, 2).border);
+
+  grid.AddItem("new", 0);
+  EXPECT_FALSE(grid.Cell(1, 1).border);
+  EXPECT_EQ(grid.Cell(2, 1).border, (CellBorder{kBlack, 1, 2, 5, 6}));
+  // A second frame over a cell replaces its edges.
+  grid.SetCellBorder(2, 1, 2, 1, 0x0000FFu, 1, 1, 1, 1, 0, 0);
+  EXPECT_EQ(grid.Cell(2, 1).border, (CellBorder{0x0000FFu, 1, 1, 1, 1}));
+  EXPECT_THROW(grid.SetCellBorder(0, 0, 0, 3, kBlack, 1, 1, 1, 1, 0, 0), EngineError);
+  EXPECT_THROW(grid.SetCellBorder(4, 0, 5, 0, kBlack, 1, 1, 1, 1, 0, 0), EngineError);
+}
+
 TEST(GridModelTest, SuspendedPaintingSendsOneResetWhenItResumes) {
   GridModel grid(1);
   RecordingObserver observer;

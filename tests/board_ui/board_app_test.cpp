@@ -1,17 +1,17 @@
 // The program's run: its arguments, the one message of a failed start-up, and the picture of the
 // loaded board taken without a display.
 
+#include "board_ui/board_app.h"
+
 #include <gtest/gtest.h>
 
 #include <QImage>
-
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "board_ui/board_app.h"
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
 #include "tests/board_ui/qt_test_app.h"
@@ -53,6 +53,39 @@ TEST(BoardOptionsTest, ArgumentsAreReadOrRefused) {
   }
 }
 
+TEST(BoardOptionsTest, PrintArgumentsComeTogetherOrAreRefused) {
+  struct Case {
+    QStringList arguments;
+    bool ok;
+    int mechanic;
+    int columns;
+  };
+  const Case cases[] = {
+      {{"--print", "3", "--columns", "40", "--pdf", "s.pdf"}, true, 3, 40},
+      {{"--pdf", "s.pdf", "--columns", "80", "--print", "12"}, true, 12, 80},
+      {{"--print", "3", "--columns", "40"}, false, 0, 0},  // where to?
+      {{"--print", "3", "--pdf", "s.pdf"}, false, 0, 0},
+      {{"--columns", "40", "--pdf", "s.pdf"}, false, 0, 0},
+      {{"--print", "3", "--columns", "60", "--pdf", "s.pdf"}, false, 0, 0},
+      {{"--print", "DAVE", "--columns", "40", "--pdf", "s.pdf"}, false, 0, 0},
+      {{"--print", "0", "--columns", "40", "--pdf", "s.pdf"}, false, 0, 0},
+      {{"--print", "3", "--columns", "40", "--pdf"}, false, 0, 0},
+      {{"--print", "3", "--columns", "40", "--pdf", "s.pdf", "--screenshot", "b.png"}, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    QString error;
+    const auto options = ParseBoardOptions(c.arguments, error);
+    const std::string name = c.arguments.join(' ').toStdString();
+    ASSERT_EQ(options.has_value(), c.ok) << name;
+    EXPECT_EQ(error.isEmpty(), c.ok) << name;
+    if (!options) continue;
+    EXPECT_EQ(options->print_mechanic, c.mechanic) << name;
+    EXPECT_EQ(options->print_columns, c.columns) << name;
+    EXPECT_EQ(options->pdf, "s.pdf") << name;
+    EXPECT_TRUE(options->screenshot.isEmpty()) << name;
+  }
+}
+
 class BoardAppTest : public testing::TempShareTest {
  protected:
   BoardAppTest() : company_(share_) {}
@@ -60,7 +93,8 @@ class BoardAppTest : public testing::TempShareTest {
   void Build() {
     share::BoardFile0 file0;
     file0.priority_names = {"Normal", "Rush"};
-    file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
+    file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF,
+                             0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
     company_.SetFile0(file0);
     company_.AddMechanic({3, "DAVE RUIZ"});
     share::InvoiceRecord job;
@@ -115,7 +149,8 @@ TEST_F(BoardAppTest, TheScreenshotShowsTheLoadedBoardAndSavesNothing) {
   // Something was drawn: the job's priority colour (&HB4B4FF) shows in the unassigned grid.
   const QRect grid = TwipsRect(design::kUnassignedGrid, image);
   std::set<QRgb> colours;
-  for (int y = grid.top(); y < grid.bottom(); y += 3) colours.insert(image.pixel(grid.left() + 20, y) & 0xFFFFFF);
+  for (int y = grid.top(); y < grid.bottom(); y += 3)
+    colours.insert(image.pixel(grid.left() + 20, y) & 0xFFFFFF);
   EXPECT_TRUE(colours.count(qRgb(0xFF, 0xB4, 0xB4) & 0xFFFFFF)) << "the job's row";
   EXPECT_EQ(FileBytes(share_.DataDirectory() / "INVDB"), invoices_before);
   EXPECT_FALSE(fs::exists(share_.DataDirectory() / "SCHEDULE.3"));

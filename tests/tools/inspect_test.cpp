@@ -1,14 +1,13 @@
 // tervalo-inspect on a small company: what each command prints and its exit status.
 
-#include "tools/inspect_commands.h"
-
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "tests/support/temp_share.h"
 #include "tools/company_builder.h"
+#include "tools/inspect_commands.h"
 #include "tools/records_builder.h"
 
 namespace tervalo {
@@ -28,6 +27,10 @@ class InspectTest : public testing::TempShareTest {
     job.date_in = 21000;
     job.description1 = "HARLAN MOWER";
     company.AddJob({7, {job}});
+    share::InvoiceRecord scheduled = job;
+    scheduled.reference = 43;
+    scheduled.mechanic = 3;
+    company.AddJob({8, {scheduled}});
     share::RecordsBuilder records(share_);
     share::ProductLineEntry line;
     line.line = 12;
@@ -42,6 +45,7 @@ class InspectTest : public testing::TempShareTest {
     records.Write();
     company.AddLinks(records.Links());
     company.Write(temp_dir_, host_.computer_name);
+    company.WriteSchedule(3, {company.ScheduleLine(scheduled, 8)});
   }
 
   int Run(const std::vector<std::string>& args, std::string ini = "") {
@@ -91,7 +95,8 @@ TEST_F(InspectTest, PrintsTheBoardAsStartUpBuildsIt) {
 
 TEST_F(InspectTest, PrintsProductLineAndPartRecordsFieldByField) {
   ASSERT_EQ(Run({"line", "1"}), 0) << err_.str();
-  EXPECT_NE(out_.str().find("Line_Name           SMALL ENGINE PARTS"), std::string::npos) << out_.str();
+  EXPECT_NE(out_.str().find("Line_Name           SMALL ENGINE PARTS"), std::string::npos)
+      << out_.str();
   ASSERT_EQ(Run({"part", "1", "--json"}), 0) << err_.str();
   const auto part = nlohmann::ordered_json::parse(out_.str());
   EXPECT_EQ(part["Line"], "12");
@@ -100,13 +105,60 @@ TEST_F(InspectTest, PrintsProductLineAndPartRecordsFieldByField) {
   EXPECT_NE(err_.str().find("Illegal Record Number"), std::string::npos);
 }
 
+TEST_F(InspectTest, PrintsTheWorkSheetWithItsSizesAndFrames) {
+  ASSERT_EQ(Run({"sheet", "3", "--columns", "80", "--json"}), 0) << err_.str();
+  const auto sheet = nlohmann::json::parse(out_.str());
+  EXPECT_EQ(sheet["fixed_rows"], 1);
+  EXPECT_EQ(sheet["margin"], 360);
+  EXPECT_EQ(sheet["col_widths"], nlohmann::json({2600, 3300, 4400}));
+  ASSERT_EQ(sheet["rows"].size(), 6u);
+  EXPECT_EQ(sheet["rows"][0]["cells"][0]["text"], "DAVE RUIZ");
+  EXPECT_EQ(sheet["rows"][2]["cells"][0]["text"], "Job: 8");
+  EXPECT_EQ(sheet["rows"][2]["cells"][1]["text"], "Reference: 43");
+  EXPECT_EQ(sheet["rows"][2]["cells"][2]["border"],
+            nlohmann::json(
+                {{"color", "&H000000"}, {"left", 1}, {"top", 1}, {"right", 1}, {"bottom", 0}}));
+  EXPECT_FALSE(sheet["rows"][1]["cells"][2].contains("border"));
+
+  ASSERT_EQ(Run({"sheet", "3", "--columns", "40"}), 0) << err_.str();
+  EXPECT_NE(out_.str().find("\n   2  \"Job: 8\" 12pt\n   3  \"Reference: 43\"\n"),
+            std::string::npos)
+      << out_.str();
+  EXPECT_NE(out_.str().find("\n  10  \".\"\n"), std::string::npos) << out_.str();
+  ASSERT_EQ(Run({"sheet", "3", "--columns", "80"}), 0) << err_.str();
+  EXPECT_NE(
+      out_.str().find(
+          "   2  \"Job: 8\" | \"Reference: 43\" | \"Comments\" frame &H000000 left top right\n"),
+      std::string::npos)
+      << out_.str();
+
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const Case cases[] = {
+      {{"sheet", "3"}, 2, "missing --columns"},
+      {{"sheet", "3", "--columns", "60"}, 2, "--columns is 40 or 80"},
+      {{"sheet", "3", "--columns"}, 2, "missing --columns"},
+      {{"sheet", "three", "--columns", "40"}, 2, "MECHANIC_NUMBER is not a number"},
+      {{"sheet", "3", "--columns", "40", "--wide"}, 2, "unknown argument --wide"},
+      {{"sheet", "5", "--columns", "40"}, 1, "the board has no mechanic 5"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Run(c.args), c.status) << c.message;
+    EXPECT_NE(err_.str().find(c.message), std::string::npos) << err_.str();
+  }
+}
+
 TEST_F(InspectTest, ReportsWrongCommandLinesAndMissingData) {
   EXPECT_EQ(Run({"frobnicate"}), 2);
   EXPECT_EQ(Run({"record", "INVOL", "x"}), 2);
   EXPECT_NE(err_.str().find("N is not a number: x"), std::string::npos);
   EXPECT_EQ(Run({"find", "MANI", "0G"}), 2);
   EXPECT_EQ(Run({"record", "INVOL", "99"}), 1);
-  EXPECT_NE(err_.str().find("error 81 (iLreadFile): Illegal Record Number for File: INVOL"), std::string::npos);
+  EXPECT_NE(err_.str().find("error 81 (iLreadFile): Illegal Record Number for File: INVOL"),
+            std::string::npos);
   EXPECT_EQ(Run({"count", "NOPE"}), 1);
   EXPECT_EQ(Run({"links"}, (temp_dir_ / "missing.ini").string()), 1);
   EXPECT_NE(err_.str().find("You are missing file: "), std::string::npos);

@@ -1,0 +1,199 @@
+#include "board/print_list.h"
+
+#include <stdexcept>
+#include <vector>
+
+#include "board/job_index.h"
+#include "board/job_loading.h"
+#include "board/job_record.h"
+#include "engine/business_basic.h"
+#include "engine/calendar.h"
+
+namespace tervalo {
+namespace {
+
+// The 40-column sheet is as wide as a slip printer's roll (twips).
+constexpr int kWidth40 = 3300;
+constexpr int kColWidths80[] = {2600, 3300, 4400};
+constexpr int kMargin80 = 360;
+constexpr int kPortrait = 1;
+// The 80-column sheet leaves one more empty row after every this many jobs.
+constexpr int kJobsPerBlock80 = 8;
+
+// What one job prints, read from its index record.
+struct SheetJob {
+  int32_t job_number = 0;
+  bool quote = false;
+  std::string problem;  // why the job's record cannot be printed; empty when it can
+  std::string reference;
+  std::string description1;
+  std::string description2;
+  std::string serial1;
+  std::string serial2;
+  std::string date_in;
+  std::string priority;
+};
+
+// The unit's two description fields as the job card shows them: the model and the part-list
+// description for a catalogued unit, else the two expanded fields without trailing blanks.
+void FillDescriptions(cBusinessBasic& engine, const JobRecord& record, SheetJob& job) {
+  if (record.part_list) {
+    job.description1 = record.model;
+    job.description2 = PartDescription(engine, record);
+  } else {
+    job.description1 = engine.Trun(record.description1);
+    job.description2 = engine.Trun(record.description2);
+  }
+}
+
+SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const BoardSettings& settings,
+                      int32_t job_number) {
+  SheetJob job;
+  job.job_number = job_number;
+  const int32_t record_number = index.RecordNumber(job_number);
+  if (record_number == 0) {
+    job.problem = "NOT FOUND in the job index";
+    return job;
+  }
+  if (!reader.Exists(record_number)) {
+    job.problem =
+        "NOT FOUND: record " + std::to_string(record_number) + " is past the end of INVOL";
+    return job;
+  }
+  try {
+    cBusinessBasic& engine = reader.engine();
+    const JobRecord record = reader.Decode(record_number);
+    if (record.kind != kKindJob && record.kind != kKindQuote) {
+      job.problem = "NOT FOUND: record " + std::to_string(record_number) + " is not a job";
+      return job;
+    }
+    job.quote = record.kind == kKindQuote;
+    job.reference = std::to_string(record.reference);
+    FillDescriptions(engine, record, job);
+    job.serial1 = record.serial1;
+    job.serial2 = record.serial2;
+    job.date_in = DateText(engine, record.date_in);
+    job.priority = settings.PriorityName(record.priority);
+  } catch (const EngineError& error) {
+    job.problem = "Error " + std::to_string(error.number()) + ": " + error.description();
+  }
+  return job;
+}
+
+std::string JobLine(const SheetJob& job) {
+  return (job.quote ? "Quote: " : "Job: ") + std::to_string(job.job_number);
+}
+
+void AppendJob40(GridModel& sheet, const SheetJob& job) {
+  sheet.AddItem("");
+  sheet.AddItem(JobLine(job));
+  sheet.SetCellFontSize(sheet.Rows() - 1, kJobLineFontSize);
+  if (!job.problem.empty()) {
+    sheet.AddItem(job.problem);
+    return;
+  }
+  for (const std::string& line :
+       {"Reference: " + job.reference, "Brand: " + job.description1, "Desc: " + job.description2,
+        "SN 1: " + job.serial1, "SN 2: " + job.serial2, "Date In: " + job.date_in,
+        "Priority: " + job.priority}) {
+    sheet.AddItem(line);
+  }
+}
+
+// Appends the job's five rows; the last three columns of rows 2 to 5 form the comments box.
+void AppendJob80(GridModel& sheet, const SheetJob& job) {
+  sheet.AddItem("");
+  if (job.problem.empty()) {
+    sheet.AddItem(JobLine(job) + "\tReference: " + job.reference + "\tComments");
+    sheet.AddItem("Brand: " + job.description1 + "\tDesc: " + job.description2 + "\t");
+    sheet.AddItem("SN 1: " + job.serial1 + "\tSN 2: " + job.serial2 + "\t");
+    sheet.AddItem("Date In: " + job.date_in + "\tPriority: " + job.priority + "\t");
+  } else {
+    sheet.AddItem(JobLine(job) + "\t" + job.problem + "\tComments");
+    for (int i = 0; i < 3; ++i) sheet.AddItem("\t\t");
+  }
+  const int first = sheet.Rows() - 4;
+  sheet.Select(first, 2, first + 3, 2);
+  sheet.SetCellBorder(first, 2, first + 3, 2, kBlack, 1, 1, 1, 1, 0, 0);
+}
+
+void WriteHeader(GridModel& sheet, int columns, const std::string& caption,
+                 const std::string& today) {
+  if (columns == kSheet40Columns) {
+    sheet.SetCols(1);
+    sheet.SetRows(0);
+    sheet.SetFixedRows(0);
+    sheet.SetColWidth(0, kWidth40);
+    sheet.AddItem(caption + "  --  " + today);
+    return;
+  }
+  sheet.SetCols(3);
+  for (int c = 0; c < 3; ++c) sheet.SetColWidth(c, kColWidths80[c]);
+  sheet.SetRows(0);
+  sheet.SetRows(1);
+  sheet.SetFixedRows(1);
+  sheet.SetTextMatrix(0, 0, caption);
+  sheet.SetTextMatrix(0, 2, today + " ");
+}
+
+// The rows of the mechanic's grid that go on the sheet, in grid order: the selected ones when
+// more than one is selected, else all; never a finished job's row.
+std::vector<int> RowsToPrint(const GridModel& grid) {
+  const bool selection_only = grid.SelectedRows() > 1;
+  std::vector<int> rows;
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (selection_only && !grid.IsSelected(r)) continue;
+    if (grid.Cell(r, 0).back == kSystemButtonText) continue;
+    rows.push_back(r);
+  }
+  return rows;
+}
+
+}  // namespace
+
+SheetPageSetup SheetLayout(int columns) {
+  SheetPageSetup setup;
+  if (columns == kSheet40Columns) {
+    setup.paper_width = kWidth40;
+  } else if (columns == kSheet80Columns) {
+    setup.orientation = kPortrait;
+    setup.margin = kMargin80;
+  } else {
+    throw std::invalid_argument("a work sheet has 1 or 3 columns, not " + std::to_string(columns));
+  }
+  return setup;
+}
+
+SheetPageSetup PrintList(BoardState& board, cBusinessBasic& engine, int mechanic, int columns,
+                         std::chrono::sys_days today) {
+  SheetPageSetup setup = SheetLayout(columns);
+  if (mechanic < 0 || mechanic >= static_cast<int>(board.mg.size())) {
+    throw std::out_of_range("no mechanic grid " + std::to_string(mechanic));
+  }
+  ReadNames(engine, board.settings);
+  setup.document_name = DateText(engine, static_cast<int32_t>((today - kDayNumberEpoch).count()));
+  GridModel& sheet = board.PG;
+  WriteHeader(sheet, columns, board.mechanic_labels[static_cast<size_t>(mechanic)],
+              setup.document_name);
+
+  JobRecordReader reader(engine);
+  const JobIndex index = JobIndex::Load(engine);
+  const GridModel& grid = board.Mg(mechanic);
+  int printed = 0;
+  for (const int r : RowsToPrint(grid)) {
+    // A row without a job number has nothing to print; the rows after it still do.
+    const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
+    if (job_number < 1) continue;
+    const SheetJob job = ReadSheetJob(reader, index, board.settings, job_number);
+    if (columns == kSheet40Columns) {
+      AppendJob40(sheet, job);
+    } else {
+      AppendJob80(sheet, job);
+      if (++printed % kJobsPerBlock80 == 0) sheet.AddItem("");
+    }
+  }
+  if (columns == kSheet40Columns) sheet.AddItem(".");
+  return setup;
+}
+
+}  // namespace tervalo

@@ -1,0 +1,242 @@
+#include "board_ui/print_grid.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPalette>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QToolBar>
+#include <algorithm>
+#include <numeric>
+
+#include "board/frm_tervalo.h"
+#include "board_ui/grid_table_model.h"
+#include "board_ui/message_boxes.h"
+#include "board_ui/twips.h"
+
+namespace tervalo {
+namespace {
+
+// Room between a cell's text and its edges, twips: as much as the board's grids leave on screen.
+constexpr int kCellPaddingX = 60;
+constexpr int kCellPaddingY = 30;
+// A frame line of width 1 is one screen pixel at 96 DPI.
+constexpr int kTwipsPerLineWidth = 15;
+constexpr double kTwipsPerPoint = 20.0;
+constexpr int kPortrait = 1;
+
+QFont SheetFont(const GridCell& cell) {
+  QFont font("Arial");
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSize(cell.font_size.value_or(kSheetFontPoints));
+  return font;
+}
+
+bool IsBlankRow(const GridModel& sheet, int row) {
+  for (int c = 0; c < sheet.Cols(); ++c) {
+    const GridCell& cell = sheet.Cell(row, c);
+    if (!cell.text.empty() || cell.border) return false;
+  }
+  return true;
+}
+
+// Paints rows of one sheet onto one printer, in the printer's pixels.
+class SheetPainter {
+ public:
+  SheetPainter(const GridModel& sheet, QPrinter& printer, QPainter& painter)
+      : sheet_(sheet), printer_(printer), painter_(painter) {}
+
+  int RowHeight(int row) const {
+    int text_height = 0;
+    for (int c = 0; c < sheet_.Cols(); ++c) {
+      text_height =
+          std::max(text_height, QFontMetrics(SheetFont(sheet_.Cell(row, c)), &printer_).height());
+    }
+    return text_height + 2 * TwipsToPixelsY(kCellPaddingY, printer_);
+  }
+
+  void PaintRow(int row, int top, int height) {
+    int left = 0;
+    for (int c = 0; c < sheet_.Cols(); ++c) {
+      const int width = TwipsToPixelsX(sheet_.ColWidth(c), printer_);
+      PaintCell(sheet_.Cell(row, c), QRect(left, top, width, height));
+      left += width;
+    }
+  }
+
+ private:
+  void PaintCell(const GridCell& cell, const QRect& rect) {
+    const QPalette palette;
+    if (cell.back) painter_.fillRect(rect, ToQColor(*cell.back, palette));
+    painter_.setFont(SheetFont(cell));
+    painter_.setPen(cell.fore ? ToQColor(*cell.fore, palette) : QColor(Qt::black));
+    const int pad = TwipsToPixelsX(kCellPaddingX, printer_);
+    painter_.drawText(rect.adjusted(pad, 0, -pad, 0),
+                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, CellText(cell.text));
+    if (cell.border) PaintBorder(*cell.border, rect);
+  }
+
+  int LineWidth(int width) const {
+    return std::max(1, TwipsToPixelsX(width * kTwipsPerLineWidth, printer_));
+  }
+
+  void PaintBorder(const CellBorder& border, const QRect& r) {
+    const QColor color = ToQColor(border.color, QPalette());
+    if (border.left > 0)
+      painter_.fillRect(QRect(r.left(), r.top(), LineWidth(border.left), r.height()), color);
+    if (border.top > 0)
+      painter_.fillRect(QRect(r.left(), r.top(), r.width(), LineWidth(border.top)), color);
+    if (border.right > 0) {
+      const int w = LineWidth(border.right);
+      painter_.fillRect(QRect(r.left() + r.width() - w, r.top(), w, r.height()), color);
+    }
+    if (border.bottom > 0) {
+      const int w = LineWidth(border.bottom);
+      painter_.fillRect(QRect(r.left(), r.top() + r.height() - w, r.width(), w), color);
+    }
+  }
+
+  const GridModel& sheet_;
+  QPrinter& printer_;
+  QPainter& painter_;
+};
+
+QString SuggestedPdfName(const SheetPageSetup& setup) {
+  QString date = QString::fromStdString(setup.document_name);
+  date.replace('/', '-');
+  return "Work sheet " + date + ".pdf";
+}
+
+// The preview's extra tool: the sheet saved as PDF, on its own page set-up, wherever the user
+// chooses.
+void AddSavePdfAction(QPrintPreviewDialog& preview, const GridModel& sheet,
+                      const SheetPageSetup& setup) {
+  auto* save = new QAction("Save as PDF...", &preview);
+  save->setObjectName("SavePdf");
+  if (auto* toolbar = preview.findChild<QToolBar*>()) {
+    toolbar->addSeparator();
+    toolbar->addAction(save);
+  } else {
+    preview.addAction(save);
+  }
+  QObject::connect(save, &QAction::triggered, &preview, [&preview, &sheet, setup] {
+    const QString file = QFileDialog::getSaveFileName(&preview, "Save as PDF",
+                                                      SuggestedPdfName(setup), "PDF files (*.pdf)");
+    if (file.isEmpty()) return;
+    if (!WriteSheetPdf(sheet, setup, file)) {
+      CurrentHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ".",
+                                 "Tervalo", MessageIcon::kExclamation});
+    }
+  });
+}
+
+}  // namespace
+
+std::vector<PageRows> PaginateSheet(const GridModel& sheet, const std::vector<int>& row_heights,
+                                    int page_height) {
+  const int rows = std::min(sheet.Rows(), static_cast<int>(row_heights.size()));
+  const int fixed = std::clamp(sheet.FixedRows(), 0, rows);
+  const int heading = std::accumulate(row_heights.begin(), row_heights.begin() + fixed, 0);
+  const int room = std::max(page_height - heading, 1);
+  std::vector<PageRows> pages;
+  PageRows page{fixed, fixed - 1};
+  int used = 0;
+  auto place = [&](int first, int last, int height) {
+    if (used > 0 && used + height > room) {
+      pages.push_back(page);
+      page = {first, first - 1};
+      used = 0;
+    }
+    page.last = last;
+    used += height;
+  };
+  for (int row = fixed; row < rows;) {
+    int end = row + 1;
+    while (end < rows && !IsBlankRow(sheet, end)) ++end;
+    const int height = std::accumulate(row_heights.begin() + row, row_heights.begin() + end, 0);
+    if (height <= room) {
+      place(row, end - 1, height);
+    } else {
+      for (int r = row; r < end; ++r) place(r, r, row_heights[static_cast<size_t>(r)]);
+    }
+    row = end;
+  }
+  pages.push_back(page);
+  return pages;
+}
+
+void ApplyPageSetup(QPrinter& printer, const SheetPageSetup& setup) {
+  printer.setDocName(QString::fromStdString(setup.document_name));
+  if (printer.outputFormat() == QPrinter::PdfFormat && setup.paper_width > 0) {
+    const double length = printer.pageLayout().fullRectPoints().height();
+    printer.setPageSize(QPageSize(QSizeF(setup.paper_width / kTwipsPerPoint, length),
+                                  QPageSize::Point, "Work sheet", QPageSize::ExactMatch));
+  }
+  if (setup.orientation == kPortrait) printer.setPageOrientation(QPageLayout::Portrait);
+  const double margin = setup.margin / kTwipsPerPoint;
+  printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+}
+
+bool PrintGrid(const GridModel& sheet, QPrinter& printer) {
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
+  SheetPainter rows(sheet, printer, painter);
+  std::vector<int> heights;
+  for (int r = 0; r < sheet.Rows(); ++r) heights.push_back(rows.RowHeight(r));
+  const int page_height = printer.pageLayout().paintRectPixels(printer.resolution()).height();
+  const int fixed = std::min(sheet.FixedRows(), sheet.Rows());
+  bool first_page = true;
+  for (const PageRows& page : PaginateSheet(sheet, heights, page_height)) {
+    if (!first_page && !printer.newPage()) return false;
+    first_page = false;
+    int top = 0;
+    auto paint = [&](int r) {
+      rows.PaintRow(r, top, heights[static_cast<size_t>(r)]);
+      top += heights[static_cast<size_t>(r)];
+    };
+    for (int r = 0; r < fixed; ++r) paint(r);
+    for (int r = page.first; r <= page.last; ++r) paint(r);
+  }
+  return painter.end();
+}
+
+bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file) {
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(file);
+  ApplyPageSetup(printer, setup);
+  return PrintGrid(sheet, printer);
+}
+
+void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns) {
+  SheetPageSetup setup;
+  try {
+    setup = form.PrintList(mechanic, columns);
+  } catch (const EngineError& error) {
+    ReportEngineError(error);
+    return;
+  }
+  const GridModel& sheet = form.board().PG;
+  QPrinter printer(QPrinter::HighResolution);
+  const bool has_printer = !QPrinterInfo::availablePrinters().isEmpty();
+  // Without a printer the sheet can still be previewed and saved; the dialog says why it cannot
+  // print, and the preview follows whatever the answer.
+  if (!has_printer) printer.setOutputFormat(QPrinter::PdfFormat);
+  ApplyPageSetup(printer, setup);
+  QPrintDialog dialog(&printer, parent);
+  if (dialog.exec() != QDialog::Accepted && has_printer) return;
+
+  QPrintPreviewDialog preview(&printer, parent);
+  preview.setWindowTitle("Work sheet " + QString::fromStdString(setup.document_name));
+  QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                   [&sheet](QPrinter* target) { PrintGrid(sheet, *target); });
+  AddSavePdfAction(preview, sheet, setup);
+  preview.exec();
+}
+
+}  // namespace tervalo

@@ -1,0 +1,54 @@
+#pragma once
+// Printing a work sheet: the print grid PG painted onto a QPrinter page by page, the printer
+// dialog and print preview of the label's print menu, and a PDF written without any dialog.
+
+#include <QString>
+#include <vector>
+
+#include "board/grid_model.h"
+#include "board/print_list.h"
+
+class QPrinter;
+class QWidget;
+
+namespace tervalo {
+
+class frmTervalo;
+
+// The size of every line that has no size of its own.
+inline constexpr int kSheetFontPoints = 9;
+
+// The body rows (those below the fixed rows) that one page holds, first to last.
+struct PageRows {
+  int first = 0;
+  int last = -1;
+  friend bool operator==(const PageRows&, const PageRows&) = default;
+};
+
+// Splits the body rows of `sheet` into pages of `page_height` (after the fixed rows, which head
+// every page), given every row's height. A job's lines form one group that starts at a blank row
+// (no text, no frame) and runs to the next one; a page ends before a group that does not fit, so
+// a job is never cut in two. Only a group taller than a whole page is cut, at a row.
+std::vector<PageRows> PaginateSheet(const GridModel& sheet, const std::vector<int>& row_heights,
+                                    int page_height);
+
+// The printer's document name, orientation and margins as the sheet asks. For a PDF the page
+// is the sheet's own: a slip printer's roll width when it has one, else the printer's paper.
+void ApplyPageSetup(QPrinter& printer, const SheetPageSetup& setup);
+
+// Paints the sheet onto the printer: column widths and row heights in twips through the printer's
+// resolution, each cell's font size and frame, page breaks between jobs. False when the printer
+// cannot be painted on (a PDF file that cannot be written, a printer that refuses the job).
+bool PrintGrid(const GridModel& sheet, QPrinter& printer);
+
+// Writes the sheet to a PDF file without any dialog. False when the file cannot be written.
+bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file);
+
+// The label menu's "Print 40 Column" (columns 1) and "Print 80 Column" (columns 3) for mechanic
+// grid `mechanic`: builds the sheet, shows the printer dialog, then a print preview that prints
+// to the chosen printer or saves the sheet as PDF. Without any printer installed the preview and
+// the PDF still work after the dialog has said so. A failure of the data engine is reported and
+// nothing is printed.
+void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns);
+
+}  // namespace tervalo

@@ -1,0 +1,326 @@
+// Printing the work sheet: page breaks that keep a job together, the PDF that `tervalo --print`
+// writes (read back with poppler's pdftotext, pdfinfo and pdftoppm), and the printer dialog and
+// preview of the label's print menu.
+
+#include "board_ui/print_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinterInfo>
+#include <QTimer>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "board/frm_tervalo.h"
+#include "board_ui/board_app.h"
+#include "tests/board_ui/qt_test_app.h"
+#include "tests/support/temp_share.h"
+#include "tools/company_builder.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A sheet of text rows; "" is a blank row, "#" a row framed but without text.
+GridModel SheetOf(const std::vector<std::string>& rows, int fixed_rows = 0) {
+  GridModel sheet(1);
+  for (const std::string& row : rows) {
+    sheet.AddItem(row == "#" ? "" : row);
+    if (row == "#")
+      sheet.SetCellBorder(sheet.Rows() - 1, 0, sheet.Rows() - 1, 0, kBlack, 1, 0, 1, 0, 0, 0);
+  }
+  sheet.SetFixedRows(fixed_rows);
+  return sheet;
+}
+
+TEST(PaginateSheetTest, PagesBreakBetweenJobsAndFixedRowsHeadEveryPage) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> rows;
+    int fixed_rows;
+    int page_height;  // every row is 10 high
+    std::vector<PageRows> pages;
+  };
+  const std::vector<std::string> three_jobs = {"head", "", "j1", "a", "", "j2",
+                                               "b",    "", "j3", "c", "."};
+  const Case cases[] = {
+      {"everything fits", three_jobs, 0, 1000, {{0, 10}}},
+      {"a job that does not fit goes to the next page",
+       three_jobs,
+       0,
+       50,
+       {{0, 3}, {4, 6}, {7, 10}}},
+      {"a job that just fits stays", three_jobs, 0, 70, {{0, 6}, {7, 10}}},
+      {"fixed rows take room on every page", three_jobs, 1, 50, {{1, 3}, {4, 6}, {7, 10}}},
+      {"framed rows without text stay with their job",
+       {"h", "", "j1", "#", "#", "", "j2", "#", "#"},
+       1,
+       50,
+       {{1, 4}, {5, 8}}},
+      {"a job taller than a page is cut at a row",
+       {"", "j1", "a", "b", "c", "", "j2"},
+       0,
+       30,
+       {{0, 2}, {3, 4}, {5, 6}}},
+      {"only fixed rows: one page", {"head"}, 1, 50, {{1, 0}}},
+      {"nothing at all: one empty page", {}, 0, 50, {{0, -1}}},
+  };
+  for (const Case& c : cases) {
+    const GridModel sheet = SheetOf(c.rows, c.fixed_rows);
+    const std::vector<int> heights(c.rows.size(), 10);
+    EXPECT_EQ(PaginateSheet(sheet, heights, c.page_height), c.pages) << c.name;
+  }
+}
+
+// The output of a command; empty when it cannot run.
+std::string Output(const std::string& command) {
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[4096];
+    for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) out.append(buffer, n);
+    pclose(pipe);
+  }
+  return out;
+}
+
+bool HasPoppler() { return !Output("command -v pdftotext pdfinfo pdftoppm").empty(); }
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+struct PageSize {
+  double width = 0;
+  double height = 0;
+};
+
+PageSize PdfPageSize(const fs::path& pdf) {
+  std::smatch m;
+  const std::string info = Output("pdfinfo " + Quoted(pdf));
+  if (!std::regex_search(info, m, std::regex(R"(Page size:\s+([0-9.]+) x ([0-9.]+) pts)")))
+    return {};
+  return {std::stod(m[1]), std::stod(m[2])};
+}
+
+std::string TodayText() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%m/%d/%y", &local);
+  return text;
+}
+
+class PrintPdfTest : public testing::TempShareTest {
+ protected:
+  PrintPdfTest() : company_(share_) {
+    file0_.priority_names = {"Normal", "Rush"};
+    company_.AddMechanic({3, "DAVE RUIZ"});
+    company_.AddMechanic({4, "ANNA KOWALSKI"});
+  }
+
+  // Jobs first..last, scheduled to mechanic 3 and in its schedule file.
+  void AddJobs(int32_t first, int32_t last) {
+    for (int32_t job = first; job <= last; ++job) {
+      share::InvoiceRecord r;
+      r.reference = 4000 + job;
+      r.date_in = 21000;
+      r.description1 = "HARLAN MOWER";
+      r.description2 = "HR217 WONT START";
+      r.priority = 1 + job % 2;
+      r.mechanic = 3;
+      company_.AddJob({job, {r}});
+      schedule_.push_back(company_.ScheduleLine(r, job));
+    }
+  }
+
+  void Build() {
+    company_.SetFile0(file0_);
+    company_.Write(temp_dir_, host_.computer_name);
+    company_.WriteSchedule(3, schedule_);
+  }
+
+  // `tervalo --print MECHANIC --columns COLUMNS --pdf FILE`, from its command line on.
+  int RunPrint(const QStringList& arguments) {
+    QString error;
+    const auto options = ParseBoardOptions(arguments, error);
+    EXPECT_TRUE(options) << error.toStdString();
+    return options ? RunBoard(*options) : 2;
+  }
+
+  fs::path Pdf(const char* name) { return base_ / name; }
+
+  share::BoardFile0 file0_;
+  share::CompanyBuilder company_;
+  std::vector<std::string> schedule_;
+  frmTervalo form_;
+};
+
+TEST_F(PrintPdfTest, TheFortyColumnPdfHoldsEveryJobInOrderOnANarrowPortraitPage) {
+  ASSERT_TRUE(HasPoppler()) << "poppler-utils is missing: run scripts/install-deps.sh";
+  AddJobs(7, 9);
+  Build();
+  const fs::path pdf = Pdf("sheet40.pdf");
+  ASSERT_EQ(
+      RunPrint({"--print", "3", "--columns", "40", "--pdf", QString::fromStdString(pdf.string())}),
+      0);
+  EXPECT_TRUE(host_.messages.empty());
+
+  const std::string text = Output("pdftotext -layout " + Quoted(pdf) + " -");
+  // The text layout closes up runs of blanks, so the header's "  --  " reads " -- ".
+  size_t at = text.find("DAVE RUIZ -- " + TodayText());
+  EXPECT_NE(at, std::string::npos) << text;
+  for (const char* line :
+       {"Job: 7", "Reference: 4007", "Priority: Rush", "Job: 8", "Reference: 4008",
+        "Priority: Normal", "Job: 9", "Reference: 4009", "Priority: Rush"}) {
+    at = text.find(line, at);
+    ASSERT_NE(at, std::string::npos) << line << " in order in\n" << text;
+  }
+  const PageSize page = PdfPageSize(pdf);
+  EXPECT_DOUBLE_EQ(page.width, 3300 / 20.0) << "as wide as the sheet";
+  EXPECT_GT(page.height, 2 * page.width);
+  EXPECT_TRUE(
+      std::regex_search(Output("pdfinfo " + Quoted(pdf)), std::regex("Title:\\s+" + TodayText())))
+      << "the document is named after the day";
+}
+
+TEST_F(PrintPdfTest, TheEightyColumnPdfRepeatsItsHeaderAndNeverCutsAJob) {
+  ASSERT_TRUE(HasPoppler()) << "poppler-utils is missing: run scripts/install-deps.sh";
+  AddJobs(101, 150);
+  Build();
+  const fs::path pdf = Pdf("sheet80.pdf");
+  ASSERT_EQ(
+      RunPrint({"--print", "3", "--columns", "80", "--pdf", QString::fromStdString(pdf.string())}),
+      0);
+  const PageSize page = PdfPageSize(pdf);
+  EXPECT_LT(page.width, page.height) << "portrait";
+
+  const std::string info = Output("pdfinfo " + Quoted(pdf));
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(info, m, std::regex(R"(Pages:\s+(\d+))")));
+  const int pages = std::stoi(m[1]);
+  ASSERT_GE(pages, 2) << "fifty jobs do not fit one page";
+  int jobs = 0;
+  for (int p = 1; p <= pages; ++p) {
+    const std::string text = Output("pdftotext -layout -f " + std::to_string(p) + " -l " +
+                                    std::to_string(p) + " " + Quoted(pdf) + " -");
+    EXPECT_EQ(text.find("DAVE RUIZ"), text.find_first_not_of(" \n"))
+        << "page " << p << " starts with the header";
+    const std::regex job_line(R"(Job: (\d+) +Reference: (\d+))");
+    int page_jobs = 0;
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), job_line);
+         it != std::sregex_iterator(); ++it) {
+      const int job = std::stoi((*it)[1]);
+      EXPECT_EQ(job, 101 + jobs + page_jobs) << "in order";
+      EXPECT_EQ(std::stoi((*it)[2]), 4000 + job);
+      ++page_jobs;
+    }
+    int priorities = 0;
+    for (size_t at = text.find("Priority: "); at != std::string::npos;
+         at = text.find("Priority: ", at + 1)) {
+      ++priorities;
+    }
+    EXPECT_EQ(priorities, page_jobs)
+        << "page " << p << ": every job's last line is on the page of its first";
+    jobs += page_jobs;
+  }
+  EXPECT_EQ(jobs, 50);
+}
+
+TEST_F(PrintPdfTest, TheCommentsBoxIsDrawnWhereTheColumnWidthsPutIt) {
+  ASSERT_TRUE(HasPoppler()) << "poppler-utils is missing: run scripts/install-deps.sh";
+  AddJobs(7, 7);
+  Build();
+  const fs::path pdf = Pdf("box.pdf");
+  ASSERT_EQ(
+      RunPrint({"--print", "3", "--columns", "80", "--pdf", QString::fromStdString(pdf.string())}),
+      0);
+  // At 72 DPI a pixel is a point: 20 twips.
+  ASSERT_EQ(Output("pdftoppm -r 72 -png -singlefile " + Quoted(pdf) + " " + Quoted(base_ / "box")),
+            "");
+  QImage image;
+  ASSERT_TRUE(image.load(QString::fromStdString((base_ / "box.png").string())));
+  const int left = (360 + 2600 + 3300) / 20;  // margin, columns 0 and 1
+  const int right = left + 4400 / 20 - 1;     // column 2
+  auto dark_rows = [&](int x) {
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) dark += qGray(image.pixel(x, y)) < 128 ? 1 : 0;
+    return dark;
+  };
+  EXPECT_GT(dark_rows(left), 40) << "left side of the box";
+  EXPECT_GT(dark_rows(right), 40) << "right side of the box";
+  EXPECT_EQ(dark_rows(left - 3), 0) << "nothing just outside it";
+  EXPECT_EQ(dark_rows(right + 3), 0);
+}
+
+TEST_F(PrintPdfTest, AnUnknownMechanicOrAnUnwritablePdfEndsWithStatusOne) {
+  AddJobs(7, 7);
+  Build();
+  struct Case {
+    const char* name;
+    QString mechanic;
+    fs::path pdf;
+  };
+  const Case cases[] = {
+      {"no such mechanic", "5", Pdf("unknown.pdf")},
+      {"a folder that does not exist", "3", base_ / "missing" / "sheet.pdf"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RunPrint({"--print", c.mechanic, "--columns", "40", "--pdf",
+                        QString::fromStdString(c.pdf.string())}),
+              1)
+        << c.name;
+    EXPECT_FALSE(fs::exists(c.pdf)) << c.name;
+  }
+  // Mechanic 4 has no jobs: a sheet with the header alone is still a sheet.
+  EXPECT_EQ(RunPrint({"--print", "4", "--columns", "80", "--pdf",
+                      QString::fromStdString(Pdf("empty.pdf").string())}),
+            0);
+  EXPECT_TRUE(fs::exists(Pdf("empty.pdf")));
+}
+
+TEST_F(PrintPdfTest, ThePrintMenuShowsThePrinterDialogThenThePreview) {
+  AddJobs(7, 8);
+  Build();
+  ASSERT_TRUE(form_.Form_Load());
+  std::vector<std::string> shown;
+  bool save_pdf_offered = false;
+  // Each modal dialog is noted and closed as it appears.
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal == nullptr) return;
+    if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+      shown.push_back("preview");
+      save_pdf_offered = preview->findChild<QAction*>("SavePdf") != nullptr;
+      preview->reject();
+    } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+      shown.push_back("print dialog");
+      dialog->reject();
+    }
+  });
+  closer.start(20);
+  PrintMechanicList(nullptr, form_, 0, kSheet40Columns);
+  closer.stop();
+
+  EXPECT_EQ(form_.board().PG.TextMatrix(2, 0), "Job: 7") << "the sheet was built first";
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], "print dialog");
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    // Without a printer, cancelling the dialog still leads to the preview and its PDF.
+    EXPECT_EQ(shown, (std::vector<std::string>{"print dialog", "preview"}));
+    EXPECT_TRUE(save_pdf_offered);
+  } else {
+    EXPECT_EQ(shown.size(), 1u) << "a cancelled dialog prints nothing";
+  }
+}
+
+}  // namespace
+}  // namespace tervalo
