@@ -100,7 +100,8 @@ void AppendJob40(GridModel& sheet, const SheetJob& job) {
   }
 }
 
-// Appends the job's five rows; the last three columns of rows 2 to 5 form the comments box.
+// Appends the job's five rows; column 2 of its last four rows is framed as one box for
+// handwritten comments.
 void AppendJob80(GridModel& sheet, const SheetJob& job) {
   sheet.AddItem("");
   if (job.problem.empty()) {
@@ -113,7 +114,6 @@ void AppendJob80(GridModel& sheet, const SheetJob& job) {
     for (int i = 0; i < 3; ++i) sheet.AddItem("\t\t");
   }
   const int first = sheet.Rows() - 4;
-  sheet.Select(first, 2, first + 3, 2);
   sheet.SetCellBorder(first, 2, first + 3, 2, kBlack, 1, 1, 1, 1, 0, 0);
 }
 

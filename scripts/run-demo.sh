@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the demo company share and starts Tervalo on it. Without a display, renders the loaded
-# board to DEMO_DIR/board.png instead and says where it is.
+# board to DEMO_DIR/board.png instead, writes a mechanic's work sheet to DEMO_DIR/sheet-40.pdf
+# and says where they are.
 #   run-demo.sh BUILD_DIR DEMO_DIR
 set -euo pipefail
 build="$1"
@@ -18,6 +19,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   fi
   QT_QPA_PLATFORM=offscreen "$build/app/tervalo" --screenshot "$picture"
   echo "No display: the board as it opens on the demo company is in $picture"
+  sheet="$demo/sheet-40.pdf"
+  "$build/app/tervalo" --print 4 --columns 40 --pdf "$sheet"
+  echo "The 40-column work sheet of mechanic 4 is in $sheet"
 else
   exec "$build/app/tervalo"
 fi
