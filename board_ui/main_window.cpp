@@ -75,7 +75,12 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   connect(undo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Undo(); }); });
   redo_ = new QAction("&Redo", this);
   redo_->setObjectName("Redo");
-  redo_->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
+  // Ctrl+Shift+Z everywhere, with the platform's own redo keys; a key named twice would make
+  // the shortcut ambiguous and neither would work.
+  QList<QKeySequence> redo_keys = QKeySequence::keyBindings(QKeySequence::Redo);
+  const QKeySequence ctrl_shift_z(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
+  if (!redo_keys.contains(ctrl_shift_z)) redo_keys.prepend(ctrl_shift_z);
+  redo_->setShortcuts(redo_keys);
   connect(redo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Redo(); }); });
   addAction(undo_);
   addAction(redo_);

@@ -1,0 +1,313 @@
+// The real board program in a real X session, driven with the mouse and keyboard as a user drives
+// it: right-button drags, Delete, the job menu, undo and redo, the job card and the print menu.
+// What the board did is read back from the files it saves.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <thread>
+
+#include "board/job_index.h"
+#include "board/job_record.h"
+#include "tests/e2e/x_session.h"
+#include "tests/support/board_company.h"
+#include "tools/demo_company.h"
+
+namespace tervalo {
+namespace {
+
+using namespace std::chrono_literals;
+using e2e::ChildProcess;
+using e2e::WaitUntil;
+using e2e::XServer;
+using share::InvoiceRecord;
+using testing::Job;
+
+// Screen geometry of the board at 96 dpi, in pixels from the window's corner: twips / 15.
+constexpr int kRowPixels = 85;  // 1280 twips: the tall rows of this company
+constexpr int kGridTop = 40;
+constexpr int kUnassignedLeft = 8;
+constexpr int kMechanicLeft = 208;
+constexpr int kMechanicStep = 160;
+
+struct Point {
+  int x;
+  int y;
+};
+
+std::string HostName() {
+  char name[256] = {};
+  ::gethostname(name, sizeof name - 1);
+  return name;
+}
+
+class BoardWindow {
+ public:
+  BoardWindow(const XServer& x, const std::filesystem::path& base)
+      : display_(x.display()),
+        log_(base / "board.log"),
+        process_({TERVALO_BOARD_PROGRAM}, Environment(x, base), log_.string()) {
+    const bool shown = WaitUntil(
+        [this] {
+          try {
+            window_ = Xdo({"search", "--onlyvisible", "--name", "^Quorlin"});
+          } catch (const std::exception&) {
+            return !process_.Running();
+          }
+          return true;
+        },
+        60s);
+    if (!shown || window_.empty()) throw std::runtime_error("the board did not open: " + Log());
+    std::istringstream geometry(Xdo({"getwindowgeometry", "--shell", window_}));
+    for (std::string line; std::getline(geometry, line);) {
+      if (line.rfind("X=", 0) == 0) origin_.x = std::stoi(line.substr(2));
+      if (line.rfind("Y=", 0) == 0) origin_.y = std::stoi(line.substr(2));
+    }
+    std::this_thread::sleep_for(500ms);  // the first layout
+  }
+
+  std::string Xdo(const std::vector<std::string>& args) const { return e2e::Xdo(display_, args); }
+  std::string Log() const {
+    std::ifstream in(log_);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  ChildProcess& process() { return process_; }
+
+  // Places on the board, by grid and row.
+  Point UnassignedRow(int row) const { return At(kUnassignedLeft + 60, RowY(row)); }
+  Point MechanicRow(int n, int row) const { return At(kMechanicLeft + n * kMechanicStep + 60, RowY(row)); }
+  Point MechanicLabel(int n) const { return At(kMechanicLeft + n * kMechanicStep + 40, 28); }
+  Point ShowAllStatuses() const { return At(224 + 8, 504 + 12); }
+
+  void Click(Point p, const std::string& modifier = "") {
+    Xdo({"mousemove", std::to_string(p.x), std::to_string(p.y)});
+    if (!modifier.empty()) Xdo({"keydown", modifier});
+    Xdo({"click", "1"});
+    if (!modifier.empty()) Xdo({"keyup", modifier});
+    Settle();
+  }
+  void DoubleClick(Point p) {
+    Xdo({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "--repeat", "2", "--delay", "80", "1"});
+    Settle();
+  }
+  void RightClick(Point p) {
+    Xdo({"mousemove", std::to_string(p.x), std::to_string(p.y), "click", "3"});
+    Settle();
+  }
+  // Right button down, several small moves, up: a drag as a hand makes it.
+  void RightDrag(Point from, Point to) {
+    Xdo({"mousemove", std::to_string(from.x), std::to_string(from.y), "mousedown", "3"});
+    constexpr int kSteps = 12;
+    for (int i = 1; i <= kSteps; ++i) {
+      Xdo({"mousemove", std::to_string(from.x + (to.x - from.x) * i / kSteps),
+           std::to_string(from.y + (to.y - from.y) * i / kSteps)});
+      std::this_thread::sleep_for(30ms);
+    }
+    Xdo({"mousemove", std::to_string(to.x + 1), std::to_string(to.y)});
+    std::this_thread::sleep_for(150ms);
+    Xdo({"mouseup", "3"});
+    Settle();
+  }
+  void Key(const std::string& keys) {
+    Xdo({"key", "--clearmodifiers", keys});
+    Settle();
+  }
+  bool WindowOpen(const std::string& name_pattern) const {
+    try {
+      return !Xdo({"search", "--onlyvisible", "--name", name_pattern}).empty();
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+
+ private:
+  static std::map<std::string, std::string> Environment(const XServer& x, const std::filesystem::path& base) {
+    std::filesystem::create_directories(base / "run");
+    std::filesystem::permissions(base / "run", std::filesystem::perms::owner_all);
+    return {{"DISPLAY", x.display()},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"QT_FONT_DPI", "96"},
+            {"XDG_RUNTIME_DIR", (base / "run").string()},
+            // The X libraries keep a few allocations until the process ends.
+            {"ASAN_OPTIONS", "detect_leaks=0"}};
+  }
+  static int RowY(int row) { return kGridTop + 2 + row * kRowPixels + kRowPixels / 2; }
+  Point At(int x, int y) const { return {origin_.x + x, origin_.y + y}; }
+  static void Settle() { std::this_thread::sleep_for(300ms); }
+
+  std::string display_;
+  std::filesystem::path log_;
+  ChildProcess process_;
+  std::string window_;
+  Point origin_{0, 0};
+};
+
+// Jobs 1-5 unassigned (references 11-15, sorted in that order); DAVE RUIZ (mechanic 3) has jobs 6
+// and 7 and the completed job 8; ANNA KOWALSKI (mechanic 4) has none. Tall rows.
+class BoardE2eTest : public testing::BoardCompanyTest {
+ protected:
+  void SetUp() override {
+    host_.computer_name = HostName();  // the board program finds its terminal by this name
+    file0_.tall_rows = true;
+    for (int32_t job = 1; job <= 5; ++job) records_[job] = company_.AddJob({job, {Job(10 + job, 'O', job)}})[0];
+    for (int32_t job = 6; job <= 8; ++job) {
+      InvoiceRecord r = Job(10 + job, job == 8 ? 'C' : 'O', 2);
+      r.mechanic = 3;
+      records_[job] = company_.AddJob({job, {r}})[0];
+    }
+    Build();
+    const std::string request = "\tReq 1" + std::string(25, ' ');
+    company_.WriteSchedule(3, {ScheduleLine(Job(16, 'O', 2), 6) + request, ScheduleLine(Job(17, 'O', 2), 7) + request,
+                               ScheduleLine(Job(18, 'C', 2), 8) + request});
+    x_ = std::make_unique<XServer>();
+    board_ = std::make_unique<BoardWindow>(*x_, base_);
+  }
+
+  void TearDown() override {
+    board_.reset();
+    x_.reset();
+  }
+
+  std::filesystem::path Schedule(int mechanic) { return share_.DataDirectory() / ("SCHEDULE." + std::to_string(mechanic)); }
+
+  // The job numbers of a schedule file, in order; empty when there is no file.
+  std::vector<int32_t> Saved(int mechanic) {
+    std::vector<int32_t> jobs;
+    std::ifstream in(Schedule(mechanic), std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      std::replace(line.begin(), line.end(), '\t', '\n');
+      jobs.push_back(GetJobNumber(line));
+    }
+    return jobs;
+  }
+  int MarkOf(int32_t job) { return InvoiceByte(records_[job], kMechanicBytePosition); }
+
+  // Presses Update (Alt+U) and waits until DAVE RUIZ's list has been written anew.
+  void Update() {
+    struct stat before {};
+    ::stat(Schedule(3).c_str(), &before);
+    board_->Key("alt+u");
+    ASSERT_TRUE(WaitUntil([&] {
+      struct stat now {};
+      return ::stat(Schedule(3).c_str(), &now) != 0 || now.st_ino != before.st_ino || now.st_mtim.tv_nsec != before.st_mtim.tv_nsec;
+    })) << board_->Log();
+  }
+
+  std::map<int32_t, int32_t> records_;
+  std::unique_ptr<XServer> x_;
+  std::unique_ptr<BoardWindow> board_;
+};
+
+TEST_F(BoardE2eTest, DragsDeleteMenuMovesAndUndoReachTheFiles) {
+  BoardWindow& b = *board_;
+  // Three selected jobs dragged onto DAVE RUIZ's second row keep their order; g loses exactly them.
+  b.Click(b.UnassignedRow(0));
+  b.Click(b.UnassignedRow(2), "shift");
+  b.RightDrag(b.UnassignedRow(1), b.MechanicRow(0, 1));
+  Update();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 1, 2, 3, 7, 8}));
+  EXPECT_EQ((std::vector<int>{MarkOf(1), MarkOf(2), MarkOf(3), MarkOf(4), MarkOf(5)}), (std::vector<int>{3, 3, 3, 0, 0}));
+
+  // One dragged back: its mark is cleared at once, before any Update.
+  b.Click(b.MechanicRow(0, 2));
+  b.RightDrag(b.MechanicRow(0, 2), b.UnassignedRow(0));
+  EXPECT_TRUE(WaitUntil([&] { return MarkOf(2) == 0; })) << b.Log();
+
+  // Reordering within the list: job 6 goes in front of job 7.
+  b.Click(b.MechanicRow(0, 0));
+  b.RightDrag(b.MechanicRow(0, 0), b.MechanicRow(0, 3));
+  Update();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{1, 3, 6, 7, 8}));
+
+  // Dropped on a label: nothing changes.
+  b.Click(b.MechanicRow(0, 0));
+  b.RightDrag(b.MechanicRow(0, 0), b.MechanicLabel(1));
+  // A completed job shown with "Show All Statuses" does not drag.
+  b.Click(b.ShowAllStatuses());
+  b.Click(b.MechanicRow(0, 4));
+  b.RightDrag(b.MechanicRow(0, 4), b.UnassignedRow(0));
+  Update();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{1, 3, 6, 7, 8}));
+  EXPECT_FALSE(std::filesystem::exists(Schedule(4)));
+  EXPECT_EQ(MarkOf(8), 3);
+
+  // Delete with two rows selected sends both back, each on its own row.
+  b.Click(b.MechanicRow(0, 0));
+  b.Click(b.MechanicRow(0, 1), "ctrl");
+  b.Key("Delete");
+  EXPECT_TRUE(WaitUntil([&] { return MarkOf(1) == 0 && MarkOf(3) == 0; })) << b.Log();
+  Update();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 7, 8}));
+
+  // The job menu from the keyboard: job 4 "Move to" ANNA KOWALSKI.
+  b.Click(b.UnassignedRow(3));
+  b.Key("shift+F10");
+  b.Key("Down");
+  b.Key("Right");
+  b.Key("Down");
+  b.Key("Return");
+  Update();
+  EXPECT_EQ(Saved(4), (std::vector<int32_t>{4}));
+  EXPECT_EQ(MarkOf(4), 4);
+
+  // Undo takes the move back (and frees the job again); redo does it once more.
+  b.Key("ctrl+z");
+  EXPECT_TRUE(WaitUntil([&] { return MarkOf(4) == 0; })) << b.Log();
+  Update();
+  EXPECT_FALSE(std::filesystem::exists(Schedule(4)));
+  b.Key("ctrl+shift+z");
+  Update();
+  EXPECT_EQ(Saved(4), (std::vector<int32_t>{4}));
+
+  // EXIT saves once more and ends the program normally.
+  b.Key("alt+x");
+  EXPECT_EQ(b.process().Wait(30s), 0) << b.Log();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 7, 8}));
+}
+
+// The demo company, which has everything a job card shows.
+class DemoE2eTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    base_ = std::filesystem::temp_directory_path() / ("tervalo-e2e-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(base_);
+    const share::DemoLocation where = share::BuildDemoCompany(base_, HostName());
+    ::setenv("TERVALO_UNC_ROOT", where.unc_root.c_str(), 1);
+    ::setenv("TMPDIR", where.temp_dir.c_str(), 1);
+    x_ = std::make_unique<XServer>();
+  }
+  void TearDown() override {
+    x_.reset();
+    std::filesystem::remove_all(base_);
+  }
+
+  std::filesystem::path base_;
+  std::unique_ptr<XServer> x_;
+};
+
+TEST_F(DemoE2eTest, DoubleClickOpensTheJobCardAndTheLabelMenuPrints) {
+  BoardWindow b(*x_, base_);
+  // The first unassigned job of the demo, opened with a double-click; Esc closes the card.
+  b.DoubleClick({8 + 60, 40 + 30});
+  EXPECT_TRUE(WaitUntil([&] { return b.WindowOpen("^(Job|Quote): "); })) << b.Log();
+  b.Key("Escape");
+  EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^(Job|Quote): "); }));
+
+  // A right-click on the first mechanic's name opens the print menu; Print 40 Column shows the
+  // printer dialog.
+  b.RightClick(b.MechanicLabel(0));
+  b.Key("Down");
+  b.Key("Return");
+  EXPECT_TRUE(WaitUntil([&] { return b.WindowOpen("^Print"); })) << b.Log();
+  b.Key("Escape");
+  b.Key("Escape");
+  EXPECT_TRUE(b.process().Running()) << b.Log();
+}
+
+}  // namespace
+}  // namespace tervalo
