@@ -52,10 +52,14 @@ class CardCompanyTest : public TempShareTest {
     company_.AddMechanic({3, "DAVE RUIZ"});
   }
 
-  // Writes the company and starts the engine on it.
-  void Build() {
+  // Writes the company's files.
+  void Write() {
     company_.SetFile0(file0_);
     company_.Write(temp_dir_, host_.computer_name);
+  }
+  // Writes the company and starts the engine on it.
+  void Build() {
+    Write();
     StartEngine();
   }
 
