@@ -54,8 +54,8 @@ void BM_OpenJobCard(benchmark::State& state) {
     if (!outcome.card) state.SkipWithError(outcome.message.c_str());
     benchmark::DoNotOptimize(outcome);
   }
-  state.counters["reads_per_card"] =
-      static_cast<double>(demo.host.counts.all.reads - before) / static_cast<double>(state.iterations());
+  state.counters["reads_per_card"] = static_cast<double>(demo.host.counts.all.reads - before) /
+                                     static_cast<double>(state.iterations());
   ResetSharedInstances();
 }
 BENCHMARK(BM_OpenJobCard)->Arg(101)->Arg(143)->Unit(benchmark::kMillisecond);

@@ -75,11 +75,17 @@ TEST_F(JobDialogTest, ShowsEveryFieldWithItsLabel) {
   EXPECT_TRUE(dialog.isModal());
   EXPECT_EQ(dialog.width(), TwipsToPixelsX(5295, dialog));
   EXPECT_EQ(dialog.Gitems()->width(), TwipsToPixelsX(5055, dialog));
-  const std::pair<const char*, const char*> labels[] = {
-      {"lblPart", "Repair Part"}, {"lblDelivery", "Delivery"},   {"lblSN1", "Serial # 1"},
-      {"lblSN2", "Serial # 2"},   {"lblMeter", "Meter"},         {"lblCat", "Priority"},
-      {"lblDateIn", "Date In"},   {"lblPurchase", "Purchased"},  {"lblWarr", "Warranty"},
-      {"lblExtWarr", "Ext Warranty"}, {"lblItems", "Requested Services"}};
+  const std::pair<const char*, const char*> labels[] = {{"lblPart", "Repair Part"},
+                                                        {"lblDelivery", "Delivery"},
+                                                        {"lblSN1", "Serial # 1"},
+                                                        {"lblSN2", "Serial # 2"},
+                                                        {"lblMeter", "Meter"},
+                                                        {"lblCat", "Priority"},
+                                                        {"lblDateIn", "Date In"},
+                                                        {"lblPurchase", "Purchased"},
+                                                        {"lblWarr", "Warranty"},
+                                                        {"lblExtWarr", "Ext Warranty"},
+                                                        {"lblItems", "Requested Services"}};
   for (const auto& [name, caption] : labels) {
     const auto* label = dialog.findChild<QLabel*>(name);
     ASSERT_NE(label, nullptr) << name;
@@ -89,17 +95,23 @@ TEST_F(JobDialogTest, ShowsEveryFieldWithItsLabel) {
   EXPECT_EQ(dialog.OptShipto()->text(), "Ship To");
   EXPECT_EQ(dialog.btnClose()->text(), "Close");
   const std::pair<QLineEdit*, QString> fields[] = {
-      {dialog.txtAccount(), "5001"},          {dialog.txtShipto(), "6000"},
+      {dialog.txtAccount(), "5001"},
+      {dialog.txtShipto(), "6000"},
       {dialog.txtPart(), "HARLAN MOWER / HR217 WONT START"},
-      {dialog.txtDelivery(), "METHOD 2       "}, {dialog.txtSN1(), "SN100             "},
-      {dialog.txtSN2(), "ENG7              "}, {dialog.txtMeter(), "1234.5"},
-      {dialog.txtCat(), "Rush       "},        {dialog.txtPurchase(), "11/15/98"},
-      {dialog.txtWarr(), "05/15/00"},           {dialog.txtExtWarr(), ""}};
+      {dialog.txtDelivery(), "METHOD 2       "},
+      {dialog.txtSN1(), "SN100             "},
+      {dialog.txtSN2(), "ENG7              "},
+      {dialog.txtMeter(), "1234.5"},
+      {dialog.txtCat(), "Rush       "},
+      {dialog.txtPurchase(), "11/15/98"},
+      {dialog.txtWarr(), "05/15/00"},
+      {dialog.txtExtWarr(), ""}};
   for (const auto& [field, text] : fields) {
     EXPECT_EQ(field->text(), text) << field->objectName().toStdString();
     EXPECT_TRUE(field->isReadOnly()) << field->objectName().toStdString();
   }
-  EXPECT_EQ(dialog.txtDateIn()->text(), QLocale::system().toString(QDate(2025, 6, 29), QLocale::ShortFormat));
+  EXPECT_EQ(dialog.txtDateIn()->text(),
+            QLocale::system().toString(QDate(2025, 6, 29), QLocale::ShortFormat));
   EXPECT_TRUE(dialog.txtAddr()->isReadOnly());
   ASSERT_EQ(dialog.items().Rows(), 2);
   EXPECT_EQ(dialog.items().Cell(1, 0).back, Color{0xFFFFC0});
