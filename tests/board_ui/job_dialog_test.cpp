@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QTest>
 #include <QTimer>
 
@@ -142,6 +143,18 @@ TEST_F(JobDialogTest, TheOptionsSwitchTheAddressAndTheAccountBackgrounds) {
 
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_FALSE(dialog.isVisible()) << "Esc closes the card";
+}
+
+TEST_F(JobDialogTest, TheSelectedServicesCanBeCopied) {
+  frmJob dialog(Card7());
+  dialog.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  QApplication::clipboard()->clear();
+  dialog.Gitems()->setFocus();
+  dialog.Gitems()->selectAll();
+  QTest::keySequence(dialog.Gitems(), QKeySequence::Copy);
+  EXPECT_EQ(QApplication::clipboard()->text(),
+            "PRT 75404060  BELT DECK" + QString(12, ' ') + "\rCALL FIRST" + QString(26, ' '));
 }
 
 TEST_F(JobDialogTest, ShowJobOpensTheCardBelowTheFirstMechanicGrid) {
