@@ -9,37 +9,16 @@
 #include <filesystem>
 #include <map>
 
+#include "bench/counting_host.h"
 #include "board/frm_tervalo.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "tools/company_builder.h"
-#include "tools/counting_file.h"
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Passes everything to the machine's host and counts file reads and writes.
-class CountingHost : public PosixHost {
- public:
-  struct Counts {
-    IoCounts all, invol, file0;
-  };
-  Counts counts;
-  std::string computer_name = "BENCH";
-
-  std::string ComputerName() override { return computer_name; }
-  uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = PosixHost::OpenShared(path, create, error);
-    if (!file) return file;
-    IoCounts* also = path.find("INVDB") != std::string_view::npos   ? &counts.invol
-                     : path.find("FILE0") != std::string_view::npos ? &counts.file0
-                                                                    : nullptr;
-    return std::make_unique<CountingFile>(std::move(file), counts.all, also);
-  }
-};
 
 constexpr int kMechanics = 99;
 constexpr int kScheduledEach = 20;

@@ -140,7 +140,8 @@ void FillSerialDates(cBusinessBasic& engine, const InvoiceCardFields& fields, Jo
 }
 
 std::string Caption(const JobRecord& header, int32_t job_number, std::optional<int32_t> request) {
-  std::string caption = (header.kind == kKindQuote ? "Quote: " : "Job: ") + std::to_string(job_number);
+  std::string caption =
+      (header.kind == kKindQuote ? "Quote: " : "Job: ") + std::to_string(job_number);
   if (request) caption += "     Request # " + std::to_string(*request);
   return caption + "     Reference: " + std::to_string(header.reference);
 }
@@ -163,7 +164,8 @@ JobCard BuildCard(JobRecordReader& reader, int32_t job_number, int32_t index_rec
     card.address_shipto = GetAddress(engine, fields.Ship_To);
   }
   card.part = UnitText(engine, header);
-  card.delivery = DeliveryName(engine.BlockReadFile("FILE0", kDeliveryBlock, true), fields.Delivery);
+  card.delivery =
+      DeliveryName(engine.BlockReadFile("FILE0", kDeliveryBlock, true), fields.Delivery);
   card.sn1 = fields.Serial_1;
   card.sn2 = fields.Serial_2;
   card.meter = fields.Meter.ToString();
@@ -202,7 +204,8 @@ PageList LoadPages(JobRecordReader& reader, int32_t record_number) {
   }
   // A page left out would be read from record 0, which is not a page.
   for (int i = 1; i <= pages.count; ++i) {
-    if (pages.record[static_cast<size_t>(i)] == 0) throw DamagedJob("a page is missing from the chain");
+    if (pages.record[static_cast<size_t>(i)] == 0)
+      throw DamagedJob("a page is missing from the chain");
   }
   return pages;
 }
@@ -237,7 +240,8 @@ WarrantyDates SerialDates(cBusinessBasic& engine, const SerialNumberRecord& seri
   engine.Stma(11, day_number, month, day, year);
   const MonthYear warranty = AddMonths({month, year}, serial.Warranty_Months);
   const MonthYear extended = AddMonths(warranty, serial.Ext_Warranty_Months);
-  WarrantyDates dates{MonthDayYear(month, day, year), MonthDayYear(warranty.month, day, warranty.year), ""};
+  WarrantyDates dates{MonthDayYear(month, day, year),
+                      MonthDayYear(warranty.month, day, warranty.year), ""};
   const std::string ext = MonthDayYear(extended.month, day, extended.year);
   if (ext != dates.warranty) dates.ext_warranty = ext;
   return dates;
@@ -258,7 +262,8 @@ CardOutcome ShowJob(cBusinessBasic& engine, std::string_view job_text, bool tall
     const int32_t index_record = JobIndex::Load(engine).RecordNumber(job_number);
     const PageList pages = LoadPages(reader, index_record);
     if (pages.count == 0) return Failed(kPageArrayError);
-    const std::optional<int32_t> request = tall_rows ? std::optional(RequestOf(job_text)) : std::nullopt;
+    const std::optional<int32_t> request =
+        tall_rows ? std::optional(RequestOf(job_text)) : std::nullopt;
     CardOutcome outcome;
     outcome.card = BuildCard(reader, job_number, index_record, pages, request);
     return outcome;

@@ -73,21 +73,21 @@ struct CardItem {
 
 struct JobCard {
   std::string caption;
-  int32_t account = 0;           // bill-to account
-  std::string shipto;            // ship-to account, empty when none
-  std::string address_billto;    // 120 characters
-  std::string address_shipto;    // 120 characters, blanks when there is no ship-to account
-  std::string part;              // unit text: first description " / " second description
-  std::string delivery;          // delivery method name, empty outside 1 to 30
+  int32_t account = 0;         // bill-to account
+  std::string shipto;          // ship-to account, empty when none
+  std::string address_billto;  // 120 characters
+  std::string address_shipto;  // 120 characters, blanks when there is no ship-to account
+  std::string part;            // unit text: first description " / " second description
+  std::string delivery;        // delivery method name, empty outside 1 to 30
   std::string sn1;
   std::string sn2;
-  std::string meter;             // plain number with a "." as decimal point
-  std::string priority;          // 11 characters
+  std::string meter;     // plain number with a "." as decimal point
+  std::string priority;  // 11 characters
   DateTime date_in{kEmptyDate};
-  std::string purchase;          // "mm/dd/yy" or empty without a serial-number record
+  std::string purchase;  // "mm/dd/yy" or empty without a serial-number record
   std::string warranty;
   std::string ext_warranty;
-  std::vector<CardItem> items;   // every page's line items, page 1 first
+  std::vector<CardItem> items;  // every page's line items, page 1 first
 };
 
 // The Bill To / Ship To options: which account box is marked and which address shows.

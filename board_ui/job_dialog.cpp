@@ -28,7 +28,8 @@ QString Text(const std::string& bytes) { return CellText(bytes); }
 // The date as the workstation writes short dates.
 QString ShortDate(const DateTime& date) {
   const auto ymd = date.Ymd();
-  const QDate day(static_cast<int>(ymd.year()), static_cast<int>(static_cast<unsigned>(ymd.month())),
+  const QDate day(static_cast<int>(ymd.year()),
+                  static_cast<int>(static_cast<unsigned>(ymd.month())),
                   static_cast<int>(static_cast<unsigned>(ymd.day())));
   return QLocale::system().toString(day, QLocale::ShortFormat);
 }
@@ -130,8 +131,10 @@ void frmJob::CreateControls() {
   SetGeometryTwips(btnClose_, cd::kBtnClose);
   connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);
 
-  connect(OptBillto_, &QRadioButton::clicked, this, [this] { ShowAddress(AddressOption::kBillTo); });
-  connect(OptShipto_, &QRadioButton::clicked, this, [this] { ShowAddress(AddressOption::kShipTo); });
+  connect(OptBillto_, &QRadioButton::clicked, this,
+          [this] { ShowAddress(AddressOption::kBillTo); });
+  connect(OptShipto_, &QRadioButton::clicked, this,
+          [this] { ShowAddress(AddressOption::kShipTo); });
 }
 
 void frmJob::Fill() {
@@ -175,7 +178,8 @@ void frmJob::PlaceOver(QWidget* main_window) {
   if (board_window == nullptr || board_window->MechanicGridCount() == 0) return;
   const QPoint grid = board_window->mg(0)->pos();
   const QPoint corner = main_window->frameGeometry().topLeft();
-  move(corner.x() + grid.x(), corner.y() + grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, *main_window));
+  move(corner.x() + grid.x(),
+       corner.y() + grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, *main_window));
 }
 
 void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text) {

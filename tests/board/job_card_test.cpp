@@ -31,13 +31,15 @@ std::string Address(const std::string& l1, const std::string& l2 = "", const std
 const std::string kBlankLine(30, ' ');
 
 TEST(FormatAddressTest, PadsToFourLinesOfThirtyJoinedByCrLf) {
-  const std::string blank4 = kBlankLine + "\r\n" + kBlankLine + "\r\n" + kBlankLine + "\r\n" + kBlankLine;
+  const std::string blank4 =
+      kBlankLine + "\r\n" + kBlankLine + "\r\n" + kBlankLine + "\r\n" + kBlankLine;
   EXPECT_EQ(FormatAddress(""), blank4);
-  EXPECT_EQ(FormatAddress("ACME"), "ACME" + std::string(26, ' ') + "\r\n" + kBlankLine + "\r\n" + kBlankLine +
-                                       "\r\n" + kBlankLine);
+  EXPECT_EQ(FormatAddress("ACME"), "ACME" + std::string(26, ' ') + "\r\n" + kBlankLine + "\r\n" +
+                                       kBlankLine + "\r\n" + kBlankLine);
   const std::string full = Address("ONE", "TWO", "THREE", "FOUR");
-  EXPECT_EQ(FormatAddress(full + "EXTRA"), full.substr(0, 30) + "\r\n" + full.substr(30, 30) + "\r\n" +
-                                               full.substr(60, 30) + "\r\n" + full.substr(90, 30));
+  EXPECT_EQ(FormatAddress(full + "EXTRA"), full.substr(0, 30) + "\r\n" + full.substr(30, 30) +
+                                               "\r\n" + full.substr(60, 30) + "\r\n" +
+                                               full.substr(90, 30));
 }
 
 TEST(SelectAddressTest, TheChosenOptionMarksItsAccountAndShowsItsAddress) {
@@ -68,12 +70,12 @@ TEST_F(SerialDatesTest, WarrantyEndsAreWholeMonthsOnWithTheDayKept) {
     const char *purchase, *warranty_end, *extended_end;
   };
   const Case cases[] = {
-      {11277, 18, 0, "11/15/98", "05/15/00", ""},          // across the century, no extension
+      {11277, 18, 0, "11/15/98", "05/15/00", ""},  // across the century, no extension
       {11277, 18, 12, "11/15/98", "05/15/00", "05/15/01"},
-      {11354, 1, 0, "01/31/99", "02/31/99", ""},           // no calendar check
+      {11354, 1, 0, "01/31/99", "02/31/99", ""},  // no calendar check
       {11658, 12, 11, "12/01/99", "12/01/00", "11/01/01"},
-      {11672, 1, 1, "12/15/99", "01/15/00", "02/15/00"},   // month 13 becomes January
-      {0, 0, 0, "01/01/68", "01/01/68", ""},               // the empty date
+      {11672, 1, 1, "12/15/99", "01/15/00", "02/15/00"},  // month 13 becomes January
+      {0, 0, 0, "01/01/68", "01/01/68", ""},              // the empty date
       {11277, 0, 24, "11/15/98", "11/15/98", "11/15/00"},
   };
   for (const Case& c : cases) {
@@ -84,7 +86,8 @@ TEST_F(SerialDatesTest, WarrantyEndsAreWholeMonthsOnWithTheDayKept) {
     const WarrantyDates dates = SerialDates(*gEngine, serial);
     EXPECT_EQ(dates.purchase, c.purchase) << c.purchase_day;
     EXPECT_EQ(dates.warranty, c.warranty_end) << c.purchase_day << " + " << c.warranty;
-    EXPECT_EQ(dates.ext_warranty, c.extended_end) << c.purchase_day << " + " << c.warranty << " + " << c.extended;
+    EXPECT_EQ(dates.ext_warranty, c.extended_end)
+        << c.purchase_day << " + " << c.warranty << " + " << c.extended;
   }
 }
 
@@ -132,12 +135,17 @@ TEST_F(JobCardTest, AddressesComeFromCustomersThenTheMailingList) {
     std::string expected;
   };
   const Case cases[] = {
-      {5001, Address("ACME", "1 MAIN ST", "TOWN", ". ON HOLD"), "", Address("ACME", "1 MAIN ST", "TOWN")},
+      {5001, Address("ACME", "1 MAIN ST", "TOWN", ". ON HOLD"), "",
+       Address("ACME", "1 MAIN ST", "TOWN")},
       {5002, Address("LAWN / GARDEN"), "", Address("LAWN   GARDEN")},
-      {5003, Address("LAWN / GARDEN / TOOLS"), "", Address("LAWN   GARDEN / TOOLS")},  // the first only
-      {5004, Address(std::string(28, 'A') + "/"), "", Address(std::string(28, 'A') + " ")},  // position 29
-      {5005, Address(std::string(29, 'A') + "/"), "", Address(std::string(29, 'A') + "/")},  // position 30
-      {5006, "", Address("PROSPECT / CO", "", "", ". NOTE"), Address("PROSPECT / CO", "", "", ". NOTE")},
+      {5003, Address("LAWN / GARDEN / TOOLS"), "",
+       Address("LAWN   GARDEN / TOOLS")},  // the first only
+      {5004, Address(std::string(28, 'A') + "/"), "",
+       Address(std::string(28, 'A') + " ")},  // position 29
+      {5005, Address(std::string(29, 'A') + "/"), "",
+       Address(std::string(29, 'A') + "/")},  // position 30
+      {5006, "", Address("PROSPECT / CO", "", "", ". NOTE"),
+       Address("PROSPECT / CO", "", "", ". NOTE")},
       {5007, Address("CUSTOMER"), Address("MAILING"), Address("CUSTOMER")},
       {5008, "", "", std::string(120, ' ')},
   };
@@ -170,8 +178,11 @@ TEST_F(JobCardTest, DeliveryNamesOnlyForMethodsOneToThirty) {
 }
 
 TEST_F(JobCardTest, PrioritiesOutsideOneToEightShowPriorityOne) {
-  const std::pair<int32_t, std::string> cases[] = {
-      {0, "Normal     "}, {1, "Normal     "}, {8, "Hold       "}, {9, "Normal     "}, {255, "Normal     "}};
+  const std::pair<int32_t, std::string> cases[] = {{0, "Normal     "},
+                                                   {1, "Normal     "},
+                                                   {8, "Hold       "},
+                                                   {9, "Normal     "},
+                                                   {255, "Normal     "}};
   int32_t job = 10;
   for (const auto& [priority, name] : cases) {
     InvoiceRecord page = CardPage();
@@ -206,7 +217,8 @@ TEST_F(JobCardTest, AThreePageJobListsItsItemsFromPageOne) {
   ASSERT_TRUE(outcome.card);
   std::vector<std::string> texts;
   for (const CardItem& item : outcome.card->items) texts.push_back(item.text.substr(0, 14));
-  EXPECT_EQ(texts, (std::vector<std::string>{"PRT 111  PAGE ", "PAGE TWO REMAR", "PRT 222  PAGE ", "PRT 333  PAGE "}));
+  EXPECT_EQ(texts, (std::vector<std::string>{"PRT 111  PAGE ", "PAGE TWO REMAR", "PRT 222  PAGE ",
+                                             "PRT 333  PAGE "}));
   EXPECT_EQ(outcome.card->items[1].back, Color{0xFFFFC0});
   EXPECT_EQ(outcome.card->caption, "Job: 7     Reference: 77");
 }
@@ -280,7 +292,8 @@ TEST_F(JobCardTest, TallRowsShowTheRequestOfTheRow) {
 
   const CardOutcome flat = Card(7, false, "Req 2");
   ASSERT_TRUE(flat.card);
-  EXPECT_EQ(flat.card->caption, "Job: 7     Reference: 43") << "without tall rows the label is not read";
+  EXPECT_EQ(flat.card->caption, "Job: 7     Reference: 43")
+      << "without tall rows the label is not read";
   EXPECT_EQ(flat.card->items.size(), 2u);
 }
 
@@ -317,7 +330,7 @@ TEST_F(JobCardTest, DamagedJobsGiveTheCardsMessageAndNeverHang) {
   Build();
 
   const std::pair<int32_t, const char*> cases[] = {
-      {20, "Error in Page Array! "},          {21, "Error Trying to Display Job! "},
+      {20, "Error in Page Array! "},         {21, "Error Trying to Display Job! "},
       {22, "Error Trying to Display Job! "}, {23, "Error Trying to Display Job! "},
       {24, "Error Trying to Display Job! "}, {25, "Error Trying to Display Job! "},
       {27, "Error Trying to Display Job! "},  // no index entry
@@ -362,7 +375,8 @@ TEST_F(JobCardTest, ADamagedCustomerIndexGivesTheEnginesFailureThenTheCards) {
   // An entry length of 0 in the index header.
   const int32_t header_block = gEngine->LogicalOpen("CUSTI")->Position;
   {
-    std::fstream file(share_.DataDirectory() / "CUSTDB", std::ios::in | std::ios::out | std::ios::binary);
+    std::fstream file(share_.DataDirectory() / "CUSTDB",
+                      std::ios::in | std::ios::out | std::ios::binary);
     file.seekp(static_cast<std::streamoff>(header_block) * 512);
     file.write("\0\0", 2);
   }

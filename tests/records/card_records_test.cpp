@@ -27,14 +27,14 @@ constexpr const char* kABC = "59 E8";
 class CardRecordsTest : public testing::RecordEngineTest {};
 
 TEST_F(CardRecordsTest, InvoiceFieldsComeFromTheirPositions) {
-  const std::string record = RecordBytes(512, {{3, "00 00 13 89"},   // bill-to 5001
-                                               {7, "00 17 70"},      // ship-to 6000
-                                               {14, "00 30 39"},     // meter 1234.5
+  const std::string record = RecordBytes(512, {{3, "00 00 13 89"},  // bill-to 5001
+                                               {7, "00 17 70"},     // ship-to 6000
+                                               {14, "00 30 39"},    // meter 1234.5
                                                {51, kSN1},
                                                {63, kABC},
-                                               {95, "52 08"},        // 2025-06-29
-                                               {100, "1E"},          // delivery 30
-                                               {115, "03"},          // page 3
+                                               {95, "52 08"},  // 2025-06-29
+                                               {100, "1E"},    // delivery 30
+                                               {115, "03"},    // page 3
                                                {146, "02"}});
   InvoiceCardFields f;
   f.Unpack(*gEngine, record);
@@ -42,7 +42,8 @@ TEST_F(CardRecordsTest, InvoiceFieldsComeFromTheirPositions) {
   EXPECT_EQ(f.Ship_To, 6000);
   EXPECT_EQ(f.Meter.ToString(), "1234.5");
   EXPECT_EQ(f.Serial_1, "SN1" + std::string(15, ' '));
-  EXPECT_EQ(f.Serial_1_Key, testing::Hex(kSN1) + std::string(10, '\0')) << "the stored bytes, not the text";
+  EXPECT_EQ(f.Serial_1_Key, testing::Hex(kSN1) + std::string(10, '\0'))
+      << "the stored bytes, not the text";
   EXPECT_EQ(f.Serial_2, "ABC" + std::string(15, ' '));
   EXPECT_EQ(f.Date_In, DateTime::FromYmd(2025, 6, 29));
   EXPECT_EQ(f.Delivery, 30);
@@ -71,10 +72,10 @@ TEST_F(CardRecordsTest, LineItemsAreRemarksOrParts) {
   };
   // Remark 3-26, part number 3-14 and description 17-30 overlap: each reads its own bytes.
   const Case cases[] = {
-      {RecordBytes(44, {{1, kREM}, {3, kOK}, {15, k123}, {17, kAB}}), "REM", "OK " + sp15 + "123" + "AB " + sp12,
-       "OK " + sp15, "AB " + sp18, true},
-      {RecordBytes(44, {{1, kPRT}, {3, k123}, {17, kAB}}), "PRT", "123" + sp18 + "AB " + sp12, "123" + sp15,
-       "AB " + sp18, false},
+      {RecordBytes(44, {{1, kREM}, {3, kOK}, {15, k123}, {17, kAB}}), "REM",
+       "OK " + sp15 + "123" + "AB " + sp12, "OK " + sp15, "AB " + sp18, true},
+      {RecordBytes(44, {{1, kPRT}, {3, k123}, {17, kAB}}), "PRT", "123" + sp18 + "AB " + sp12,
+       "123" + sp15, "AB " + sp18, false},
       {RecordBytes(44, {}), "   ", std::string(36, ' '), sp18, std::string(21, ' '), false},
   };
   for (const Case& c : cases) {

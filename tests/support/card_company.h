@@ -39,7 +39,8 @@ inline share::InvoiceRecord CardPage(int32_t reference = 42) {
 inline std::string RowText(int32_t job_number, const std::string& request_label = "") {
   char first[64];
   std::snprintf(first, sizeof first, "Ref: 42         Job: %4d", job_number);
-  std::string text = std::string(first) + "\n06/29/25 - Rush      \nOpen\nHARLAN MOWER   \nHR217 WONT START     ";
+  std::string text =
+      std::string(first) + "\n06/29/25 - Rush      \nOpen\nHARLAN MOWER   \nHR217 WONT START     ";
   if (!request_label.empty()) text += "\n" + request_label;
   return text;
 }
@@ -47,19 +48,25 @@ inline std::string RowText(int32_t job_number, const std::string& request_label 
 class CardCompanyTest : public TempShareTest {
  protected:
   CardCompanyTest() : company_(share_) {
-    file0_.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
+    file0_.priority_names = {"Normal", "Rush",   "Warranty", "Fleet",
+                             "Rental", "Dealer", "Internal", "Hold"};
     for (int n = 1; n <= 31; ++n) file0_.delivery_names.push_back("METHOD " + std::to_string(n));
     company_.AddMechanic({3, "DAVE RUIZ"});
   }
 
-  // Writes the company and starts the engine on it.
-  void Build() {
+  // Writes the company's files.
+  void Write() {
     company_.SetFile0(file0_);
     company_.Write(temp_dir_, host_.computer_name);
+  }
+  // Writes the company and starts the engine on it.
+  void Build() {
+    Write();
     StartEngine();
   }
 
-  CardOutcome Card(int32_t job_number, bool tall_rows = false, const std::string& request_label = "") {
+  CardOutcome Card(int32_t job_number, bool tall_rows = false,
+                   const std::string& request_label = "") {
     return ShowJob(*gEngine, RowText(job_number, request_label), tall_rows);
   }
 

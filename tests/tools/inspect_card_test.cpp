@@ -2,8 +2,8 @@
 // demo company.
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "tests/support/card_company.h"
@@ -42,15 +42,18 @@ TEST_F(InspectCardTest, JsonHoldsEveryFieldOfTheCard) {
   const auto card = nlohmann::ordered_json::parse(out_.str());
   std::vector<std::string> keys;
   for (const auto& [key, value] : card.items()) keys.push_back(key);
-  EXPECT_EQ(keys, (std::vector<std::string>{"caption", "account", "shipto", "address_billto", "address_shipto", "part",
-                                            "delivery", "sn1", "sn2", "meter", "priority", "date_in", "purchase",
-                                            "warranty", "ext_warranty", "items"}));
+  EXPECT_EQ(keys, (std::vector<std::string>{"caption", "account", "shipto", "address_billto",
+                                            "address_shipto", "part", "delivery", "sn1", "sn2",
+                                            "meter", "priority", "date_in", "purchase", "warranty",
+                                            "ext_warranty", "items"}));
   const std::string blank(30, ' ');
   EXPECT_EQ(card["caption"], "Job: 7     Reference: 42");
   EXPECT_EQ(card["account"], 5001);
   EXPECT_EQ(card["shipto"], "6000");
-  EXPECT_EQ(card["address_billto"], "ACME   CO" + std::string(21, ' ') + "\r\n" + blank + "\r\n" + blank + "\r\n" + blank);
-  EXPECT_EQ(card["address_shipto"], blank + "\r\n" + blank + "\r\n" + blank + "\r\n" + blank) << "6000 is on no file";
+  EXPECT_EQ(card["address_billto"],
+            "ACME   CO" + std::string(21, ' ') + "\r\n" + blank + "\r\n" + blank + "\r\n" + blank);
+  EXPECT_EQ(card["address_shipto"], blank + "\r\n" + blank + "\r\n" + blank + "\r\n" + blank)
+      << "6000 is on no file";
   EXPECT_EQ(card["meter"], 1234.5);
   EXPECT_EQ(card["date_in"], "2025-06-29");
   EXPECT_EQ(card["purchase"], "11/15/98");
@@ -72,7 +75,8 @@ TEST_F(InspectCardTest, PlainFormIsOneFieldALineAndFailuresExitOne) {
   ASSERT_EQ(Run({"card", "7"}), 0) << err_.str();
   EXPECT_EQ(out_.str().substr(0, 41), "caption:        Job: 7     Reference: 42\n");
   EXPECT_NE(out_.str().find("\nmeter:          1234.5\n"), std::string::npos) << out_.str();
-  EXPECT_NE(out_.str().find("\nitem:           &H80000005  PRT 75404060  BELT DECK"), std::string::npos);
+  EXPECT_NE(out_.str().find("\nitem:           &H80000005  PRT 75404060  BELT DECK"),
+            std::string::npos);
 
   EXPECT_EQ(Run({"card", "8"}), 1);
   EXPECT_EQ(err_.str(), "Error Trying to Display Job! \n");
@@ -90,9 +94,11 @@ TEST_F(InspectCardTest, TheRequestOptionChoosesATallRowsRequest) {
   company_.AddJob({7, {first, second}});
   Build();
   ASSERT_EQ(Run({"card", "7", "--request", "2", "--json"}), 0) << err_.str();
-  EXPECT_EQ(nlohmann::json::parse(out_.str())["caption"], "Job: 7     Request # 2     Reference: 43");
+  EXPECT_EQ(nlohmann::json::parse(out_.str())["caption"],
+            "Job: 7     Request # 2     Reference: 43");
   ASSERT_EQ(Run({"card", "7", "--json"}), 0);
-  EXPECT_EQ(nlohmann::json::parse(out_.str())["caption"], "Job: 7     Request # 1     Reference: 41");
+  EXPECT_EQ(nlohmann::json::parse(out_.str())["caption"],
+            "Job: 7     Request # 1     Reference: 41");
   EXPECT_EQ(Run({"card", "7", "--request", "3"}), 1);
 }
 

@@ -1,0 +1,35 @@
+#pragma once
+// A host for the benchmarks: the machine's own files, a fixed identity, and a count of the reads
+// and writes that reach the file system (all files, INVOL's data file and FILE0).
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "environment/host.h"
+#include "tools/counting_file.h"
+
+namespace tervalo {
+
+// Passes everything to the machine's host and counts file reads and writes.
+class CountingHost : public PosixHost {
+ public:
+  struct Counts {
+    IoCounts all, invol, file0;
+  };
+  Counts counts;
+  std::string computer_name = "BENCH";
+
+  std::string ComputerName() override { return computer_name; }
+  uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }
+  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
+    auto file = PosixHost::OpenShared(path, create, error);
+    if (!file) return file;
+    IoCounts* also = path.find("INVDB") != std::string_view::npos   ? &counts.invol
+                     : path.find("FILE0") != std::string_view::npos ? &counts.file0
+                                                                    : nullptr;
+    return std::make_unique<CountingFile>(std::move(file), counts.all, also);
+  }
+};
+
+}  // namespace tervalo
