@@ -8,6 +8,7 @@ namespace tervalo {
 BoardState::BoardState() {
   mg.push_back(std::make_unique<GridModel>(1));
   mechanic_labels.push_back("Mechanic # 1");
+  schedules.emplace_back();
 }
 
 int MechanicList::IndexOf(int number) const {

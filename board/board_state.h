@@ -43,6 +43,14 @@ struct MechanicList {
   int IndexOf(int number) const;
 };
 
+// What the board knows of one mechanic's schedule file.
+struct ScheduleState {
+  // False when the file exists but could not be read: the list is shown empty and this board
+  // never writes or deletes the file until a Refresh has read it.
+  bool loaded = true;
+  std::string problem;  // why it could not be read
+};
+
 struct BoardState {
   BoardSettings settings;
   MechanicList mechanics;
@@ -52,6 +60,7 @@ struct BoardState {
   // One grid per mechanic; element 0 exists even without mechanics.
   std::vector<std::unique_ptr<GridModel>> mg;
   std::vector<std::string> mechanic_labels;  // captions of lblMECH
+  std::vector<ScheduleState> schedules;      // one per mechanic grid
   bool chkHide = false;                      // "Show All Statuses"
 
   BoardState();

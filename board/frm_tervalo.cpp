@@ -2,6 +2,7 @@
 
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
+#include "board/orphan_jobs.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
@@ -66,11 +67,47 @@ void frmTervalo::CreateMechanicGrids() {
       grid->SetRowHeightMin(board_.Mg(0).RowHeightMin());
       board_.mg.push_back(std::move(grid));
       board_.mechanic_labels.emplace_back();
+      board_.schedules.emplace_back();
     }
     board_.mechanic_labels[static_cast<size_t>(n)] = board_.mechanics.MechanicName[static_cast<size_t>(n)];
-    LoadSchedule(board_.Mg(n), SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]));
+  }
+  const std::string folder = DataFolder();
+  const bool folder_there = Engine().host().DirectoryExists(folder);
+  for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
+    ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
+    state = ScheduleState{};
+    if (!folder_there) {
+      state = {false, "the data folder " + folder + " cannot be reached"};
+    } else {
+      LoadList(n);
+    }
     board_.Mg(n).SetRedraw(true);
   }
+  ReportListsNotLoaded();
+}
+
+std::string frmTervalo::DataFolder() const {
+  return "\\\\" + gEpcInfo->Server + "\\" + gEpcInfo->DataShare + "\\" + gEpcInfo->Directory;
+}
+
+void frmTervalo::LoadList(int n) {
+  ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
+  const std::string path = SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]);
+  const std::string problem = LoadSchedule(Engine().host(), board_.Mg(n), path);
+  state = {problem.empty(), problem};
+}
+
+void frmTervalo::ReportListsNotLoaded() {
+  std::string lines;
+  for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
+    const ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
+    if (!state.loaded) lines += "\n    " + board_.mechanics.MechanicName[static_cast<size_t>(n)] + ": " + state.problem;
+  }
+  if (lines.empty()) return;
+  Engine().host().ShowMessage({"These mechanics' lists could not be read:" + lines +
+                                   "\n\nThey are shown empty and this workstation will not change them. "
+                                   "Refresh tries to read them again.",
+                               "Tervalo", MessageIcon::kExclamation});
 }
 
 const MechanicLayout& frmTervalo::Form_Resize(int width) {
@@ -84,11 +121,19 @@ void frmTervalo::RefreshBoard() {
   moves_.ClearHistory();
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);
+  std::vector<ScheduledJob> scheduled;
   board_.g.SetRedraw(false);
-  GetJobs(board_, reader, index);
+  GetJobs(board_, reader, index, &scheduled);
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();
   board_.g.SetRedraw(true);
   UpdateGrids(board_, reader, index);
+  const std::vector<std::string> put_back = PutBackOrphanJobs(board_, reader, scheduled);
+  if (put_back.empty()) return;
+  std::string lines;
+  for (const std::string& line : put_back) lines += "\n    " + line;
+  engine.host().ShowMessage({"These jobs were marked for a mechanic but were on no list, so no workstation "
+                             "showed them. They have been put back:" + lines,
+                             "Tervalo", MessageIcon::kInformation});
 }
 
 SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
@@ -96,20 +141,28 @@ SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
   return tervalo::PrintList(board_, engine, mechanic, columns, engine.Now().day);
 }
 
+UpdateResult frmTervalo::Save() { return UpdateSchedules(Engine(), *gEpcInfo, board_); }
+
 void frmTervalo::btnUpdate_Click() {
-  const UpdateResult result = UpdateSchedules(Engine(), *gEpcInfo, board_);
-  if (result.unsaved_mechanics.empty()) return;
-  std::string names;
-  for (const auto& name : result.unsaved_mechanics) names += "\n    " + name;
-  CurrentHost().ShowMessage({"The schedules of these mechanics could not be saved:" + names +
-                                 "\n\nTheir jobs are still on the board; try Update again.",
-                             "Tervalo", MessageIcon::kExclamation});
+  const UpdateResult result = Save();
+  if (!result.Saved()) Engine().host().ShowMessage({result.Message(), "Tervalo", MessageIcon::kExclamation});
 }
 
 void frmTervalo::btnRefresh_Click() {
-  btnUpdate_Click();
+  const UpdateResult result = Save();
+  if (!result.Saved()) {
+    // Reloading now would drop the jobs whose list was not saved from their mechanic's grid.
+    Engine().host().ShowMessage({result.Message() + "\n\nThe board was not reloaded.", "Tervalo",
+                                 MessageIcon::kExclamation});
+    return;
+  }
   StoreSortOrder(Engine(), board_);
+  // Lists that could not be read before are tried again.
+  for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
+    if (!board_.schedules[static_cast<size_t>(n)].loaded) LoadList(n);
+  }
   RefreshBoard();
+  ReportListsNotLoaded();
 }
 
 void frmTervalo::chkHide_Click(bool checked) {

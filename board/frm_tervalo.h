@@ -10,6 +10,7 @@
 #include "board/board_state.h"
 #include "board/job_moves.h"
 #include "board/print_list.h"
+#include "board/schedule_files.h"
 #include "board/window_layout.h"
 #include "engine/engine_error.h"
 
@@ -40,13 +41,16 @@ class frmTervalo {
   const MechanicLayout& layout() const { return layout_; }
   int PageSize() const { return layout_.page_size; }
 
-  // Saves every mechanic's list and marks the jobs; warns once about lists that were not saved.
+  // Saves every mechanic's list and marks the jobs; what could not be saved is in the result.
+  UpdateResult Save();
+  // Update: saves and warns once about what was not saved.
   void btnUpdate_Click();
-  // Update, store the sort order, reload the board.
+  // Update, store the sort order, read lists that could not be read before, reload the board.
+  // When not everything could be saved the board is not reloaded.
   void btnRefresh_Click();
   void chkHide_Click(bool checked);
-  // Every close saves first; the close is never cancelled.
-  void Form_QueryUnload() { btnUpdate_Click(); }
+  // Every close saves first; the window asks what to do when that fails.
+  UpdateResult Form_QueryUnload() { return Save(); }
 
   void RefreshBoard();
 
@@ -64,6 +68,10 @@ class frmTervalo {
 
  private:
   void CreateMechanicGrids();
+  std::string DataFolder() const;
+  // Reads mechanic n's schedule file into its (empty) grid and notes whether it could.
+  void LoadList(int n);
+  void ReportListsNotLoaded();
 
   BoardState board_;
   JobMoves moves_{*this};

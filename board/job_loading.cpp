@@ -105,7 +105,16 @@ std::string PartDescription(cBusinessBasic& engine, const JobRecord& job) {
   return std::string(Mid(engine.LreadFile("RPARTL", rec), 26, 21));
 }
 
-void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+std::string JobRowText(cBusinessBasic& engine, const JobRecord& job, bool quote, const std::string& label,
+                       const BoardSettings& settings) {
+  const std::string line4 = job.part_list ? job.model : job.description1;
+  const std::string line5 = job.part_list ? PartDescription(engine, job) : job.description2;
+  std::string text = JobText(engine, job, quote, line4, line5, settings);
+  if (settings.TallRows) text += "\n" + label;
+  return text;
+}
+
+void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index, std::vector<ScheduledJob>* scheduled) {
   BoardSettings& settings = board.settings;
   cBusinessBasic& engine = reader.engine();
   board.g.SetRows(0);
@@ -123,11 +132,16 @@ void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index) 
       const int32_t record_number = requests.record[static_cast<size_t>(k)];
       if (!reader.Exists(record_number)) continue;
       const JobRecord job = reader.Decode(record_number);
-      if (job.hold != 0 || job.mechanic != 0 || job.status == 'B' || job.status == 'C') continue;
-      const std::string line4 = job.part_list ? job.model : job.description1;
-      const std::string line5 = job.part_list ? PartDescription(engine, job) : job.description2;
-      std::string text = JobText(engine, job, kind == kKindQuote, line4, line5, settings);
-      if (settings.TallRows) text += "\n" + requests.label[static_cast<size_t>(k)];
+      if (job.hold != 0 || job.status == 'B' || job.status == 'C') continue;
+      const std::string& label = requests.label[static_cast<size_t>(k)];
+      if (job.mechanic != 0) {
+        if (scheduled != nullptr) {
+          scheduled->push_back({job.job_number, settings.TallRows ? k : 0, record_number, job.mechanic,
+                                kind == kKindQuote, label});
+        }
+        continue;
+      }
+      const std::string text = JobRowText(engine, job, kind == kKindQuote, label, settings);
       board.g.AddItem(SortKey(settings.SortOrder, job.reference, job.priority, job.date_in,
                               job.job_number) + "\t" + text,
                       row);

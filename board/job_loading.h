@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "board/board_state.h"
 #include "board/job_index.h"
@@ -49,8 +50,24 @@ RequestList LoadRequests(JobRecordReader& reader, int32_t index_record);
 // otherwise "NOT FOUND".
 std::string PartDescription(cBusinessBasic& engine, const JobRecord& job);
 
-// Rebuilds the unassigned grid and the sort-field grid from the job index and INVOL.
-void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index);
+// An open job marked for a mechanic (byte 141), as the job loading meets it.
+struct ScheduledJob {
+  int32_t job_number = 0;
+  int32_t request = 0;        // request number (tall rows); 0 otherwise
+  int32_t record_number = 0;  // the request's record
+  int32_t mechanic = 0;       // the mechanic number it is marked for
+  bool quote = false;
+  std::string label;          // the request label of a tall row
+};
+
+// The text of a job's row: lines 1-5, and with tall rows the request label as line 6.
+std::string JobRowText(cBusinessBasic& engine, const JobRecord& job, bool quote, const std::string& label,
+                       const BoardSettings& settings);
+
+// Rebuilds the unassigned grid and the sort-field grid from the job index and INVOL. The open
+// jobs marked for a mechanic are collected in `scheduled` when it is given.
+void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+             std::vector<ScheduledJob>* scheduled = nullptr);
 
 // Sinks complete and billed jobs to the bottom of each mechanic grid and hides or shows them as
 // "Show All Statuses" says.

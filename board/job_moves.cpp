@@ -131,6 +131,8 @@ bool JobMoves::DropRowsAt(int mechanic, const std::string& text, int target) {
     return false;
   }
   if (target < 0) return false;
+  // A list that could not be read is not saved by this board: a job dropped there would be lost.
+  if (!Board().schedules[static_cast<size_t>(mechanic)].loaded) return false;
   // A job dropped back onto its own row stays where it was.
   if (drag.DragSourceGrid == mechanic && target == drag.DragSourceRow) return false;
   const bool own_step = !step_open_;

@@ -1,5 +1,8 @@
 #include "board/schedule_files.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "board/job_loading.h"
 #include "board/job_record.h"
 #include "engine/basic_text.h"
@@ -36,11 +39,10 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
          std::to_string(mechanic_number);
 }
 
-void LoadSchedule(GridModel& grid, const std::string& path) {
-  Host& host = CurrentHost();
-  if (!host.FileExists(path)) return;
-  const auto lines = host.ReadTextLines(path);
-  if (!lines) return;
+std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
+  int error = 0;
+  const auto lines = host.ReadTextLines(path, error);
+  if (!lines) return error == ENOENT ? std::string() : path + ": " + std::strerror(error);
   grid.SetRedraw(false);
   int k = 0;
   for (std::string line : *lines) {
@@ -52,6 +54,7 @@ void LoadSchedule(GridModel& grid, const std::string& path) {
     }
     ++k;
   }
+  return {};
 }
 
 std::string ScheduleText(const GridModel& grid) {
@@ -66,31 +69,102 @@ std::string ScheduleText(const GridModel& grid) {
   return text;
 }
 
+std::string UpdateResult::Message() const {
+  constexpr size_t kMaxLines = 12;
+  std::string text = "Not everything could be saved:\n";
+  for (size_t i = 0; i < failures.size() && i < kMaxLines; ++i) {
+    const SaveFailure& f = failures[i];
+    text += "\n" + (f.mechanic.empty() ? std::string() : f.mechanic + ": ") + f.reason;
+  }
+  if (failures.size() > kMaxLines) text += "\n... and " + std::to_string(failures.size() - kMaxLines) + " more";
+  return text + "\n\nThe jobs are still on the board here; try Update again.";
+}
+
+namespace {
+
+// The order in which the lists are saved: a list that holds jobs still marked for another
+// mechanic (moved here since the last save) goes before that mechanic's list. Lists that gain
+// from each other in a circle are saved in board order; the start-up puts back what a stop in the
+// middle of such a circle leaves on no list.
+std::vector<int> SaveOrder(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+  const int count = board.mechanics.MechanicCount;
+  std::vector<std::vector<int>> before(static_cast<size_t>(count));  // before[n]: lists n must precede
+  std::vector<int> waiting(static_cast<size_t>(count), 0);
+  for (int n = 0; n < count; ++n) {
+    const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
+    GridModel& grid = board.Mg(n);
+    for (int r = 0; r < grid.Rows(); ++r) {
+      const int32_t record = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
+      if (!reader.Exists(record)) continue;
+      int32_t marked = 0;
+      try {
+        marked = reader.Decode(record).mechanic;
+      } catch (const EngineError&) {
+        continue;  // the marking below reports it
+      }
+      const int from = board.mechanics.IndexOf(marked);
+      if (marked == 0 || marked == number || from < 0) continue;
+      before[static_cast<size_t>(n)].push_back(from);
+      ++waiting[static_cast<size_t>(from)];
+    }
+  }
+  std::vector<int> order;
+  std::vector<bool> placed(static_cast<size_t>(count), false);
+  for (bool progress = true; progress;) {
+    progress = false;
+    for (int n = 0; n < count; ++n) {
+      if (placed[static_cast<size_t>(n)] || waiting[static_cast<size_t>(n)] > 0) continue;
+      placed[static_cast<size_t>(n)] = true;
+      order.push_back(n);
+      for (int m : before[static_cast<size_t>(n)]) --waiting[static_cast<size_t>(m)];
+      progress = true;
+    }
+  }
+  for (int n = 0; n < count; ++n) {
+    if (!placed[static_cast<size_t>(n)]) order.push_back(n);
+  }
+  return order;
+}
+
+// Saves one list: the file first, then the marks of its jobs, so that a mark never points at a
+// list that is not on disk.
+void SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
+              const JobIndex& index, int n, UpdateResult& result) {
+  if (!board.schedules[static_cast<size_t>(n)].loaded) return;
+  const std::string& name = board.mechanics.MechanicName[static_cast<size_t>(n)];
+  const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
+  GridModel& grid = board.Mg(n);
+  const std::string path = SchedulePath(info, number);
+  const std::string error =
+      grid.Rows() == 0 ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, ScheduleText(grid));
+  if (!error.empty()) {
+    result.failures.push_back({name, error});
+    return;
+  }
+  for (int r = 0; r < grid.Rows(); ++r) {
+    // A row without a job number marks nothing but stays in the mechanic's list.
+    const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
+    const int32_t record = index.RecordNumber(job_number);
+    if (record < 1) continue;
+    try {
+      if (reader.Exists(record) && reader.Decode(record).mechanic == number) continue;
+      MarkMechanic(engine, record, number);
+    } catch (const EngineError& e) {
+      result.failures.push_back({name, "job " + std::to_string(job_number) + " could not be marked: " + e.description()});
+    }
+  }
+}
+
+}  // namespace
+
 UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board) {
   UpdateResult result;
-  const JobIndex index = JobIndex::Load(engine);
-  Host& host = CurrentHost();
-  // A failure while marking the first mechanic's jobs ends the action with its message; once
-  // the first schedule file is being replaced, a failing step is skipped and the rest goes on.
-  bool skip_failures = false;
-  for (int i = 1; i <= board.mechanics.MechanicCount; ++i) {
-    GridModel& grid = board.Mg(i - 1);
-    const int number = board.mechanics.MechanicNumber[static_cast<size_t>(i - 1)];
-    for (int r = 0; r < grid.Rows(); ++r) {
-      // A row without a job number marks nothing but stays in the mechanic's list.
-      const int32_t record_number = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
-      if (record_number < 1) continue;
-      try {
-        MarkMechanic(engine, record_number, number);
-      } catch (const EngineError&) {
-        if (!skip_failures) throw;
-      }
-    }
-    skip_failures = true;
-    const std::string path = SchedulePath(info, number);
-    const bool saved = grid.Rows() == 0 ? host.RemoveFile(path)
-                                        : host.ReplaceFile(path, ScheduleText(grid)).empty();
-    if (!saved) result.unsaved_mechanics.push_back(board.mechanics.MechanicName[static_cast<size_t>(i - 1)]);
+  try {
+    const JobIndex index = JobIndex::Load(engine);
+    JobRecordReader reader(engine);
+    for (int n : SaveOrder(board, reader, index)) SaveList(engine, info, board, reader, index, n, result);
+  } catch (const EngineError& e) {
+    result.failures.push_back({"", e.description()});
   }
   return result;
 }

@@ -13,25 +13,40 @@ namespace tervalo {
 
 class cBusinessBasic;
 class cEpcInfo;
+class Host;
 
 // "\\Server\DataShare\Directory\SCHEDULE.<number>".
 std::string SchedulePath(const cEpcInfo& info, int mechanic_number);
 
 // Fills a grid from a schedule file: one row per non-empty line, tabs turned back into line
 // feeds; empty lines still count as a line position. A missing file leaves the grid empty.
-void LoadSchedule(GridModel& grid, const std::string& path);
+// Returns why a file that is there could not be read (empty when it was read or is missing).
+std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path);
 
 // A schedule file's contents for a grid: each row's text with line feeds as tabs, CR LF after
 // each.
 std::string ScheduleText(const GridModel& grid);
 
-// What an Update could not do, for one warning after the action.
-struct UpdateResult {
-  std::vector<std::string> unsaved_mechanics;  // names of mechanics whose file was not written
+// One thing an Update could not do: whose list, and why (with the file and the system's reason).
+struct SaveFailure {
+  std::string mechanic;  // empty when the failure stopped the whole Update
+  std::string reason;
 };
 
-// Update: marks every scheduled job's INVOL record with its mechanic's number (byte 141 only)
-// and replaces each mechanic's schedule file (a grid without rows leaves no file).
+// What an Update could not do, for one message after the action.
+struct UpdateResult {
+  std::vector<SaveFailure> failures;
+  bool Saved() const { return failures.empty(); }
+  // The message that tells the user what was not saved.
+  std::string Message() const;
+};
+
+// Update: replaces each mechanic's schedule file (a grid without rows leaves no file), then
+// marks the jobs of that list with the mechanic's number (byte 141 only, and only where it does
+// not hold it already). A list that gains jobs from another is saved before that other list, so
+// that at no moment, whatever fails and wherever the program stops, a job is marked for a
+// mechanic whose saved list lacks it and missing from every list. Lists that could not be read
+// are never written or deleted. Every failure is reported in the result; the rest goes on.
 UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board);
 
 // Stores the sort order of the sort-field grid into bytes 25-28 of FILE0 block 499.

@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDrag>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QFontMetrics>
 #include <QResizeEvent>
@@ -68,6 +69,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   WireJobGrid(g_, kUnassigned);
   for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
   WireSortGrid();
+  ShowListStates();
 
   undo_ = new QAction("&Undo", this);
   undo_->setObjectName("Undo");
@@ -281,8 +283,25 @@ void MainWindow::OnScroll(int value) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  // Every close saves first and is never cancelled.
-  RunAction([this] { form_.Form_QueryUnload(); });
+  // Every close saves first. When that fails the user chooses: try again, or close and lose the
+  // moves since the last save; the close itself is never refused.
+  for (;;) {
+    UpdateResult result;
+    try {
+      result = form_.Form_QueryUnload();
+    } catch (const EngineError& error) {
+      result.failures.push_back({"", EngineErrorText(error)});
+    }
+    if (result.Saved()) break;
+    QMessageBox box(QMessageBox::Warning, "Tervalo", QString::fromLatin1(result.Message().c_str()), QMessageBox::NoButton,
+                    this);
+    box.setObjectName("CloseNotSaved");
+    QPushButton* again = box.addButton("Try Again", QMessageBox::AcceptRole);
+    box.addButton("Close Without Saving", QMessageBox::DestructiveRole);
+    box.setDefaultButton(again);
+    box.exec();
+    if (box.clickedButton() != again) break;
+  }
   event->accept();
 }
 
@@ -290,10 +309,26 @@ void MainWindow::RunAction(const std::function<void()>& action) {
   try {
     action();
   } catch (const EngineError& error) {
+    // The board stays open: what is on it is the only copy of the moves not yet saved.
     ReportEngineError(error);
-    QCoreApplication::exit(1);
   }
   UpdateUndoActions();
+  ShowListStates();
+}
+
+void MainWindow::ShowListStates() {
+  const BoardState& board = form_.board();
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
+    QLabel* label = lblMECH_[static_cast<size_t>(n)];
+    const QString name = QString::fromLatin1(board.mechanic_labels[static_cast<size_t>(n)].c_str());
+    label->setText(state.loaded ? name : QString::fromUtf8("\u26A0 ") + name);
+    label->setStyleSheet(state.loaded ? QString() : QStringLiteral("color: #b00000;"));
+    label->setToolTip(state.loaded ? kMechanicTip
+                                   : QString::fromLatin1(("This list could not be read and is not saved here: " +
+                                                          state.problem + ". Refresh tries again.")
+                                                             .c_str()));
+  }
 }
 
 void MainWindow::RunMove(const std::function<void()>& move) {

@@ -93,6 +93,8 @@ class MainWindow : public QWidget {
   void OpenJob(int grid);
   void OnMechanicFocus(int n);
   void UpdateUndoActions();
+  // A mechanic whose list could not be read shows a warning mark and why in its tooltip.
+  void ShowListStates();
 
   frmTervalo& form_;
   std::unique_ptr<GridTableModel> g_model_;

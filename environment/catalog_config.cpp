@@ -63,7 +63,8 @@ void LoadCatalogConfigFrom(const std::string& path) {
                       "EpcError", MessageIcon::kNone});
     return;
   }
-  const std::vector<std::string> lines = host.ReadTextLines(path).value_or(std::vector<std::string>{});
+  int error = 0;
+  const std::vector<std::string> lines = host.ReadTextLines(path, error).value_or(std::vector<std::string>{});
   auto value = [&](const char* key) { return ProfileString(lines, kCatalogSection, key); };
 
   cEpcInfo& info = *gEpcInfo;

@@ -69,7 +69,8 @@ void cBusinessBasic::IdentifyWorkstation() {
 }
 
 void cBusinessBasic::LoadTerminalNumber() {
-  const auto lines = host_.ReadTextLines(system_.LinkShareRoot() + "ttymap");
+  int error = 0;
+  const auto lines = host_.ReadTextLines(system_.LinkShareRoot() + "ttymap", error);
   if (!lines) {
     throw EngineError(kErrUndefined, "vltDataEngine_Initialization",
                       "Terminal File 'ttymap' not found on drive \\\\" + system_.mUNCDrive +

@@ -55,13 +55,15 @@ class Host {
   // Opens an existing file for shared reading and writing; with create, a missing file is created
   // empty. On failure returns null and sets error to the system's error number.
   virtual std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) = 0;
-  // A text file read whole and cut into lines (CR LF or LF ends a line); none when unreadable.
-  virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
+  // A text file read whole and cut into lines (CR LF or LF ends a line); none when it is missing
+  // or unreadable, with error set to the system's error number (ENOENT when missing).
+  virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) = 0;
   // Replaces a file's contents so that readers see either the old file whole or the new one:
   // written beside it, flushed, then renamed over it. Returns an empty string or an error text.
   virtual std::string ReplaceFile(std::string_view path, std::string_view contents) = 0;
-  // Deletes a file; true when it is gone afterwards.
-  virtual bool RemoveFile(std::string_view path) = 0;
+  // Deletes a file. Returns an empty string when it is gone afterwards (also when there was none),
+  // else an error text naming the file and the system's reason.
+  virtual std::string RemoveFile(std::string_view path) = 0;
 
   // Temporary directory with its final separator; empty when there is none.
   virtual std::string TempDirectory() = 0;
@@ -84,9 +86,9 @@ class PosixHost : public Host {
   bool FileExists(std::string_view path) override;
   bool DirectoryExists(std::string_view path) override;
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
-  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path) override;
+  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override;
   std::string ReplaceFile(std::string_view path, std::string_view contents) override;
-  bool RemoveFile(std::string_view path) override;
+  std::string RemoveFile(std::string_view path) override;
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;

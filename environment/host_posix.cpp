@@ -236,18 +236,36 @@ std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool crea
   return std::make_unique<PosixFile>(fd);
 }
 
-std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path) {
+std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path, int& error) {
+  error = ENOENT;
   const auto mapped = MapPath(path);
   if (!mapped || !FileExists(path)) return std::nullopt;
-  std::ifstream in(*mapped, std::ios::binary);
-  if (!in) return std::nullopt;
+  const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    error = errno;
+    return std::nullopt;
+  }
+  PosixFile file(fd);
+  std::string text;
+  char buffer[65536];
+  for (int64_t got; (got = file.ReadAt(static_cast<int64_t>(text.size()), buffer, sizeof buffer)) != 0;) {
+    if (got < 0) {
+      error = file.LastError();
+      return std::nullopt;
+    }
+    text.append(buffer, static_cast<size_t>(got));
+  }
+  error = 0;
   std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
+    start = end + 1;
   }
-  if (in.bad()) return std::nullopt;
   return lines;
 }
 
@@ -279,10 +297,11 @@ std::string PosixHost::ReplaceFile(std::string_view path, std::string_view conte
   return "Could not write " + std::string(path) + ": " + failure;
 }
 
-bool PosixHost::RemoveFile(std::string_view path) {
+std::string PosixHost::RemoveFile(std::string_view path) {
   const auto mapped = MapPath(path);
-  if (!mapped) return false;
-  return ::unlink(mapped->c_str()) == 0 || errno == ENOENT;
+  if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
+  if (::unlink(mapped->c_str()) == 0 || errno == ENOENT) return {};
+  return "Could not remove " + std::string(path) + ": " + std::strerror(errno);
 }
 
 std::string PosixHost::TempDirectory() {

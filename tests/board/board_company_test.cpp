@@ -296,7 +296,8 @@ TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
   const InvoiceRecord billed = scheduled(41, 'B', 1);
   const InvoiceRecord substatus = scheduled(42, '2', 5);
   const InvoiceRecord unscheduled = [&] { auto r = scheduled(43, 'O', 1); r.mechanic = 0; return r; }();
-  const InvoiceRecord replaced = scheduled(99, 'O', 1);
+  // Another job now has number 4; it is not scheduled.
+  const InvoiceRecord replaced = [&] { auto r = scheduled(99, 'O', 1); r.mechanic = 0; return r; }();
   company_.AddJob({1, {billed}});
   company_.AddJob({2, {substatus}});
   company_.AddJob({3, {unscheduled}});
@@ -321,7 +322,7 @@ TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
   EXPECT_FALSE(grid.RowHidden(1));
   form_.chkHide_Click(false);
   EXPECT_TRUE(grid.RowHidden(1));
-  EXPECT_EQ(form_.board().g.Rows(), 1) << "the unscheduled job is back among the unassigned";
+  EXPECT_EQ(form_.board().g.Rows(), 2) << "the unscheduled job and the new job 4 are unassigned";
 }
 
 TEST_F(BoardCompanyTest, ScheduleFilesWithOddLinesLoseNothing) {
@@ -333,7 +334,7 @@ TEST_F(BoardCompanyTest, ScheduleFilesWithOddLinesLoseNothing) {
   // Job 7 is not scheduled in INVOL (byte 141 = 0), so refresh drops the row; load it again
   // without the refresh to see what the file gave.
   GridModel grid(1);
-  LoadSchedule(grid, SchedulePath(*gEpcInfo, 4));
+  EXPECT_EQ(LoadSchedule(host_, grid, SchedulePath(*gEpcInfo, 4)), "");
   ASSERT_EQ(grid.Rows(), 1);
   EXPECT_EQ(grid.TextMatrix(0, 0).size(), high.size());
   EXPECT_EQ(SplitLines(grid.TextMatrix(0, 0))[1], "Caf\xE9 \xFF");

@@ -78,10 +78,13 @@ class HostFilesTest : public testing::TempShareTest {};
 
 TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
   share::WriteBinaryFile(base_ / "t.txt", "one\r\ntwo\n\r\nlast");
-  const auto lines = host_.ReadTextLines((base_ / "t.txt").string());
+  int error = -1;
+  const auto lines = host_.ReadTextLines((base_ / "t.txt").string(), error);
+  EXPECT_EQ(error, 0);
   ASSERT_TRUE(lines);
   EXPECT_EQ(*lines, (std::vector<std::string>{"one", "two", "", "last"}));
-  EXPECT_FALSE(host_.ReadTextLines((base_ / "none.txt").string()));
+  EXPECT_FALSE(host_.ReadTextLines((base_ / "none.txt").string(), error));
+  EXPECT_EQ(error, ENOENT);
 }
 
 TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {

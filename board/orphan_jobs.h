@@ -1,0 +1,21 @@
+#pragma once
+// Jobs that no list holds although their invoice record is marked for a mechanic: what a stop in
+// the middle of a save, or older software that marks before it writes, can leave behind. Such a
+// job would be on no workstation's board at all; the refresh puts it back.
+
+#include <string>
+#include <vector>
+
+#include "board/board_state.h"
+#include "board/job_loading.h"
+
+namespace tervalo {
+
+// Puts every job of `scheduled` that no mechanic grid holds back on the board: at the end of the
+// open jobs of the mechanic it is marked for, or on the unassigned grid when that mechanic is not
+// on the board. Mechanics whose list could not be read are left alone. Returns one line per job
+// put back ("Job 12: DAVE RUIZ"), empty when nothing was missing.
+std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& reader,
+                                           const std::vector<ScheduledJob>& scheduled);
+
+}  // namespace tervalo
