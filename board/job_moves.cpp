@@ -1,6 +1,7 @@
 #include "board/job_moves.h"
 
 #include <algorithm>
+#include <set>
 #include <unordered_map>
 
 #include "board/frm_tervalo.h"
@@ -107,8 +108,11 @@ bool JobMoves::DropOnUnassigned(const std::string& text, const PointerPlace& pla
     const std::string job = JobTextOfRow(row);
     if (!IsJobText(job)) continue;
     // Every row goes in at the target; the re-sort puts them in their places.
-    AddToUnassigned(job, target);
-    ++inserted;
+    if (AddToUnassigned(job, target)) {
+      ++inserted;
+    } else {
+      not_moved_.insert(job);
+    }
   }
   if (inserted > 0) {
     g.Select(target, 0, target + inserted - 1, 0);
@@ -170,9 +174,14 @@ void JobMoves::CompleteDrag(bool taken) {
   const int source_grid = drag.DragSourceTag == "G" ? kUnassigned : drag.DragSourceGrid;
   if (taken) {
     GridModel& source = Grid(source_grid);
-    // From the last row up, so that removals do not shift rows still to be tested.
+    // From the last row up, so that removals do not shift rows still to be tested. Jobs the drop
+    // could not take stay.
     for (int r = source.Rows() - 1; r >= 0; --r) {
       if (!source.IsSelected(r)) continue;
+      if (not_moved_.count(source.TextMatrix(r, source_grid == kUnassigned ? 1 : 0)) > 0) {
+        source.SetSelected(r, false);
+        continue;
+      }
       source.RemoveItem(r);
       if (source_grid == dropped_grid_ && r < dropped_first_) --dropped_first_;
     }
@@ -202,17 +211,19 @@ void JobMoves::SendBack(int mechanic) {
   Remember(mechanic);
   Remember(kUnassigned);
   drag.DragText = grid.Clip();
-  std::vector<std::string> texts;
-  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
-    texts.insert(texts.begin(), grid.TextMatrix(*it, 0));
-    grid.RemoveItem(*it);
-  }
   GridModel& g = Board().g;
-  const int first = g.Rows();
-  for (const std::string& text : texts) AddToUnassigned(text, g.Rows());
-  g.Select(first, 0, g.Rows() - 1, 0);
-  ResortUnassigned();
-  CloseStep(true);
+  g.ClearSelection();
+  bool moved = false;
+  // Each job goes back on a row of its own; from the last up, so that rows still to come stay put.
+  for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+    const std::string text = grid.TextMatrix(*it, 0);
+    if (!AddToUnassigned(text, g.Rows())) continue;
+    g.SetSelected(g.Rows() - 1, true);
+    grid.RemoveItem(*it);
+    moved = true;
+  }
+  if (moved) ResortUnassigned();
+  CloseStep(moved);
 }
 
 bool JobMoves::CanMoveFrom(int grid) const {
@@ -278,14 +289,25 @@ Color JobMoves::ColorOf(const std::string& job_text) const {
   return GetColor(Board(), reader, JobIndex::Load(engine), job_text);
 }
 
-void JobMoves::AddToUnassigned(const std::string& job_text, int row) {
-  cBusinessBasic& engine = Engine();
-  JobRecordReader reader(engine);
-  const JobIndex index = JobIndex::Load(engine);
-  GridModel& g = Board().g;
-  g.AddItem(GetSortCol(Board(), reader, index, GetJobNumber(job_text)) + "\t" + job_text, row);
-  ClearMarks(job_text, pending_.cleared, std::nullopt);
-  g.SetBackColor(row, 1, row, 1, GetColor(Board(), reader, index, job_text));
+// The job is freed in the invoice file before its row goes on g: when that cannot be done the
+// user is told and the job stays where it was, so that no list loses a job still marked for it.
+bool JobMoves::AddToUnassigned(const std::string& job_text, int row) {
+  const int32_t job_number = GetJobNumber(job_text);
+  try {
+    cBusinessBasic& engine = Engine();
+    JobRecordReader reader(engine);
+    const JobIndex index = JobIndex::Load(engine);
+    const std::string key = GetSortCol(Board(), reader, index, job_number);
+    const Color color = GetColor(Board(), reader, index, job_text);
+    if (!ClearMarks(job_text, pending_.cleared, std::nullopt)) return false;
+    GridModel& g = Board().g;
+    g.AddItem(key + "\t" + job_text, row);
+    g.SetBackColor(row, 1, row, 1, color);
+    return true;
+  } catch (const EngineError& error) {
+    Report("Job " + std::to_string(job_number) + " could not be read, so it stays where it was.\n\n" + ErrorText(error));
+    return false;
+  }
 }
 
 void JobMoves::ResortUnassigned() {
@@ -301,7 +323,7 @@ void JobMoves::ResortUnassigned() {
   }
 }
 
-void JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
+bool JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
                           std::optional<int32_t> only_from) {
   try {
     bool left_alone = false;
@@ -311,10 +333,12 @@ void JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>&
       Report("Job " + std::to_string(GetJobNumber(job_text)) +
              " was scheduled on another workstation meanwhile. Its schedule there was left as it is.");
     }
+    return true;
   } catch (const EngineError& error) {
-    // The row is on the unassigned grid here; the record still names its mechanic.
     Report("Job " + std::to_string(GetJobNumber(job_text)) +
-           " could not be marked as unassigned in the invoice file.\n\n" + ErrorText(error));
+           " could not be marked as unassigned in the invoice file, so it stays on its list.\n\n" +
+           ErrorText(error));
+    return false;
   }
 }
 
@@ -322,6 +346,7 @@ void JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>&
 
 void JobMoves::OpenStep() {
   pending_ = Step{};
+  not_moved_.clear();
   step_open_ = true;
   dropped_grid_ = kUnassigned;
   dropped_first_ = -1;
@@ -401,7 +426,11 @@ void JobMoves::Apply(Step& step) {
     const auto from = left_from.find(text);
     std::optional<int32_t> only_from;
     if (from != left_from.end()) only_from = Board().mechanics.MechanicNumber[static_cast<size_t>(from->second)];
-    ClearMarks(text, step.cleared, only_from.value_or(0));
+    if (!ClearMarks(text, step.cleared, only_from.value_or(0))) {
+      // The job stays on g here although its record still names a mechanic; the next Refresh
+      // shows it where the record says.
+      continue;
+    }
   }
   if (!taken_meanwhile.empty()) {
     std::string jobs;

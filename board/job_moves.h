@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -118,9 +119,9 @@ class JobMoves {
   bool DropRowsAt(int mechanic, const std::string& text, int target);
   void SelectDropped();
   Color ColorOf(const std::string& job_text) const;
-  void AddToUnassigned(const std::string& job_text, int row);
+  bool AddToUnassigned(const std::string& job_text, int row);
   void ResortUnassigned();
-  void ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
+  bool ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
                   std::optional<int32_t> only_from);
   bool MoveSelection(int grid, int mechanic, int target);
   void ShowFinishedRows(GridModel& grid) const;
@@ -134,6 +135,8 @@ class JobMoves {
   int dropped_grid_ = kUnassigned;
   int dropped_first_ = -1;
   int dropped_count_ = 0;
+  // Job texts a drop on g could not take (the invoice file refused); they stay in their grid.
+  std::set<std::string> not_moved_;
 };
 
 }  // namespace tervalo

@@ -1,5 +1,6 @@
 #include "board/schedule_files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -57,15 +58,21 @@ std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
   return {};
 }
 
+namespace {
+
+// One line of a schedule file: the job text with its line feeds as tabs, then CR LF.
+std::string ScheduleLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n') c = '\t';
+  }
+  return text + "\r\n";
+}
+
+}  // namespace
+
 std::string ScheduleText(const GridModel& grid) {
   std::string text;
-  for (int r = 0; r < grid.Rows(); ++r) {
-    std::string line = grid.TextMatrix(r, 0);
-    for (char& c : line) {
-      if (c == '\n') c = '\t';
-    }
-    text += line + "\r\n";
-  }
+  for (int r = 0; r < grid.Rows(); ++r) text += ScheduleLine(grid.TextMatrix(r, 0));
   return text;
 }
 
@@ -83,13 +90,22 @@ std::string UpdateResult::Message() const {
 namespace {
 
 // The order in which the lists are saved: a list that holds jobs still marked for another
-// mechanic (moved here since the last save) goes before that mechanic's list. Lists that gain
-// from each other in a circle are saved in board order; the start-up puts back what a stop in the
-// middle of such a circle leaves on no list.
-std::vector<int> SaveOrder(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+// mechanic (moved here since the last save) goes before that mechanic's list, and that list is
+// saved only when the one that gained from it was. Lists that gain from each other in a circle
+// are saved in board order; the start-up puts back what a stop in the middle of such a circle
+// leaves on no list.
+struct SavePlan {
+  std::vector<int> order;
+  std::vector<std::vector<int>> gainers;  // gainers[m]: the lists holding jobs still marked for m
+  std::vector<std::vector<std::string>> leaving;  // leaving[m]: those jobs' texts
+  std::vector<int> circle;                        // lists that gain from each other in a circle
+};
+
+SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   const int count = board.mechanics.MechanicCount;
   std::vector<std::vector<int>> before(static_cast<size_t>(count));  // before[n]: lists n must precede
   std::vector<int> waiting(static_cast<size_t>(count), 0);
+  std::vector<std::vector<std::string>> leaving(static_cast<size_t>(count));
   for (int n = 0; n < count; ++n) {
     const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
     GridModel& grid = board.Mg(n);
@@ -106,9 +122,16 @@ std::vector<int> SaveOrder(BoardState& board, JobRecordReader& reader, const Job
       if (marked == 0 || marked == number || from < 0) continue;
       before[static_cast<size_t>(n)].push_back(from);
       ++waiting[static_cast<size_t>(from)];
+      leaving[static_cast<size_t>(from)].push_back(grid.TextMatrix(r, 0));
     }
   }
-  std::vector<int> order;
+  SavePlan plan;
+  plan.leaving = std::move(leaving);
+  plan.gainers.resize(static_cast<size_t>(count));
+  for (int n = 0; n < count; ++n) {
+    for (int m : before[static_cast<size_t>(n)]) plan.gainers[static_cast<size_t>(m)].push_back(n);
+  }
+  std::vector<int>& order = plan.order;
   std::vector<bool> placed(static_cast<size_t>(count), false);
   for (bool progress = true; progress;) {
     progress = false;
@@ -121,16 +144,35 @@ std::vector<int> SaveOrder(BoardState& board, JobRecordReader& reader, const Job
     }
   }
   for (int n = 0; n < count; ++n) {
-    if (!placed[static_cast<size_t>(n)]) order.push_back(n);
+    if (!placed[static_cast<size_t>(n)]) plan.circle.push_back(n);
   }
-  return order;
+  order.insert(order.end(), plan.circle.begin(), plan.circle.end());
+  return plan;
+}
+
+// Lists that gain from each other in a circle cannot be saved one after the other without a
+// moment where a job is on neither. Each is first written with its new rows and the rows it is
+// giving away, so that every job is on at least one list until all of them are saved.
+bool SaveCircleFirst(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, const SavePlan& plan,
+                     UpdateResult& result) {
+  for (int n : plan.circle) {
+    const auto i = static_cast<size_t>(n);
+    if (!board.schedules[i].loaded) continue;
+    std::string text = ScheduleText(board.Mg(n));
+    for (const std::string& row : plan.leaving[i]) text += ScheduleLine(row);
+    const std::string error = engine.host().ReplaceFile(SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
+    if (!error.empty()) {
+      result.failures.push_back({board.mechanics.MechanicName[i], error});
+      return false;
+    }
+  }
+  return true;
 }
 
 // Saves one list: the file first, then the marks of its jobs, so that a mark never points at a
-// list that is not on disk.
-void SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
+// list that is not on disk. Returns whether the file was written.
+bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
               const JobIndex& index, int n, UpdateResult& result) {
-  if (!board.schedules[static_cast<size_t>(n)].loaded) return;
   const std::string& name = board.mechanics.MechanicName[static_cast<size_t>(n)];
   const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
   GridModel& grid = board.Mg(n);
@@ -139,7 +181,7 @@ void SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
       grid.Rows() == 0 ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, ScheduleText(grid));
   if (!error.empty()) {
     result.failures.push_back({name, error});
-    return;
+    return false;
   }
   for (int r = 0; r < grid.Rows(); ++r) {
     // A row without a job number marks nothing but stays in the mechanic's list.
@@ -153,6 +195,7 @@ void SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
       result.failures.push_back({name, "job " + std::to_string(job_number) + " could not be marked: " + e.description()});
     }
   }
+  return true;
 }
 
 }  // namespace
@@ -162,7 +205,33 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
   try {
     const JobIndex index = JobIndex::Load(engine);
     JobRecordReader reader(engine);
-    for (int n : SaveOrder(board, reader, index)) SaveList(engine, info, board, reader, index, n, result);
+    const SavePlan plan = PlanSave(board, reader, index);
+    const bool circle_ready = SaveCircleFirst(engine, info, board, plan, result);
+    enum class Outcome { kNotYet, kSaved, kNotSaved };
+    std::vector<Outcome> outcome(static_cast<size_t>(board.mechanics.MechanicCount), Outcome::kNotYet);
+    for (int n : plan.order) {
+      const auto i = static_cast<size_t>(n);
+      if (!board.schedules[i].loaded) continue;  // never written or deleted
+      if (!circle_ready && std::find(plan.circle.begin(), plan.circle.end(), n) != plan.circle.end()) {
+        result.failures.push_back({board.mechanics.MechanicName[i], "not saved with the lists it exchanged jobs with"});
+        outcome[i] = Outcome::kNotSaved;
+        continue;
+      }
+      // A list whose jobs went to a list that could not be saved keeps its old file: written
+      // now, it would drop jobs that no saved list holds yet. (In a circle of moves one list must
+      // go first; the start-up puts back what a stop right after it leaves on no list.)
+      const auto unsaved = std::find_if(plan.gainers[i].begin(), plan.gainers[i].end(),
+                                        [&](int m) { return outcome[static_cast<size_t>(m)] == Outcome::kNotSaved; });
+      if (unsaved != plan.gainers[i].end()) {
+        result.failures.push_back({board.mechanics.MechanicName[i],
+                                   "not saved, because jobs moved from it to " +
+                                       board.mechanics.MechanicName[static_cast<size_t>(*unsaved)] +
+                                       " whose list was not saved"});
+        outcome[i] = Outcome::kNotSaved;
+        continue;
+      }
+      outcome[i] = SaveList(engine, info, board, reader, index, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
+    }
   } catch (const EngineError& e) {
     result.failures.push_back({"", e.description()});
   }

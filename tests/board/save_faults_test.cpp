@@ -1,0 +1,328 @@
+// No job vanishes: every file operation of start-up, moves, Update, Refresh and closing is made to
+// fail in turn, and the board is killed at random instants while it saves; after each, the files
+// on disk must still show every job (unassigned, or on a mechanic's list), hold whole lists, and
+// differ from before only in the bytes the board owns.
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <thread>
+
+#include "board/frm_tervalo.h"
+#include "board/job_index.h"
+#include "board/job_moves.h"
+#include "board/job_record.h"
+#include "environment/shared_instances.h"
+#include "tests/support/board_company.h"
+#include "tests/support/fault_host.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+using share::InvoiceRecord;
+using testing::FaultHost;
+using testing::Job;
+
+constexpr size_t kFile0SortOrder = 499 * 512 + 24;  // the four bytes of the sort order the board writes
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Jobs 1-4 unassigned; DAVE RUIZ (3) has jobs 5 and 6 and the completed job 8, ANNA KOWALSKI (4)
+// has job 7.
+class SaveFaultsTest : public testing::BoardCompanyTest {
+ protected:
+  void WriteCompany() {
+    fs::remove_all(unc_root_);
+    for (const auto& entry : fs::directory_iterator(temp_dir_)) fs::remove_all(entry.path());
+    share::CompanyBuilder company(share_);
+    company.SetFile0(file0_);
+    company.AddMechanic({3, "DAVE RUIZ"});
+    company.AddMechanic({4, "ANNA KOWALSKI"});
+    const int marks[] = {0, 0, 0, 0, 0, 3, 3, 4, 3};
+    for (int32_t job = 1; job <= 8; ++job) {
+      InvoiceRecord r = Job(10 + job, job == 8 ? 'C' : 'O', 1 + job % 8);
+      r.mechanic = marks[job];
+      records_[job] = company.AddJob({job, {r}})[0];
+      open_[job] = job != 8;
+    }
+    company.Write(temp_dir_, host_.computer_name);
+    const auto line = [&](int32_t job) { return company.ScheduleLine(Job(10 + job, job == 8 ? 'C' : 'O', 1 + job % 8), job); };
+    company.WriteSchedule(3, {line(5), line(6), line(8)});
+    company.WriteSchedule(4, {line(7)});
+    invol_ = ReadAll(Data() / "INVDB");
+    file0_bytes_ = ReadAll(Data() / "FILE0");
+  }
+
+  fs::path Data() const { return share_.DataDirectory(); }
+
+  // The jobs of a schedule file; false when a line is not a whole job text.
+  bool ListOnDisk(int mechanic, std::vector<int32_t>& jobs) {
+    std::ifstream in(Data() / ("SCHEDULE." + std::to_string(mechanic)), std::ios::binary);
+    for (std::string line; std::getline(in, line);) {
+      if (line.empty() || line.back() != '\r') return false;
+      line.pop_back();
+      std::replace(line.begin(), line.end(), '\t', '\n');
+      if (GetJobNumber(line) < 1 || SplitLines(line).size() != 5) return false;
+      jobs.push_back(GetJobNumber(line));
+    }
+    return true;
+  }
+
+  // What must hold on disk whatever failed: whole lists, every open job either unassigned (byte
+  // 141 is 0) or on a list, and no byte changed but the marks and the sort order.
+  void ExpectNothingLost(const std::string& when) {
+    std::vector<int32_t> listed;
+    for (int mechanic : {3, 4}) EXPECT_TRUE(ListOnDisk(mechanic, listed)) << when << ": list " << mechanic;
+    const std::string invol = ReadAll(Data() / "INVDB");
+    ASSERT_EQ(invol.size(), invol_.size()) << when;
+    for (size_t i = 0; i < invol.size(); ++i) {
+      if (invol[i] != invol_[i] && i % share::kInvoiceRecordLength != kMechanicBytePosition - 1) {
+        FAIL() << when << ": INVOL byte " << i << " changed";
+      }
+    }
+    const std::string file0 = ReadAll(Data() / "FILE0");
+    ASSERT_EQ(file0.size(), file0_bytes_.size()) << when;
+    for (size_t i = 0; i < file0.size(); ++i) {
+      if (file0[i] != file0_bytes_[i] && (i < kFile0SortOrder || i >= kFile0SortOrder + 4)) {
+        FAIL() << when << ": FILE0 byte " << i << " changed";
+      }
+    }
+    for (const auto& [job, open] : open_) {
+      if (!open) continue;
+      const int mark = static_cast<unsigned char>(
+          invol[static_cast<size_t>(records_[job]) * share::kInvoiceRecordLength + kMechanicBytePosition - 1]);
+      const bool on_a_list = std::find(listed.begin(), listed.end(), job) != listed.end();
+      EXPECT_TRUE(mark == 0 || on_a_list) << when << ": job " << job << " is marked " << mark << " and on no list";
+    }
+  }
+
+  // The files the board writes, as one text.
+  std::string Files() {
+    return ReadAll(Data() / "SCHEDULE.3") + "|" + ReadAll(Data() / "SCHEDULE.4") + "|" + ReadAll(Data() / "INVDB") +
+           "|" + ReadAll(Data() / "FILE0");
+  }
+
+  void Select(GridModel& grid, int32_t job, int col) {
+    grid.ClearSelection();
+    for (int r = 0; r < grid.Rows(); ++r) {
+      if (GetJobNumber(grid.TextMatrix(r, col)) == job) {
+        grid.Select(r, 0);
+        return;
+      }
+    }
+  }
+
+  // Start-up, moves between every kind of grid, Update, another move, Refresh and closing, as a
+  // user would do them. An engine failure ends the action, as the window reports it and goes on.
+  // After every action the files are checked as they are at that moment. Returns whether the user
+  // was told of anything.
+  bool UseTheBoard(FaultHost& host, const std::string& when = "") {
+    ResetSharedInstances();
+    frmTervalo form;
+    bool told = false;
+    int step = 0;
+    const auto act = [&](const std::function<void()>& action) {
+      try {
+        action();
+      } catch (const EngineError&) {
+        told = true;
+      }
+      if (!when.empty()) ExpectNothingLost(when + ", after action " + std::to_string(++step));
+    };
+    bool loaded = false;
+    act([&] { loaded = form.Form_Load(); });
+    if (loaded) {
+      BoardState& board = form.board();
+      act([&] { Select(board.g, 1, 1), form.moves().MoveToMechanic(kUnassigned, 0); });
+      act([&] { Select(board.Mg(0), 5, 0), form.moves().MoveToMechanic(0, 1); });
+      act([&] { Select(board.Mg(1), 7, 0), form.moves().SendBack(1); });
+      act([&] { form.btnUpdate_Click(); });
+      act([&] { Select(board.g, 2, 1), form.moves().MoveToMechanic(kUnassigned, 1); });
+      act([&] { form.btnRefresh_Click(); });
+      act([&] { told |= !form.Form_QueryUnload().Saved(); });
+    }
+    ResetSharedInstances();
+    return told || !host.messages.empty();
+  }
+
+  std::map<int32_t, int32_t> records_;
+  std::map<int32_t, bool> open_;
+  std::string invol_;
+  std::string file0_bytes_;
+};
+
+TEST_F(SaveFaultsTest, EveryFailingFileOperationLosesNoJobAndIsReported) {
+  FaultHost faults;
+  faults.computer_name = host_.computer_name;
+  // What the files hold when nothing fails.
+  WriteCompany();
+  {
+    ScopedHost scoped(faults);
+    faults.FailAt(0);
+    ASSERT_FALSE(UseTheBoard(faults)) << "a clean run told the user something";
+  }
+  const std::string saved = Files();
+  int64_t steps = 0;
+  for (int64_t n = 1;; ++n) {
+    WriteCompany();
+    faults.messages.clear();
+    bool told = false;
+    {
+      ScopedHost scoped(faults);
+      faults.FailAt(n);
+      told = UseTheBoard(faults, "operation " + std::to_string(n) + " failed");
+    }
+    if (!faults.fired()) break;  // every operation has had its turn
+    ++steps;
+    // A failure that a later step made good (a read done again) needs no word; one that left the
+    // files otherwise than a clean run does must have been reported.
+    if (Files() != saved) {
+      EXPECT_TRUE(told) << "operation " << n << " failed, not all was saved, and nobody was told";
+    }
+    ExpectNothingLost("operation " + std::to_string(n) + " failed");
+    if (HasFatalFailure()) return;
+  }
+  EXPECT_GT(steps, 50) << "the board's file operations were not all counted";
+  RecordProperty("failed_operations_tried", std::to_string(steps));
+}
+
+TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItCanBe) {
+  WriteCompany();
+  const std::string list = ReadAll(Data() / "SCHEDULE.3");
+  FaultHost faults;
+  faults.computer_name = host_.computer_name;
+  ScopedHost scoped(faults);
+  // The first text read of the start-up after the terminal map is DAVE RUIZ's list.
+  frmTervalo form;
+  int64_t list_read = 0;
+  for (int64_t n = 1; list_read == 0 && n < 200; ++n) {
+    ResetSharedInstances();
+    faults.messages.clear();
+    faults.FailAt(n);
+    frmTervalo probe;
+    try {
+      if (probe.Form_Load() && !probe.board().schedules[0].loaded) list_read = n;
+    } catch (const EngineError&) {
+      // an earlier read than the list's
+    }
+  }
+  ASSERT_GT(list_read, 0) << "no failure made the list unreadable";
+  ResetSharedInstances();
+  faults.messages.clear();
+  faults.FailAt(list_read);
+  ASSERT_TRUE(form.Form_Load());
+  ASSERT_EQ(faults.messages.size(), 1u);
+  EXPECT_NE(faults.messages[0].text.find("DAVE RUIZ: "), std::string::npos) << faults.messages[0].text;
+  EXPECT_NE(faults.messages[0].text.find("SCHEDULE.3: Input/output error"), std::string::npos) << faults.messages[0].text;
+  EXPECT_EQ(form.board().Mg(0).Rows(), 0);
+  // Nothing can be dropped on it, and Update and closing leave its file alone.
+  form.board().g.Select(0, 0);
+  EXPECT_FALSE(form.moves().MoveToMechanic(kUnassigned, 0));
+  form.btnUpdate_Click();
+  EXPECT_TRUE(form.Form_QueryUnload().Saved());
+  EXPECT_EQ(ReadAll(Data() / "SCHEDULE.3"), list);
+  // Refresh reads it again.
+  form.btnRefresh_Click();
+  EXPECT_TRUE(form.board().schedules[0].loaded);
+  EXPECT_EQ(form.board().Mg(0).Rows(), 3);
+  ResetSharedInstances();
+}
+
+TEST_F(SaveFaultsTest, AJobMarkedForAMechanicButOnNoListIsPutBack) {
+  WriteCompany();
+  fs::remove(Data() / "SCHEDULE.4");  // job 7 is marked for ANNA KOWALSKI, whose list is gone
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  ASSERT_EQ(form.board().Mg(1).Rows(), 1);
+  EXPECT_EQ(GetJobNumber(form.board().Mg(1).TextMatrix(0, 0)), 7);
+  EXPECT_EQ(form.board().Mg(1).Cell(0, 0).back, form.board().settings.PriorityColorOf(8));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("Job 7: ANNA KOWALSKI"), std::string::npos) << host_.messages[0].text;
+  // Once saved, it stays where it is without another word.
+  form.btnUpdate_Click();
+  host_.messages.clear();
+  form.btnRefresh_Click();
+  EXPECT_TRUE(host_.messages.empty());
+  std::vector<int32_t> jobs;
+  ASSERT_TRUE(ListOnDisk(4, jobs));
+  EXPECT_EQ(jobs, (std::vector<int32_t>{7}));
+}
+
+TEST_F(SaveFaultsTest, JobsSwappedBetweenTwoListsAreSaved) {
+  WriteCompany();
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  Select(form.board().Mg(0), 5, 0);
+  ASSERT_TRUE(form.moves().MoveToMechanic(0, 1));
+  Select(form.board().Mg(1), 7, 0);
+  ASSERT_TRUE(form.moves().MoveToMechanic(1, 0));
+  EXPECT_TRUE(form.Save().Saved());
+  std::vector<int32_t> dave, anna;
+  ASSERT_TRUE(ListOnDisk(3, dave));
+  ASSERT_TRUE(ListOnDisk(4, anna));
+  EXPECT_EQ(dave, (std::vector<int32_t>{6, 8, 7}));
+  EXPECT_EQ(anna, (std::vector<int32_t>{5}));
+  ExpectNothingLost("after the swap");
+}
+
+// The board killed at random instants while it moves jobs and saves, over and over; after every
+// kill the files still show every job. TERVALO_CRASH_RUNS sets how many kills (default 150).
+TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
+  WriteCompany();
+  const char* runs_setting = std::getenv("TERVALO_CRASH_RUNS");
+  const int runs = runs_setting != nullptr ? std::atoi(runs_setting) : 150;
+  std::mt19937 random(20261210);
+  for (int run = 0; run < runs; ++run) {
+    const unsigned seed = static_cast<unsigned>(random());
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Moves at random and Update, until killed.
+      std::mt19937 moves(seed);
+      for (;;) {
+        ResetSharedInstances();
+        frmTervalo form;
+        try {
+          if (!form.Form_Load()) ::_exit(2);
+          BoardState& board = form.board();
+          for (int k = 0; k < 3; ++k) {
+            const int from = static_cast<int>(moves() % 3) - 1;  // g or one of the two lists
+            GridModel& grid = from == kUnassigned ? board.g : board.Mg(from);
+            if (grid.Rows() == 0) continue;
+            grid.Select(static_cast<int>(moves() % static_cast<unsigned>(grid.Rows())), 0);
+            const int to = static_cast<int>(moves() % 2);
+            if (from != kUnassigned && moves() % 3 == 0) {
+              form.moves().SendBack(from);
+            } else {
+              form.moves().MoveToMechanic(from, to);
+            }
+          }
+          form.btnUpdate_Click();
+        } catch (const EngineError&) {
+          ::_exit(3);
+        }
+      }
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + random() % 60000));
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the board stopped by itself with status " << WEXITSTATUS(status);
+    ExpectNothingLost("kill " + std::to_string(run));
+    if (HasFailure()) return;
+  }
+  RecordProperty("kills", std::to_string(runs));
+}
+
+}  // namespace
+}  // namespace tervalo
