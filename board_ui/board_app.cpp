@@ -7,9 +7,13 @@
 #include <iostream>
 
 #include "board/frm_tervalo.h"
+#include "board/job_card.h"
+#include "board/job_index.h"
+#include "board_ui/job_dialog.h"
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
+#include "environment/shared_instances.h"
 
 namespace tervalo {
 namespace {
@@ -35,17 +39,54 @@ int WriteMechanicSheet(frmTervalo& form, const BoardOptions& options) {
   return 0;
 }
 
-bool SaveScreenshot(MainWindow& window, const BoardOptions& options) {
+bool SavePicture(const QPixmap& picture, const QString& file) {
+  if (picture.save(file, "PNG")) return true;
+  std::cerr << "tervalo: cannot write " << file.toStdString() << "\n";
+  return false;
+}
+
+// The text of job `job`'s row as the board shows it, in the unassigned grid or a mechanic's
+// list; empty when the board has no such row.
+std::string JobRowText(BoardState& board, int job) {
+  for (int r = 0; r < board.g.Rows(); ++r) {
+    if (GetJobNumber(board.g.TextMatrix(r, 1)) == job) return board.g.TextMatrix(r, 1);
+  }
+  for (const auto& grid : board.mg) {
+    for (int r = 0; r < grid->Rows(); ++r) {
+      if (GetJobNumber(grid->TextMatrix(r, 0)) == job) return grid->TextMatrix(r, 0);
+    }
+  }
+  return {};
+}
+
+// The job card as a double-click on the job's row opens it, over the shown board.
+bool SaveCardScreenshot(frmTervalo& form, MainWindow& window, const BoardOptions& options) {
+  const std::string text = JobRowText(form.board(), options.card_job);
+  if (text.empty()) {
+    std::cerr << "tervalo: the board has no job " << options.card_job << "\n";
+    return false;
+  }
+  const CardOutcome outcome = ShowJob(*gEngine, text, form.board().settings.TallRows);
+  if (!outcome.card) {
+    if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
+    std::cerr << "tervalo: " << outcome.message << "\n";
+    return false;
+  }
+  frmJob card(*outcome.card, &window);
+  card.PlaceOver(&window);
+  card.show();
+  QApplication::processEvents();
+  return SavePicture(card.grab(), options.screenshot);
+}
+
+bool SaveScreenshot(frmTervalo& form, MainWindow& window, const BoardOptions& options) {
   window.resize(
       std::max(options.width > 0 ? options.width : kDefaultScreenshotWidth, window.minimumWidth()),
       window.height());
   window.show();
   QApplication::processEvents();
-  if (!window.grab().save(options.screenshot, "PNG")) {
-    std::cerr << "tervalo: cannot write " << options.screenshot.toStdString() << "\n";
-    return false;
-  }
-  return true;
+  if (options.card_job > 0) return SaveCardScreenshot(form, window, options);
+  return SavePicture(window.grab(), options.screenshot);
 }
 
 // The program's options. Help and usage come from the same parser that reads them, so they
@@ -59,8 +100,8 @@ struct BoardParser {
     for (QCommandLineOption* option : {&platform, &style, &reverse}) {
       option->setFlags(QCommandLineOption::HiddenFromHelp);
     }
-    for (QCommandLineOption* option : {&help, &version, &ini, &screenshot, &width, &print, &columns,
-                                       &pdf, &platform, &style, &reverse}) {
+    for (QCommandLineOption* option : {&help, &version, &ini, &screenshot, &width, &card, &print,
+                                       &columns, &pdf, &platform, &style, &reverse}) {
       parser.addOption(*option);
     }
   }
@@ -78,6 +119,10 @@ struct BoardParser {
                                 "Render the loaded board to a PNG file and exit, without a window.",
                                 "FILE.png"};
   QCommandLineOption width{"width", "Width of the screenshot in pixels (default 1280).", "PIXELS"};
+  QCommandLineOption card{"card",
+                          "With --screenshot: picture the job card of job number JOB as a "
+                          "double-click on its row opens it, instead of the board.",
+                          "JOB"};
   QCommandLineOption print{
       "print",
       "Write the work sheet of this mechanic to the --pdf file and exit, without a window.",
@@ -111,6 +156,7 @@ QString Conflict(const BoardOptions& options) {
   const bool printing =
       options.print_mechanic > 0 || options.print_columns > 0 || !options.pdf.isEmpty();
   if (options.width > 0 && options.screenshot.isEmpty()) return "--width goes with --screenshot";
+  if (options.card_job > 0 && options.screenshot.isEmpty()) return "--card goes with --screenshot";
   if (printing && !options.screenshot.isEmpty()) return "--print and --screenshot go separately";
   if (printing &&
       (options.print_mechanic == 0 || options.pdf.isEmpty() || options.print_columns == 0)) {
@@ -150,6 +196,7 @@ BoardCommandLine ParseBoardCommandLine(const QStringList& arguments) {
   QString error;
   if (!PositiveNumber(p.parser, p.width, "--width needs a number of pixels", options.width,
                       error) ||
+      !PositiveNumber(p.parser, p.card, "--card needs a job number", options.card_job, error) ||
       !PositiveNumber(p.parser, p.print, "--print needs a mechanic number", options.print_mechanic,
                       error) ||
       !PositiveNumber(p.parser, p.columns, "--columns is 40 or 80", options.print_columns, error)) {
@@ -198,7 +245,7 @@ int RunBoard(const BoardOptions& options) {
   }
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
-  if (!options.screenshot.isEmpty()) return SaveScreenshot(window, options) ? 0 : 1;
+  if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
   window.show();
   return QApplication::exec();
 }

@@ -15,6 +15,7 @@ struct BoardOptions {
   QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory
   QString screenshot;      // PNG file to render the loaded window to; empty: show the window
   int width = 0;           // window width in pixels for the screenshot; 0: kDefaultScreenshotWidth
+  int card_job = 0;        // with a screenshot: picture this job's card instead of the board
   int print_mechanic = 0;  // mechanic number whose work sheet goes to `pdf`; 0: no sheet
   int print_columns = 0;   // 40 or 80
   QString pdf;
