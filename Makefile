@@ -7,7 +7,7 @@
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(CURDIR)/demo
 
-.PHONY: demo test deps release package package-check bench clean
+.PHONY: demo test deps release package package-check readme-picture bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -33,6 +33,14 @@ test: deps
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The README's picture: the demo company's board through --screenshot, without a display.
+readme-picture: release
+	rm -rf build/readme-demo
+	build/release/tools/tervalo-share demo build/readme-demo >/dev/null
+	mkdir -p -m 700 build/readme-demo/runtime
+	env -u DISPLAY -u WAYLAND_DISPLAY TERVALO_UNC_ROOT=$(CURDIR)/build/readme-demo/unc TMPDIR=$(CURDIR)/build/readme-demo/tmp \
+	  XDG_RUNTIME_DIR=$(CURDIR)/build/readme-demo/runtime build/release/app/tervalo --screenshot docs/board.png
 
 bench: release
 	bash scripts/run-benchmarks.sh "$(CURDIR)/build/release"
