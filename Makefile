@@ -1,11 +1,13 @@
 # The two everyday commands. Both install what is missing first (Debian packages, as root or sudo).
 #   make demo   builds the program, creates the demo company share and starts Tervalo on it
-#   make test   builds everything under AddressSanitizer + UBSan and runs every test through ctest
+#   make test   builds everything under AddressSanitizer + UBSan and runs every test through ctest,
+#               after building the Debian package and checking it
+#   make package  builds the Debian package build/package/tervalo_VERSION_ARCH.deb
 
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(CURDIR)/demo
 
-.PHONY: demo test deps release bench clean
+.PHONY: demo test deps release package package-check readme-picture bench clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -17,10 +19,28 @@ release: deps
 demo: release
 	bash scripts/run-demo.sh "$(CURDIR)/build/release" "$(DEMO_DIR)"
 
+# The package is built from the release configuration, without tests and benchmarks.
+package: deps
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cpack --preset package
+
+package-check: package
+	bash scripts/check-package.sh build/package/tervalo_*.deb
+
 test: deps
+	$(MAKE) package-check
 	cmake --preset asan
 	cmake --build --preset asan -j $(JOBS)
 	ctest --preset asan -j $(JOBS)
+
+# The README's picture: the demo company's board through --screenshot, without a display.
+readme-picture: release
+	rm -rf build/readme-demo
+	build/release/tools/tervalo-share demo build/readme-demo >/dev/null
+	mkdir -p -m 700 build/readme-demo/runtime
+	env -u DISPLAY -u WAYLAND_DISPLAY TERVALO_UNC_ROOT=$(CURDIR)/build/readme-demo/unc TMPDIR=$(CURDIR)/build/readme-demo/tmp \
+	  XDG_RUNTIME_DIR=$(CURDIR)/build/readme-demo/runtime build/release/app/tervalo --screenshot docs/board.png
 
 bench: release
 	bash scripts/run-benchmarks.sh "$(CURDIR)/build/release"

@@ -1,13 +1,12 @@
 // Tervalo: the schedule board of the service department. Starts the board on this workstation's
-// catalog configuration and shows it; `--screenshot FILE.png [--width PIXELS]` renders the loaded
-// board to a picture instead (for machines without a display), and `--print MECHANIC_NUMBER
-// --columns 40|80 --pdf FILE` writes that mechanic's work sheet to a PDF and ends.
+// catalog configuration (or the file given with --ini) and shows it; `--screenshot FILE.png
+// [--width PIXELS]` renders the loaded board to a picture instead, and `--print MECHANIC_NUMBER
+// --columns 40|80 --pdf FILE` writes that mechanic's work sheet to a PDF and ends. Run
+// `tervalo --help` for the options.
 
 #include <QApplication>
-
-#include <algorithm>
+#include <QFile>
 #include <cstdlib>
-#include <cstring>
 #include <iostream>
 
 #include "board_ui/board_app.h"
@@ -18,35 +17,52 @@ namespace {
 
 // A run that shows no window (a picture or a work sheet) also works where there is no display:
 // Qt then draws on its offscreen platform unless told otherwise.
-void UseOffscreenWithoutDisplay(int argc, char** argv) {
-  const bool windowless = std::any_of(argv + 1, argv + argc, [](const char* arg) {
-    return std::strcmp(arg, "--print") == 0 || std::strcmp(arg, "--screenshot") == 0;
-  });
-  const bool display = std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
-  if (windowless && !display && std::getenv("QT_QPA_PLATFORM") == nullptr) {
+void UseOffscreenWithoutDisplay(const tervalo::BoardOptions& options) {
+  const bool display =
+      std::getenv("DISPLAY") != nullptr || std::getenv("WAYLAND_DISPLAY") != nullptr;
+  if (options.windowless() && !display && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+}
+
+QStringList ArgumentsAfterName(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QFile::decodeName(argv[i]);
+  return arguments;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  UseOffscreenWithoutDisplay(argc, argv);
-  QApplication app(argc, argv);
   QApplication::setApplicationName("Tervalo");
+  QApplication::setApplicationVersion(TERVALO_VERSION_TEXT);
 
-  QString error;
-  const auto options = tervalo::ParseBoardOptions(QApplication::arguments().mid(1), error);
-  if (!options) {
-    std::cerr << "tervalo: " << error.toStdString() << "\n"
-              << "usage: tervalo [--screenshot FILE.png [--width PIXELS]]\n"
-              << "       tervalo --print MECHANIC_NUMBER --columns 40|80 --pdf FILE\n";
-    return 2;
+  // The command line is read before Qt connects to a display, so --help, --version and a wrong
+  // command line need none.
+  using Action = tervalo::BoardCommandLine::Action;
+  const tervalo::BoardCommandLine command_line =
+      tervalo::ParseBoardCommandLine(ArgumentsAfterName(argc, argv));
+  switch (command_line.action) {
+    case Action::kHelp:
+      std::cout << tervalo::BoardUsage().toStdString();
+      return 0;
+    case Action::kVersion:
+      std::cout << tervalo::BoardVersionLine().toStdString();
+      return 0;
+    case Action::kWrong:
+      std::cerr << "tervalo: " << command_line.error.toStdString() << "\n\n"
+                << tervalo::BoardUsage().toStdString();
+      return 2;
+    case Action::kRun:
+      break;
   }
-  // A picture or a sheet is made without anyone at the screen: messages go to the error output.
-  if (options->screenshot.isEmpty() && options->print_mechanic == 0) tervalo::InstallMessageBoxHandler();
 
-  const int status = tervalo::RunBoard(*options);
+  UseOffscreenWithoutDisplay(command_line.options);
+  QApplication app(argc, argv);
+  // A picture or a sheet is made without anyone at the screen: messages go to the error output.
+  if (!command_line.options.windowless()) tervalo::InstallMessageBoxHandler();
+
+  const int status = tervalo::RunBoard(command_line.options);
   tervalo::ResetSharedInstances();
   return status;
 }

@@ -1,14 +1,19 @@
 #include "board_ui/board_app.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
 #include <QPixmap>
-
 #include <iostream>
 
 #include "board/frm_tervalo.h"
+#include "board/job_card.h"
+#include "board/job_index.h"
+#include "board_ui/job_dialog.h"
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
+#include "environment/shared_instances.h"
 
 namespace tervalo {
 namespace {
@@ -34,63 +39,200 @@ int WriteMechanicSheet(frmTervalo& form, const BoardOptions& options) {
   return 0;
 }
 
-bool SaveScreenshot(MainWindow& window, const BoardOptions& options) {
-  window.resize(std::max(options.width > 0 ? options.width : kDefaultScreenshotWidth, window.minimumWidth()),
-                window.height());
-  window.show();
-  QApplication::processEvents();
-  if (!window.grab().save(options.screenshot, "PNG")) {
-    std::cerr << "tervalo: cannot write " << options.screenshot.toStdString() << "\n";
+bool SavePicture(const QPixmap& picture, const QString& file) {
+  if (picture.save(file, "PNG")) return true;
+  std::cerr << "tervalo: cannot write " << file.toStdString() << "\n";
+  return false;
+}
+
+// The text of job `job`'s row as the board shows it, in the unassigned grid or a mechanic's
+// list; empty when the board has no such row.
+std::string JobRowText(BoardState& board, int job) {
+  for (int r = 0; r < board.g.Rows(); ++r) {
+    if (GetJobNumber(board.g.TextMatrix(r, 1)) == job) return board.g.TextMatrix(r, 1);
+  }
+  for (const auto& grid : board.mg) {
+    for (int r = 0; r < grid->Rows(); ++r) {
+      if (GetJobNumber(grid->TextMatrix(r, 0)) == job) return grid->TextMatrix(r, 0);
+    }
+  }
+  return {};
+}
+
+// The job card as a double-click on the job's row opens it, over the shown board.
+bool SaveCardScreenshot(frmTervalo& form, MainWindow& window, const BoardOptions& options) {
+  const std::string text = JobRowText(form.board(), options.card_job);
+  if (text.empty()) {
+    std::cerr << "tervalo: the board has no job " << options.card_job << "\n";
     return false;
   }
-  return true;
+  const CardOutcome outcome = ShowJob(*gEngine, text, form.board().settings.TallRows);
+  if (!outcome.card) {
+    if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
+    std::cerr << "tervalo: " << outcome.message << "\n";
+    return false;
+  }
+  frmJob card(*outcome.card, &window);
+  card.PlaceOver(&window);
+  card.show();
+  QApplication::processEvents();
+  return SavePicture(card.grab(), options.screenshot);
+}
+
+bool SaveScreenshot(frmTervalo& form, MainWindow& window, const BoardOptions& options) {
+  window.resize(
+      std::max(options.width > 0 ? options.width : kDefaultScreenshotWidth, window.minimumWidth()),
+      window.height());
+  window.show();
+  QApplication::processEvents();
+  if (options.card_job > 0) return SaveCardScreenshot(form, window, options);
+  return SavePicture(window.grab(), options.screenshot);
+}
+
+// The program's options. Help and usage come from the same parser that reads them, so they
+// cannot drift apart.
+struct BoardParser {
+  BoardParser() {
+    parser.setApplicationDescription(
+        "The schedule board of the service department: every open repair job, unassigned or on\n"
+        "a mechanic's list, on the shop's data share.");
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (QCommandLineOption* option : {&platform, &style, &reverse}) {
+      option->setFlags(QCommandLineOption::HiddenFromHelp);
+    }
+    for (QCommandLineOption* option : {&help, &version, &ini, &screenshot, &width, &card, &print,
+                                       &columns, &pdf, &platform, &style, &reverse}) {
+      parser.addOption(*option);
+    }
+  }
+
+  QCommandLineParser parser;
+  // Qt's own help option would add --help-all, which lists Qt's options only once a QApplication
+  // exists; --help is read before there is one.
+  QCommandLineOption help{{"h", "help"}, "Show this help and exit."};
+  QCommandLineOption version{{"v", "version"}, "Show the program's version and exit."};
+  QCommandLineOption ini{"ini",
+                         "Read the catalog configuration from PATH instead of vltCatalog.ini in "
+                         "the temporary directory.",
+                         "PATH"};
+  QCommandLineOption screenshot{"screenshot",
+                                "Render the loaded board to a PNG file and exit, without a window.",
+                                "FILE.png"};
+  QCommandLineOption width{"width", "Width of the screenshot in pixels (default 1280).", "PIXELS"};
+  QCommandLineOption card{"card",
+                          "With --screenshot: picture the job card of job number JOB as a "
+                          "double-click on its row opens it, instead of the board.",
+                          "JOB"};
+  QCommandLineOption print{
+      "print",
+      "Write the work sheet of this mechanic to the --pdf file and exit, without a window.",
+      "MECHANIC_NUMBER"};
+  QCommandLineOption columns{"columns", "The work sheet's form: 40 (slip printer) or 80 (page).",
+                             "40|80"};
+  QCommandLineOption pdf{"pdf", "The PDF file the work sheet is written to.", "FILE"};
+  // Qt's own options, read by QApplication itself.
+  QCommandLineOption platform{"platform", "", "NAME"};
+  QCommandLineOption style{"style", "", "NAME"};
+  QCommandLineOption reverse{"reverse", ""};
+};
+
+constexpr const char* kExitStatusHelp =
+    "\nWithout --screenshot or --print the board opens its window.\n"
+    "\nExit status: 0 done; 1 the board could not load, the mechanic is not on the board, or a\n"
+    "file cannot be written; 2 a wrong command line.\n";
+
+// A value that must be a whole number above 0; an option not given leaves `value` at 0.
+bool PositiveNumber(const QCommandLineParser& parser, const QCommandLineOption& option,
+                    const char* what, int& value, QString& error) {
+  if (!parser.isSet(option)) return true;
+  bool ok = false;
+  value = parser.value(option).toInt(&ok);
+  if (!ok || value <= 0) error = what;
+  return error.isEmpty();
+}
+
+// Options that do not go together, or that need each other.
+QString Conflict(const BoardOptions& options) {
+  const bool printing =
+      options.print_mechanic > 0 || options.print_columns > 0 || !options.pdf.isEmpty();
+  if (options.width > 0 && options.screenshot.isEmpty()) return "--width goes with --screenshot";
+  if (options.card_job > 0 && options.screenshot.isEmpty()) return "--card goes with --screenshot";
+  if (printing && !options.screenshot.isEmpty()) return "--print and --screenshot go separately";
+  if (printing &&
+      (options.print_mechanic == 0 || options.pdf.isEmpty() || options.print_columns == 0)) {
+    return "--print, --columns and --pdf go together";
+  }
+  if (printing && options.print_columns != 40 && options.print_columns != 80)
+    return "--columns is 40 or 80";
+  return {};
 }
 
 }  // namespace
 
-std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QString& error) {
-  BoardOptions options;
-  const QStringList with_value = {"--screenshot", "--width", "--print", "--columns", "--pdf"};
-  auto number = [&](const QString& text, const QString& what) {
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value <= 0) error = what;
-    return ok && value > 0 ? value : 0;
+BoardCommandLine ParseBoardCommandLine(const QStringList& arguments) {
+  BoardParser p;
+  BoardCommandLine result;
+  auto wrong = [&](const QString& error) {
+    result.action = BoardCommandLine::Action::kWrong;
+    result.error = error;
+    return result;
   };
-  for (qsizetype i = 0; i < arguments.size(); ++i) {
-    const QString& arg = arguments[i];
-    if (!with_value.contains(arg)) {
-      error = "unknown argument " + arg;
-      return std::nullopt;
-    }
-    if (i + 1 >= arguments.size()) {
-      error = arg + " needs a value";
-      return std::nullopt;
-    }
-    const QString& value = arguments[++i];
-    if (arg == "--screenshot") options.screenshot = value;
-    if (arg == "--width") options.width = number(value, "--width needs a number of pixels");
-    if (arg == "--print") options.print_mechanic = number(value, "--print needs a mechanic number");
-    if (arg == "--columns") options.print_columns = number(value, "--columns is 40 or 80");
-    if (arg == "--pdf") options.pdf = value;
-    if (!error.isEmpty()) return std::nullopt;
+  if (!p.parser.parse(QStringList{"tervalo"} + arguments)) return wrong(p.parser.errorText());
+  if (p.parser.isSet(p.help)) {
+    result.action = BoardCommandLine::Action::kHelp;
+    return result;
   }
-  const bool printing = options.print_mechanic > 0 || options.print_columns > 0 || !options.pdf.isEmpty();
-  if (options.width > 0 && options.screenshot.isEmpty()) {
-    error = "--width goes with --screenshot";
-  } else if (printing && !options.screenshot.isEmpty()) {
-    error = "--print and --screenshot go separately";
-  } else if (printing && (options.print_mechanic == 0 || options.pdf.isEmpty() || options.print_columns == 0)) {
-    error = "--print, --columns and --pdf go together";
-  } else if (printing && options.print_columns != 40 && options.print_columns != 80) {
-    error = "--columns is 40 or 80";
+  if (p.parser.isSet(p.version)) {
+    result.action = BoardCommandLine::Action::kVersion;
+    return result;
   }
-  if (!error.isEmpty()) return std::nullopt;
-  return options;
+  if (!p.parser.positionalArguments().isEmpty()) {
+    return wrong("unexpected argument " + p.parser.positionalArguments().constFirst());
+  }
+  BoardOptions& options = result.options;
+  options.ini = p.parser.value(p.ini);
+  options.screenshot = p.parser.value(p.screenshot);
+  options.pdf = p.parser.value(p.pdf);
+  QString error;
+  if (!PositiveNumber(p.parser, p.width, "--width needs a number of pixels", options.width,
+                      error) ||
+      !PositiveNumber(p.parser, p.card, "--card needs a job number", options.card_job, error) ||
+      !PositiveNumber(p.parser, p.print, "--print needs a mechanic number", options.print_mechanic,
+                      error) ||
+      !PositiveNumber(p.parser, p.columns, "--columns is 40 or 80", options.print_columns, error)) {
+    return wrong(error);
+  }
+  if (const QString conflict = Conflict(options); !conflict.isEmpty()) return wrong(conflict);
+  return result;
 }
+
+std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QString& error) {
+  const BoardCommandLine line = ParseBoardCommandLine(arguments);
+  switch (line.action) {
+    case BoardCommandLine::Action::kRun:
+      return line.options;
+    case BoardCommandLine::Action::kWrong:
+      error = line.error;
+      break;
+    case BoardCommandLine::Action::kHelp:
+    case BoardCommandLine::Action::kVersion:
+      error = "--help and --version run no board";
+      break;
+  }
+  return std::nullopt;
+}
+
+QString BoardUsage() {
+  BoardParser p;
+  // Without an application object the parser cannot know the program's name.
+  return p.parser.helpText().replace("<executable_name>", "tervalo") + kExitStatusHelp;
+}
+
+QString BoardVersionLine() { return "tervalo " + QCoreApplication::applicationVersion() + "\n"; }
 
 int RunBoard(const BoardOptions& options) {
   frmTervalo form;
+  form.SetConfigurationFile(QFile::encodeName(options.ini).toStdString());
   try {
     if (!form.Form_Load()) return 1;
   } catch (const EngineError& error) {
@@ -103,7 +245,7 @@ int RunBoard(const BoardOptions& options) {
   }
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
-  if (!options.screenshot.isEmpty()) return SaveScreenshot(window, options) ? 0 : 1;
+  if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
   window.show();
   return QApplication::exec();
 }

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace tervalo {
@@ -13,21 +12,46 @@ namespace tervalo {
 inline constexpr int kDefaultScreenshotWidth = 1280;
 
 struct BoardOptions {
-  QString screenshot;  // PNG file to render the loaded window to; empty: show the window
-  int width = 0;       // window width in pixels for the screenshot; 0: kDefaultScreenshotWidth
+  QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory
+  QString screenshot;      // PNG file to render the loaded window to; empty: show the window
+  int width = 0;           // window width in pixels for the screenshot; 0: kDefaultScreenshotWidth
+  int card_job = 0;        // with a screenshot: picture this job's card instead of the board
   int print_mechanic = 0;  // mechanic number whose work sheet goes to `pdf`; 0: no sheet
   int print_columns = 0;   // 40 or 80
   QString pdf;
+
+  // A picture or a sheet is made without a window and without anyone at the screen.
+  bool windowless() const { return !screenshot.isEmpty() || print_mechanic > 0; }
 };
 
-// Reads "--screenshot FILE.png [--width PIXELS]" or "--print MECHANIC_NUMBER --columns 40|80
-// --pdf FILE" (arguments after the program name). Sets `error` and returns nothing when they are
-// not understood.
+// What a command line asks of the program.
+struct BoardCommandLine {
+  enum class Action { kRun, kHelp, kVersion, kWrong };
+  Action action = Action::kRun;
+  BoardOptions options;  // kRun: what to run
+  QString error;         // kWrong: what is wrong, for the error output before the usage
+};
+
+// Reads the arguments after the program name as QCommandLineParser does ("--pdf FILE" or
+// "--pdf=FILE", -h/--help, -v/--version): "[--ini PATH] [--screenshot FILE.png [--width PIXELS]]"
+// or "[--ini PATH] --print MECHANIC_NUMBER --columns 40|80 --pdf FILE". Needs no application
+// object, so that --help and --version work without a display. Qt's own -platform, -style and
+// -reverse are accepted and left for QApplication.
+BoardCommandLine ParseBoardCommandLine(const QStringList& arguments);
+
+// The options of a command line that runs the board; `error` set and nothing returned for a
+// wrong one, and for --help and --version, which run nothing.
 std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QString& error);
 
-// Runs Form_Load, then shows the window until it closes (or saves the screenshot, or writes the
-// work sheet without showing the window). A failure of the data engine during start-up is shown
-// in one critical message and gives status 1; a start-up that ended with its own message (no
+// The --help text: usage, options, exit status.
+QString BoardUsage();
+// The --version line: program name and version (QCoreApplication's application version).
+QString BoardVersionLine();
+
+// Runs Form_Load on the configuration file `options.ini` (the workstation's own when empty),
+// then shows the window until it closes (or saves the screenshot, or writes the work sheet
+// without showing the window). A failure of the data engine during start-up is shown in one
+// critical message and gives status 1; a start-up that ended with its own message (no
 // configuration) gives 1 quietly; an unknown mechanic or a PDF that cannot be written is told on
 // the error output and gives 1. Needs a QApplication.
 int RunBoard(const BoardOptions& options);

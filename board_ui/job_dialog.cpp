@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDate>
+#include <QFontMetrics>
 #include <QLocale>
 
 #include "board/frm_tervalo.h"
@@ -38,6 +39,17 @@ void SetBackground(QWidget* widget, Color color) {
   QPalette palette = widget->palette();
   palette.setColor(QPalette::Base, ToQColor(color, palette));
   widget->setPalette(palette);
+}
+
+// The labels' widths were drawn for a narrower face than most workstations' sans serif: a caption
+// that would be cut at its label's edge is set half a point smaller at a time, down to 6.5 points.
+QFont FitCaption(QFont font, const QString& caption, int width) {
+  for (double points = font.pointSizeF(); points > 6.5; points -= 0.5) {
+    font.setPointSizeF(points);
+    if (QFontMetrics(font).horizontalAdvance(caption) <= width) return font;
+  }
+  font.setPointSizeF(6.5);
+  return font;
 }
 
 }  // namespace
@@ -75,6 +87,7 @@ void frmJob::AddLabel(const char* name, const char* caption, const ControlGeomet
   auto* label = new QLabel(caption, this);
   label->setObjectName(name);
   SetGeometryTwips(label, geometry);
+  label->setFont(FitCaption(font(), caption, label->width()));
 }
 
 void frmJob::CreateControls() {

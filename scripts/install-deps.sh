@@ -10,6 +10,7 @@ packages=(
   nlohmann-json3-dev libsqlite3-dev
   clang libclang-rt-14-dev
   xvfb xdotool poppler-utils xauth
+  librsvg2-bin desktop-file-utils lintian file man-db
 )
 
 missing=()

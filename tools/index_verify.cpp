@@ -86,6 +86,7 @@ class Verifier {
         const NodeView node(block_.data(), entry_length_);
         if (!CheckNode(p, node)) continue;
         if (node.is_leaf()) {
+          WarnOfRecordZero(p.block, node);
           leaves.push_back({p.block, node.link(), std::string(node.Key(1)),
                             std::string(node.Key(node.count())), node.RawPointer(node.count())});
         } else {
@@ -135,6 +136,16 @@ class Verifier {
         Problem(block, "entry " + Num(i) + " points at block " + Num(child) + ", which another entry already names");
       } else {
         next.push_back({child, block, i, std::string(node.Key(i))});
+      }
+    }
+  }
+
+  // Record 0 is never a data record, and keyed access cannot tell such an entry from the end of
+  // the index, so the board would stop reading the index there.
+  void WarnOfRecordZero(int32_t block, const NodeView& node) {
+    for (int32_t i = 1; i <= node.count(); ++i) {
+      if (node.RawPointer(i) == 0) {
+        problems_.push_back({block, "entry " + Num(i) + " (" + HexBytes(node.Key(i)) + ") points at record 0", true});
       }
     }
   }

@@ -11,6 +11,7 @@
 namespace {
 
 constexpr const char* kUsage = R"(usage: tervalo-inspect [--ini PATH] COMMAND [ARGS]
+       tervalo-inspect --help | --version
 
 Reads the workstation's catalog configuration (vltCatalog.ini in the temporary directory, or the
 file given with --ini) and the shares under TERVALO_UNC_ROOT, as the board does.
@@ -35,20 +36,61 @@ commands:
   sheet MECHANIC_NUMBER --columns 40|80 [--json]
                           the rows of that mechanic's work sheet as printing builds them: each
                           cell's text, font size and frame, the column widths and page set-up
+
+exit status: 0 done; 1 the data or the start-up failed, or verify found the index damaged;
+2 a wrong command line.
 )";
+
+// What comes before the command: --ini PATH (or --ini=PATH), --help, --version.
+struct Leading {
+  std::string ini;
+  bool help = false;
+  bool version = false;
+  std::string error;
+};
+
+Leading ReadLeadingOptions(std::vector<std::string>& args) {
+  Leading leading;
+  while (!args.empty() && args[0].size() > 1 && args[0][0] == '-') {
+    const std::string option = args[0];
+    args.erase(args.begin());
+    if (option == "-h" || option == "--help") {
+      leading.help = true;
+    } else if (option == "-v" || option == "--version") {
+      leading.version = true;
+    } else if (option.rfind("--ini=", 0) == 0) {
+      leading.ini = option.substr(6);
+    } else if (option == "--ini" && !args.empty()) {
+      leading.ini = args[0];
+      args.erase(args.begin());
+    } else {
+      leading.error = option == "--ini" ? "--ini needs a PATH" : "unknown option " + option;
+      break;
+    }
+  }
+  return leading;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
-  std::string ini;
-  if (args.size() >= 2 && args[0] == "--ini") {
-    ini = args[1];
-    args.erase(args.begin(), args.begin() + 2);
+  const Leading leading = ReadLeadingOptions(args);
+  if (!leading.error.empty()) {
+    std::cerr << "tervalo-inspect: " << leading.error << "\n\n" << kUsage;
+    return 2;
   }
-  if (args.empty() || args[0] == "--help" || args[0] == "-h") {
+  if (leading.help) {
     std::cout << kUsage;
-    return args.empty() ? 2 : 0;
+    return 0;
   }
-  return tervalo::inspect::Run(args, ini, std::cout, std::cerr);
+  if (leading.version) {
+    std::cout << "tervalo-inspect " << TERVALO_VERSION_TEXT << "\n";
+    return 0;
+  }
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return 2;
+  }
+  return tervalo::inspect::Run(args, leading.ini, std::cout, std::cerr);
 }

@@ -23,37 +23,56 @@ namespace {
 
 namespace fs = std::filesystem;
 
-TEST(BoardOptionsTest, ArgumentsAreReadOrRefused) {
+using Action = BoardCommandLine::Action;
+
+TEST(BoardCommandLineTest, ArgumentsAreReadOrRefused) {
   struct Case {
     QStringList arguments;
-    bool ok;
+    Action action;
     QString screenshot;
     int width;
+    QString ini;
   };
   const Case cases[] = {
-      {{}, true, "", 0},
-      {{"--screenshot", "board.png"}, true, "board.png", 0},
-      {{"--screenshot", "board.png", "--width", "900"}, true, "board.png", 900},
-      {{"--width", "900", "--screenshot", "b.png"}, true, "b.png", 900},
-      {{"--width", "900"}, false, "", 0},  // a width without a picture means nothing
-      {{"--screenshot"}, false, "", 0},
-      {{"--screenshot", "b.png", "--width", "wide"}, false, "", 0},
-      {{"--screenshot", "b.png", "--width", "-5"}, false, "", 0},
-      {{"--help"}, false, "", 0},
+      {{}, Action::kRun, "", 0, ""},
+      {{"--screenshot", "board.png"}, Action::kRun, "board.png", 0, ""},
+      {{"--screenshot", "board.png", "--width", "900"}, Action::kRun, "board.png", 900, ""},
+      {{"--width", "900", "--screenshot", "b.png"}, Action::kRun, "b.png", 900, ""},
+      {{"--screenshot=b.png", "--width=900"}, Action::kRun, "b.png", 900, ""},
+      {{"--ini", "/etc/shop2.ini"}, Action::kRun, "", 0, "/etc/shop2.ini"},
+      {{"--ini=shop2.ini", "--screenshot", "b.png"}, Action::kRun, "b.png", 0, "shop2.ini"},
+      {{"-platform", "offscreen", "-reverse"},
+       Action::kRun,
+       "",
+       0,
+       ""},  // Qt's own, for QApplication
+      {{"--help"}, Action::kHelp, "", 0, ""},
+      {{"-h", "--frobnicate"}, Action::kWrong, "", 0, ""},  // an unknown option wins over help
+      {{"--screenshot", "b.png", "-h"}, Action::kHelp, "", 0, ""},
+      {{"--version"}, Action::kVersion, "", 0, ""},
+      {{"-v"}, Action::kVersion, "", 0, ""},
+      {{"--width", "900"}, Action::kWrong, "", 0, ""},  // a width without a picture means nothing
+      {{"--screenshot"}, Action::kWrong, "", 0, ""},
+      {{"--ini"}, Action::kWrong, "", 0, ""},
+      {{"--screenshot", "b.png", "--width", "wide"}, Action::kWrong, "", 0, ""},
+      {{"--screenshot", "b.png", "--width", "-5"}, Action::kWrong, "", 0, ""},
+      {{"--frobnicate"}, Action::kWrong, "", 0, ""},
+      {{"board.png"}, Action::kWrong, "", 0, ""},
   };
   for (const Case& c : cases) {
-    QString error;
-    const auto options = ParseBoardOptions(c.arguments, error);
+    const BoardCommandLine line = ParseBoardCommandLine(c.arguments);
     const std::string name = c.arguments.join(' ').toStdString();
-    ASSERT_EQ(options.has_value(), c.ok) << name;
-    EXPECT_EQ(error.isEmpty(), c.ok) << name;
-    if (!options) continue;
-    EXPECT_EQ(options->screenshot, c.screenshot) << name;
-    EXPECT_EQ(options->width, c.width) << name;
+    ASSERT_EQ(line.action, c.action) << name << ": " << line.error.toStdString();
+    EXPECT_EQ(line.error.isEmpty(), c.action != Action::kWrong) << name;
+    if (c.action != Action::kRun) continue;
+    EXPECT_EQ(line.options.screenshot, c.screenshot) << name;
+    EXPECT_EQ(line.options.width, c.width) << name;
+    EXPECT_EQ(line.options.ini, c.ini) << name;
+    EXPECT_EQ(line.options.windowless(), !c.screenshot.isEmpty()) << name;
   }
 }
 
-TEST(BoardOptionsTest, PrintArgumentsComeTogetherOrAreRefused) {
+TEST(BoardCommandLineTest, PrintArgumentsComeTogetherOrAreRefused) {
   struct Case {
     QStringList arguments;
     bool ok;
@@ -63,6 +82,7 @@ TEST(BoardOptionsTest, PrintArgumentsComeTogetherOrAreRefused) {
   const Case cases[] = {
       {{"--print", "3", "--columns", "40", "--pdf", "s.pdf"}, true, 3, 40},
       {{"--pdf", "s.pdf", "--columns", "80", "--print", "12"}, true, 12, 80},
+      {{"--print=3", "--columns=40", "--pdf=s.pdf"}, true, 3, 40},
       {{"--print", "3", "--columns", "40"}, false, 0, 0},  // where to?
       {{"--print", "3", "--pdf", "s.pdf"}, false, 0, 0},
       {{"--columns", "40", "--pdf", "s.pdf"}, false, 0, 0},
@@ -73,17 +93,27 @@ TEST(BoardOptionsTest, PrintArgumentsComeTogetherOrAreRefused) {
       {{"--print", "3", "--columns", "40", "--pdf", "s.pdf", "--screenshot", "b.png"}, false, 0, 0},
   };
   for (const Case& c : cases) {
-    QString error;
-    const auto options = ParseBoardOptions(c.arguments, error);
+    const BoardCommandLine line = ParseBoardCommandLine(c.arguments);
     const std::string name = c.arguments.join(' ').toStdString();
-    ASSERT_EQ(options.has_value(), c.ok) << name;
-    EXPECT_EQ(error.isEmpty(), c.ok) << name;
-    if (!options) continue;
-    EXPECT_EQ(options->print_mechanic, c.mechanic) << name;
-    EXPECT_EQ(options->print_columns, c.columns) << name;
-    EXPECT_EQ(options->pdf, "s.pdf") << name;
-    EXPECT_TRUE(options->screenshot.isEmpty()) << name;
+    ASSERT_EQ(line.action, c.ok ? Action::kRun : Action::kWrong)
+        << name << ": " << line.error.toStdString();
+    if (!c.ok) continue;
+    EXPECT_EQ(line.options.print_mechanic, c.mechanic) << name;
+    EXPECT_EQ(line.options.print_columns, c.columns) << name;
+    EXPECT_EQ(line.options.pdf, "s.pdf") << name;
+    EXPECT_TRUE(line.options.screenshot.isEmpty()) << name;
+    EXPECT_TRUE(line.options.windowless()) << name;
   }
+}
+
+TEST(BoardCommandLineTest, TheUsageNamesEveryOptionButQtsOwn) {
+  const QString usage = BoardUsage();
+  for (const char* option :
+       {"--help", "--version", "--ini <PATH>", "--screenshot <FILE.png>", "--width <PIXELS>",
+        "--print <MECHANIC_NUMBER>", "--columns <40|80>", "--pdf <FILE>", "Exit status"}) {
+    EXPECT_TRUE(usage.contains(option)) << option << " in\n" << usage.toStdString();
+  }
+  EXPECT_FALSE(usage.contains("platform")) << usage.toStdString();
 }
 
 class BoardAppTest : public testing::TempShareTest {
@@ -130,6 +160,20 @@ TEST_F(BoardAppTest, AMissingConfigurationEndsWithOnlyItsOwnMessage) {
   EXPECT_EQ(RunBoard({}), 1);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0].title, "EpcError");
+}
+
+TEST_F(BoardAppTest, TheIniOptionLoadsAnotherConfigurationFile) {
+  Build();
+  const fs::path moved = base_ / "shop2" / "catalog.ini";
+  fs::create_directories(moved.parent_path());
+  fs::rename(temp_dir_ / "vltCatalog.ini", moved);
+  BoardOptions options;
+  options.screenshot = QString::fromStdString((base_ / "board.png").string());
+  EXPECT_EQ(RunBoard(options), 1) << "no configuration in the temporary directory any more";
+  host_.messages.clear();
+  options.ini = QString::fromStdString(moved.string());
+  EXPECT_EQ(RunBoard(options), 0);
+  EXPECT_TRUE(host_.messages.empty()) << host_.messages.front().text;
 }
 
 TEST_F(BoardAppTest, TheScreenshotShowsTheLoadedBoardAndSavesNothing) {
