@@ -73,6 +73,7 @@ void frmTervalo::CreateMechanicGrids() {
   }
   const std::string folder = DataFolder();
   const bool folder_there = Engine().host().DirectoryExists(folder);
+  if (folder_there) RemoveStaleTemporaryFiles(Engine().host(), folder);
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
     ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
     state = ScheduleState{};

@@ -58,6 +58,18 @@ std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
   return {};
 }
 
+void RemoveStaleTemporaryFiles(Host& host, const std::string& folder) {
+  constexpr int64_t kStaleSeconds = 10 * 60;
+  for (const DirectoryEntry& entry : host.ListDirectory(folder)) {
+    const std::string upper = UCase(entry.name);
+    const size_t tmp = upper.find(".~TMP");
+    if (upper.rfind("SCHEDULE.", 0) != 0 || tmp == std::string::npos || entry.age_seconds < kStaleSeconds) continue;
+    const std::string number = upper.substr(9, tmp - 9);
+    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) continue;
+    host.RemoveFile(folder + "\\" + entry.name);
+  }
+}
+
 namespace {
 
 // One line of a schedule file: the job text with its line feeds as tabs, then CR LF.

@@ -23,6 +23,11 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number);
 // Returns why a file that is there could not be read (empty when it was read or is missing).
 std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path);
 
+// Removes what a save cut short left in the data folder: this board's temporary schedule files
+// ("SCHEDULE.<n>.~tmp...") older than ten minutes. Younger ones may be another workstation's save
+// in progress and stay.
+void RemoveStaleTemporaryFiles(Host& host, const std::string& folder);
+
 // A schedule file's contents for a grid: each row's text with line feeds as tabs, CR LF after
 // each.
 std::string ScheduleText(const GridModel& grid);

@@ -32,6 +32,12 @@ class HostFile {
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
 
+// A file in a directory, with the time since it was last written.
+struct DirectoryEntry {
+  std::string name;
+  int64_t age_seconds = 0;
+};
+
 struct MessageBoxRequest {
   std::string text;
   std::string title;
@@ -65,6 +71,9 @@ class Host {
   // else an error text naming the file and the system's reason.
   virtual std::string RemoveFile(std::string_view path) = 0;
 
+  // The files of a directory (not its subdirectories); empty when it cannot be read.
+  virtual std::vector<DirectoryEntry> ListDirectory(std::string_view path) = 0;
+
   // Temporary directory with its final separator; empty when there is none.
   virtual std::string TempDirectory() = 0;
   virtual std::string ComputerName() = 0;
@@ -89,6 +98,7 @@ class PosixHost : public Host {
   std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override;
   std::string ReplaceFile(std::string_view path, std::string_view contents) override;
   std::string RemoveFile(std::string_view path) override;
+  std::vector<DirectoryEntry> ListDirectory(std::string_view path) override;
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;

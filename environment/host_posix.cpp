@@ -304,6 +304,24 @@ std::string PosixHost::RemoveFile(std::string_view path) {
   return "Could not remove " + std::string(path) + ": " + std::strerror(errno);
 }
 
+std::vector<DirectoryEntry> PosixHost::ListDirectory(std::string_view path) {
+  std::vector<DirectoryEntry> entries;
+  const auto mapped = MapPath(path);
+  if (!mapped) return entries;
+  DIR* dir = ::opendir(mapped->c_str());
+  if (dir == nullptr) return entries;
+  const auto now = std::chrono::system_clock::now();
+  while (const dirent* entry = ::readdir(dir)) {
+    struct stat info {};
+    const std::string full = *mapped + "/" + entry->d_name;
+    if (::stat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+    const auto written = std::chrono::system_clock::from_time_t(info.st_mtime);
+    entries.push_back({entry->d_name, std::chrono::duration_cast<std::chrono::seconds>(now - written).count()});
+  }
+  ::closedir(dir);
+  return entries;
+}
+
 std::string PosixHost::TempDirectory() {
   const char* dir = std::getenv("TMPDIR");
   std::string d = (dir != nullptr && *dir != '\0') ? dir : "/tmp";

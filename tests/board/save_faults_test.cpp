@@ -258,6 +258,29 @@ TEST_F(SaveFaultsTest, AJobMarkedForAMechanicButOnNoListIsPutBack) {
   EXPECT_EQ(jobs, (std::vector<int32_t>{7}));
 }
 
+TEST_F(SaveFaultsTest, StartUpRemovesOnlyOldTemporaryFilesOfSchedules) {
+  WriteCompany();
+  const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(11);
+  struct File {
+    const char* name;
+    bool old;
+    bool stays;
+  } files[] = {
+      {"SCHEDULE.3.~tmpA1b2C3", true, false}, {"schedule.12.~TMPzzzzzz", true, false},
+      {"SCHEDULE.4.~tmpQ9q9Q9", false, true},  // another workstation may be saving right now
+      {"SCHEDULE.X.~tmp123456", true, true},   {"NOTES.~tmp123456", true, true},
+      {"SCHEDULE.3", true, true},
+  };
+  for (const File& f : files) {
+    if (f.name != std::string("SCHEDULE.3")) std::ofstream(Data() / f.name) << "x\r\n";
+    if (f.old) fs::last_write_time(Data() / f.name, old);
+  }
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  for (const File& f : files) EXPECT_EQ(fs::exists(Data() / f.name), f.stays) << f.name;
+  EXPECT_EQ(form.board().Mg(0).Rows(), 3);
+}
+
 TEST_F(SaveFaultsTest, JobsSwappedBetweenTwoListsAreSaved) {
   WriteCompany();
   frmTervalo form;

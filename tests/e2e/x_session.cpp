@@ -79,6 +79,18 @@ void ChildProcess::Kill() {
 }
 
 XServer::XServer(int width, int height) {
+  // A display freed a moment ago can still be held; a second try picks another.
+  for (int attempt = 1;; ++attempt) {
+    try {
+      Start(width, height);
+      return;
+    } catch (const std::runtime_error&) {
+      if (attempt == 3) throw;
+    }
+  }
+}
+
+void XServer::Start(int width, int height) {
   int fds[2];
   if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
   posix_spawn_file_actions_t actions;

@@ -42,6 +42,8 @@ class XServer {
   const std::string& display() const { return display_; }
 
  private:
+  void Start(int width, int height);
+
   std::string display_;
   pid_t pid_ = -1;
 };
