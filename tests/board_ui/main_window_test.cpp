@@ -6,10 +6,14 @@
 #include <QAbstractButton>
 #include <QBrush>
 #include <QLabel>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -18,6 +22,8 @@
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
 #include "tests/board_ui/qt_test_app.h"
+#include "environment/shared_instances.h"
+#include "tests/support/fault_host.h"
 #include "tests/support/temp_share.h"
 #include "tools/company_builder.h"
 
@@ -237,6 +243,89 @@ TEST_F(MainWindowTest, ExitClosesAndEveryCloseSavesFirst) {
   EXPECT_TRUE(fs::exists(share_.DataDirectory() / "SCHEDULE.4"));
   EXPECT_FALSE(fs::exists(share_.DataDirectory() / "SCHEDULE.3")) << "an empty list leaves no file";
   EXPECT_TRUE(host_.messages.empty());
+}
+
+// Answers the next "not saved" question at closing with the button of that caption, after running
+// `before` (to change what the next save will meet). Returns how many times it was asked.
+class CloseAnswers : public QObject {
+ public:
+  CloseAnswers(std::vector<std::pair<QString, std::function<void()>>> answers) : answers_(std::move(answers)) {
+    timer_.setInterval(20);
+    connect(&timer_, &QTimer::timeout, this, &CloseAnswers::Answer);
+    timer_.start();
+  }
+  int asked() const { return asked_; }
+
+ private:
+  void Answer() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box->objectName() != "CloseNotSaved" || asked_ >= static_cast<int>(answers_.size())) return;
+    const auto& [caption, before] = answers_[static_cast<size_t>(asked_++)];
+    if (before) before();
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text() == caption) button->click();
+    }
+  }
+
+  std::vector<std::pair<QString, std::function<void()>>> answers_;
+  QTimer timer_;
+  int asked_ = 0;
+};
+
+TEST_F(MainWindowTest, AFailedSaveAtClosingOffersTryAgainOrCloseWithoutSaving) {
+  AddMechanics(2);
+  const auto records = company_.AddJob({7, {Job(42)}});
+  MainWindow& w = Open();
+  BoardState& board = w.form().board();
+  board.g.Select(0, 0);
+  ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 1));
+  // The second mechanic's file cannot be replaced: a folder took its name.
+  const fs::path blocked = share_.DataDirectory() / "SCHEDULE.4";
+  fs::create_directory(blocked);
+  CloseAnswers answers({{"Try Again", nullptr}, {"Try Again", [&] { fs::remove(blocked); }}});
+  w.close();
+  EXPECT_EQ(answers.asked(), 2);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_TRUE(fs::is_regular_file(blocked)) << "saved at the second try";
+  EXPECT_EQ(InvoiceByte(records.back(), 141), 4);
+}
+
+TEST_F(MainWindowTest, CloseWithoutSavingLeavesTheFilesAsTheyWere) {
+  AddMechanics(2);
+  const auto records = company_.AddJob({7, {Job(42)}});
+  MainWindow& w = Open();
+  w.form().board().g.Select(0, 0);
+  ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 1));
+  fs::create_directory(share_.DataDirectory() / "SCHEDULE.4");
+  CloseAnswers answers({{"Close Without Saving", nullptr}});
+  w.close();
+  EXPECT_EQ(answers.asked(), 1);
+  EXPECT_FALSE(w.isVisible());
+  EXPECT_EQ(InvoiceByte(records.back(), 141), 0) << "no mark for a list that was not saved";
+}
+
+TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReadsIt) {
+  AddMechanics(2);
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  testing::FaultHost faults;
+  faults.computer_name = host_.computer_name;
+  faults.unreadable = "SCHEDULE.3";
+  ScopedHost scoped(faults);
+  MainWindow& w = Open();
+  EXPECT_TRUE(w.lblMECH(0)->text().startsWith(QString::fromUtf8("\u26A0 ")));
+  EXPECT_TRUE(w.lblMECH(0)->toolTip().contains("Input/output error")) << w.lblMECH(0)->toolTip().toStdString();
+  EXPECT_EQ(w.lblMECH(1)->text(), "MECHANIC 4");
+  ASSERT_EQ(faults.messages.size(), 1u);
+  EXPECT_NE(faults.messages[0].text.find("MECHANIC 3: "), std::string::npos);
+  // The share answers again: Refresh reads the list and the mark goes.
+  faults.unreadable.clear();
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_EQ(w.lblMECH(0)->text(), "MECHANIC 3");
+  EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
+  w.close();
+  window_.reset();
+  ResetSharedInstances();
 }
 
 }  // namespace

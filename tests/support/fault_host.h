@@ -32,8 +32,13 @@ class FaultHost : public TestHost {
   }
 
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
+  // Text files whose path ends in this name cannot be read (EIO) while it is set.
+  std::string unreadable;
+
   std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override {
-    if (Step()) {
+    const bool refused = !unreadable.empty() && path.size() >= unreadable.size() &&
+                         path.substr(path.size() - unreadable.size()) == unreadable;
+    if (Step() || refused) {
       error = EIO;
       return std::nullopt;
     }
