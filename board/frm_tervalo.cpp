@@ -2,6 +2,7 @@
 
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
+#include "board/job_record.h"
 #include "board/orphan_jobs.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
@@ -50,7 +51,7 @@ bool frmTervalo::Form_Load() {
     board_.Mg(0).SetRowHeightMin(kTallRowHeight);
   }
   board_.gSort.SetRows(0);
-  for (const char* field : {"Reference", "Priority", "Date In", "Job Number"}) board_.gSort.AddItem(field);
+  for (const SortField& field : kSortFields) board_.gSort.AddItem(field.name);
   CreateMechanicGrids();
   board_.g.SetRows(0);
   RefreshBoard();

@@ -22,16 +22,6 @@ std::string RequestLabel(int request, const JobRecord& last_read) {
   return label;
 }
 
-const char* SortFieldName(char letter) {
-  switch (letter) {
-    case 'R': return "Reference";
-    case 'P': return "Priority";
-    case 'D': return "Date In";
-    case 'J': return "Job Number";
-    default: return nullptr;
-  }
-}
-
 void FillSortGrid(BoardState& board) {
   board.gSort.SetRows(0);
   for (char letter : board.settings.SortOrder) {

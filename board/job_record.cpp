@@ -93,6 +93,20 @@ std::string JobNumberKey(int32_t job_number) {
 
 }  // namespace
 
+const char* SortFieldName(char letter) {
+  for (const SortField& f : kSortFields) {
+    if (f.letter == letter) return f.name;
+  }
+  return nullptr;
+}
+
+char SortFieldLetter(std::string_view name) {
+  for (const SortField& f : kSortFields) {
+    if (name == f.name) return f.letter;
+  }
+  return '\0';
+}
+
 std::string SortKey(std::string_view sort_order, int32_t reference, int32_t priority,
                     int32_t date_in, int32_t job_number) {
   std::string key;

@@ -50,6 +50,17 @@ std::string DateText(cBusinessBasic& engine, int32_t day_number);
 std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,
                     const std::string& line4, const std::string& line5,
                     const BoardSettings& settings);
+// The four sort fields: the letter stored in the sort order and the name the sort grid shows.
+struct SortField {
+  char letter;
+  const char* name;
+};
+inline constexpr SortField kSortFields[] = {
+    {'R', "Reference"}, {'P', "Priority"}, {'D', "Date In"}, {'J', "Job Number"}};
+// The name of a sort letter, or null; the letter of a name, or '\0'.
+const char* SortFieldName(char letter);
+char SortFieldLetter(std::string_view name);
+
 // The sort key: for each letter of the sort order its field and one space.
 std::string SortKey(std::string_view sort_order, int32_t reference, int32_t priority,
                     int32_t date_in, int32_t job_number);

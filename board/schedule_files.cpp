@@ -16,14 +16,6 @@ namespace {
 
 constexpr int32_t kSortOrderOffset = 499 * 512 + 24;
 
-char SortLetter(const std::string& field) {
-  if (field == "Reference") return 'R';
-  if (field == "Priority") return 'P';
-  if (field == "Date In") return 'D';
-  if (field == "Job Number") return 'J';
-  return '\0';
-}
-
 void MarkMechanic(cBusinessBasic& engine, int32_t record_number, int mechanic_number) {
   // The record is read for its checks; only the mechanic byte is written, so that what the
   // business system wrote into the record meanwhile stays.
@@ -253,7 +245,7 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
 void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
   std::string order;
   for (int r = 0; r < board.gSort.Rows(); ++r) {
-    if (const char letter = SortLetter(board.gSort.TextMatrix(r, 0))) order.push_back(letter);
+    if (const char letter = SortFieldLetter(board.gSort.TextMatrix(r, 0))) order.push_back(letter);
   }
   board.settings.SortOrder = order;
   order.resize(4, ' ');
