@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,9 @@ struct ScheduleState {
   // never writes or deletes the file until a Refresh has read it.
   bool loaded = true;
   std::string problem;  // why it could not be read
+  // The file as this board last read or wrote it, one CR LF after each line; none: no file.
+  // Another workstation changed the list when the file no longer holds this.
+  std::optional<std::string> on_disk;
 };
 
 struct BoardState {

@@ -79,7 +79,7 @@ void frmTervalo::CreateMechanicGrids() {
     ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
     state = ScheduleState{};
     if (!folder_there) {
-      state = {false, "the data folder " + folder + " cannot be reached"};
+      state = {false, "the data folder " + folder + " cannot be reached", std::nullopt};
     } else {
       LoadList(n);
     }
@@ -95,8 +95,9 @@ std::string frmTervalo::DataFolder() const {
 void frmTervalo::LoadList(int n) {
   ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
   const std::string path = SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]);
-  const std::string problem = LoadSchedule(Engine().host(), board_.Mg(n), path);
-  state = {problem.empty(), problem};
+  std::optional<std::string> on_disk;
+  const std::string problem = LoadSchedule(Engine().host(), board_.Mg(n), path, &on_disk);
+  state = {problem.empty(), problem, on_disk};
 }
 
 void frmTervalo::ReportListsNotLoaded() {
@@ -143,7 +144,15 @@ SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
   return tervalo::PrintList(board_, engine, mechanic, columns, engine.Now().day);
 }
 
-UpdateResult frmTervalo::Save() { return UpdateSchedules(Engine(), *gEpcInfo, board_); }
+UpdateResult frmTervalo::Save(bool closing) {
+  ConflictResolver resolve;
+  if (conflict_question_) {
+    resolve = [this, closing](const std::vector<std::string>& mechanics) {
+      return conflict_question_(mechanics, !closing);
+    };
+  }
+  return UpdateSchedules(Engine(), *gEpcInfo, board_, resolve);
+}
 
 void frmTervalo::btnUpdate_Click() {
   const UpdateResult result = Save();
@@ -152,6 +161,7 @@ void frmTervalo::btnUpdate_Click() {
 
 void frmTervalo::btnRefresh_Click() {
   const UpdateResult result = Save();
+  if (result.cancelled) return;
   if (!result.Saved()) {
     // Reloading now would drop the jobs whose list was not saved from their mechanic's grid.
     Engine().host().ShowMessage({result.Message() + "\n\nThe board was not reloaded.", "Tervalo",

@@ -3,6 +3,7 @@
 // Update, Refresh, "Show All Statuses" and close actions. The window layer (board_ui) shows the
 // state kept here and forwards the user's events to it.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -41,8 +42,14 @@ class frmTervalo {
   const MechanicLayout& layout() const { return layout_; }
   int PageSize() const { return layout_.page_size; }
 
-  // Saves every mechanic's list and marks the jobs; what could not be saved is in the result.
-  UpdateResult Save();
+  // Saves every mechanic's list that changed here and marks its jobs, takes the lists changed
+  // only on another workstation, and asks about lists changed on both sides (without a Cancel
+  // when closing); what could not be saved is in the result.
+  UpdateResult Save(bool closing = false);
+  // Asks which lists changed on both sides to keep; set by the window. Tests set their own.
+  using ConflictQuestion = std::function<std::optional<std::vector<bool>>(const std::vector<std::string>& mechanics,
+                                                                         bool can_cancel)>;
+  void SetConflictQuestion(ConflictQuestion question) { conflict_question_ = std::move(question); }
   // Update: saves and warns once about what was not saved.
   void btnUpdate_Click();
   // Update, store the sort order, read lists that could not be read before, reload the board.
@@ -50,7 +57,7 @@ class frmTervalo {
   void btnRefresh_Click();
   void chkHide_Click(bool checked);
   // Every close saves first; the window asks what to do when that fails.
-  UpdateResult Form_QueryUnload() { return Save(); }
+  UpdateResult Form_QueryUnload() { return Save(true); }
 
   void RefreshBoard();
 
@@ -77,6 +84,7 @@ class frmTervalo {
   JobMoves moves_{*this};
   MechanicLayout layout_;
   std::string configuration_file_;
+  ConflictQuestion conflict_question_;
 };
 
 }  // namespace tervalo

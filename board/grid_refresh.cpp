@@ -52,23 +52,28 @@ int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t jo
 
 }  // namespace
 
+bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n) {
+  GridModel& grid = board.Mg(n);
+  for (int r = grid.Rows() - 1; r >= 0; --r) {
+    std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
+    const std::string& text = grid.TextMatrix(r, 0);
+    const int32_t reference = ReferenceNumberOf(text);
+    const int32_t job_number = GetJobNumber(text);
+    if (job_number < 1) return false;
+    const auto job = RowRecord(board, reader, index.RecordNumber(job_number), text);
+    if (job && job->mechanic != 0 && job->reference == reference) {
+      RefreshRow(board, grid, r, lines, *job);
+    } else {
+      grid.RemoveItem(r);
+    }
+  }
+  return true;
+}
+
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
-    GridModel& grid = board.Mg(n);
-    for (int r = grid.Rows() - 1; r >= 0; --r) {
-      std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
-      const std::string& text = grid.TextMatrix(r, 0);
-      const int32_t reference = ReferenceNumberOf(text);
-      const int32_t job_number = GetJobNumber(text);
-      if (job_number < 1) return;
-      const auto job = RowRecord(board, reader, index.RecordNumber(job_number), text);
-      if (job && job->mechanic != 0 && job->reference == reference) {
-        RefreshRow(board, grid, r, lines, *job);
-      } else {
-        grid.RemoveItem(r);
-      }
-    }
+    if (!UpdateGrid(board, reader, index, n)) return;
   }
 }
 

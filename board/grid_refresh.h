@@ -13,8 +13,11 @@ namespace tervalo {
 class JobRecordReader;
 
 // Drops mechanic-grid rows whose job is gone, unscheduled or replaced; refreshes the priority,
-// status and colours of the others.
+// status and colours of the others. A row without a job number ends the refresh.
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index);
+// The same for mechanic grid n alone (the names must have been read); false when it met a row
+// without a job number.
+bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n);
 
 // The sort key of a job, the same text GetJobs builds for it.
 std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t Jobr);

@@ -30,6 +30,13 @@ int EndOfOpenJobs(const GridModel& grid) {
   return row;
 }
 
+int UnassignedRowOf(const BoardState& board, int32_t job_number) {
+  for (int r = 0; r < board.g.Rows(); ++r) {
+    if (GetJobNumber(board.g.TextMatrix(r, 1)) == job_number) return r;
+  }
+  return -1;
+}
+
 }  // namespace
 
 std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& reader,
@@ -61,6 +68,42 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
   }
   if (unassigned_changed) board.g.SortColumn0Ascending();
   return put_back;
+}
+
+void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+                       const std::vector<std::string>& job_texts) {
+  const std::set<JobKey> on_lists = JobsOnLists(board);
+  bool unassigned_changed = false;
+  for (const std::string& text : job_texts) {
+    const int32_t job_number = GetJobNumber(text);
+    const JobKey key{job_number, board.settings.TallRows ? RequestNumberOf(text) : 0};
+    if (on_lists.count(key) > 0) continue;
+    const int32_t record = index.RecordNumber(job_number);
+    if (!reader.Exists(record)) continue;  // the job is gone
+    const JobRecord job = reader.Decode(record);
+    // Still unassigned here, but marked for a mechanic by another workstation since: this
+    // board's unassigned grid is out of date, and the job goes to that mechanic's list.
+    const int in_g = UnassignedRowOf(board, job_number);
+    if (in_g >= 0) {
+      if (job.mechanic == 0) continue;
+      board.g.RemoveItem(in_g);
+    }
+    const Color color = board.settings.PriorityColorOf(job.priority);
+    const int n = board.mechanics.IndexOf(job.mechanic);
+    if (job.mechanic != 0 && n >= 0 && board.schedules[static_cast<size_t>(n)].loaded) {
+      GridModel& grid = board.Mg(n);
+      const int row = EndOfOpenJobs(grid);
+      grid.AddItem(text, row);
+      grid.SetBackColor(row, 0, row, 0, color);
+    } else if (job.mechanic == 0) {
+      const int row = board.g.Rows();
+      board.g.AddItem(SortKey(board.settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) +
+                      "\t" + text);
+      board.g.SetBackColor(row, 1, row, 1, color);
+      unassigned_changed = true;
+    }
+  }
+  if (unassigned_changed) board.g.SortColumn0Ascending();
 }
 
 }  // namespace tervalo

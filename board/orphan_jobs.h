@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "board/board_state.h"
+#include "board/job_index.h"
 #include "board/job_loading.h"
 
 namespace tervalo {
@@ -17,5 +18,11 @@ namespace tervalo {
 // put back ("Job 12: DAVE RUIZ"), empty when nothing was missing.
 std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& reader,
                                            const std::vector<ScheduledJob>& scheduled);
+
+// Jobs that left a list here without going to another (the list was replaced by another
+// workstation's): each that no mechanic grid and not the unassigned grid holds goes where its
+// record's mark says, to that mechanic's list or, marked for nobody, to the unassigned grid.
+void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+                       const std::vector<std::string>& job_texts);
 
 }  // namespace tervalo

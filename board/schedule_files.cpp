@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <tuple>
 
+#include "board/grid_refresh.h"
 #include "board/job_loading.h"
+#include "board/orphan_jobs.h"
 #include "board/job_record.h"
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
@@ -32,13 +35,26 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
          std::to_string(mechanic_number);
 }
 
-std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
+ScheduleRead ReadSchedule(Host& host, const std::string& path) {
   int error = 0;
   const auto lines = host.ReadTextLines(path, error);
-  if (!lines) return error == ENOENT ? std::string() : path + ": " + std::strerror(error);
+  if (!lines) {
+    if (error == ENOENT) return {};
+    return {std::nullopt, path + ": " + std::strerror(error)};
+  }
+  std::string text;
+  for (const std::string& line : *lines) text += line + "\r\n";
+  return {text, ""};
+}
+
+void FillGrid(GridModel& grid, const std::string& text) {
   grid.SetRedraw(false);
   int k = 0;
-  for (std::string line : *lines) {
+  for (size_t start = 0; start < text.size();) {
+    size_t end = text.find("\r\n", start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    start = end + 2;
     if (!line.empty()) {
       for (char& c : line) {
         if (c == '\t') c = '\n';
@@ -47,6 +63,13 @@ std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
     }
     ++k;
   }
+}
+
+std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path, std::optional<std::string>* on_disk) {
+  const ScheduleRead read = ReadSchedule(host, path);
+  if (!read.problem.empty()) return read.problem;
+  if (read.text) FillGrid(grid, *read.text);
+  if (on_disk != nullptr) *on_disk = read.text;
   return {};
 }
 
@@ -158,10 +181,10 @@ SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& in
 // moment where a job is on neither. Each is first written with its new rows and the rows it is
 // giving away, so that every job is on at least one list until all of them are saved.
 bool SaveCircleFirst(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, const SavePlan& plan,
-                     UpdateResult& result) {
+                     const std::vector<bool>& to_save, UpdateResult& result) {
   for (int n : plan.circle) {
     const auto i = static_cast<size_t>(n);
-    if (!board.schedules[i].loaded) continue;
+    if (!to_save[i]) continue;
     std::string text = ScheduleText(board.Mg(n));
     for (const std::string& row : plan.leaving[i]) text += ScheduleLine(row);
     const std::string error = engine.host().ReplaceFile(SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
@@ -181,12 +204,13 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
   GridModel& grid = board.Mg(n);
   const std::string path = SchedulePath(info, number);
-  const std::string error =
-      grid.Rows() == 0 ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, ScheduleText(grid));
+  const std::string text = ScheduleText(grid);
+  const std::string error = grid.Rows() == 0 ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, text);
   if (!error.empty()) {
     result.failures.push_back({name, error});
     return false;
   }
+  board.schedules[static_cast<size_t>(n)].on_disk = grid.Rows() == 0 ? std::nullopt : std::optional<std::string>(text);
   for (int r = 0; r < grid.Rows(); ++r) {
     // A row without a job number marks nothing but stays in the mechanic's list.
     const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
@@ -202,40 +226,154 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   return true;
 }
 
+// The jobs of a list in order, as the board tells them apart: job, reference and request number.
+// Refreshed status lines do not change it; a move does.
+using Assignment = std::vector<std::tuple<int32_t, int32_t, int32_t>>;
+
+Assignment AssignmentOf(const std::vector<std::string>& texts) {
+  Assignment jobs;
+  for (const std::string& t : texts) jobs.emplace_back(GetJobNumber(t), ReferenceNumberOf(t), RequestNumberOf(t));
+  return jobs;
+}
+
+std::vector<std::string> RowTexts(const GridModel& grid) {
+  std::vector<std::string> texts;
+  for (int r = 0; r < grid.Rows(); ++r) texts.push_back(grid.TextMatrix(r, 0));
+  return texts;
+}
+
+std::vector<std::string> RowTexts(const std::optional<std::string>& file) {
+  GridModel grid(1);
+  if (file) FillGrid(grid, *file);
+  return RowTexts(grid);
+}
+
+enum class ListAction { kNothing, kSave, kTake, kAsk, kCannotCheck };
+
+// What to do with each list, from what changed here (the jobs or their order) and what changed
+// on disk since this board last read or wrote it (another workstation saved it).
+std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
+                                     std::vector<std::optional<std::string>>& current, UpdateResult& result) {
+  const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
+  std::vector<ListAction> actions(count, ListAction::kNothing);
+  current.assign(count, std::nullopt);
+  for (size_t i = 0; i < count; ++i) {
+    ScheduleState& state = board.schedules[i];
+    if (!state.loaded) continue;
+    const ScheduleRead read = ReadSchedule(engine.host(), SchedulePath(info, board.mechanics.MechanicNumber[i]));
+    if (!read.problem.empty()) {
+      result.failures.push_back({board.mechanics.MechanicName[i], read.problem});
+      actions[i] = ListAction::kCannotCheck;
+      continue;
+    }
+    current[i] = read.text;
+    const bool mine = AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) != AssignmentOf(RowTexts(state.on_disk));
+    const bool theirs = read.text != state.on_disk;
+    actions[i] = mine ? (theirs ? ListAction::kAsk : ListAction::kSave) : (theirs ? ListAction::kTake : ListAction::kNothing);
+  }
+  return actions;
+}
+
+// Takes another workstation's list into grid n. Jobs this board had put on it that the other
+// list lacks and that no other list here holds go back where their record says: to the list of
+// the mechanic it is marked for, or to the unassigned grid.
+void TakeTheirs(cBusinessBasic& engine, BoardState& board, JobRecordReader& reader, const JobIndex& index, int n,
+                const std::optional<std::string>& theirs) {
+  GridModel& grid = board.Mg(n);
+  const std::vector<std::string> mine = RowTexts(grid);
+  grid.SetRows(0);
+  if (theirs) FillGrid(grid, *theirs);
+  grid.SetRedraw(true);
+  board.schedules[static_cast<size_t>(n)].on_disk = theirs;
+  UpdateGrid(board, reader, index, n);
+  ReturnDroppedJobs(board, reader, index, mine);
+  (void)engine;
+}
+
+// Saves the lists that changed here, in the order PlanSave gives and under its rule: a list is
+// not saved when a list that took its jobs was not.
+void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
+                      const JobIndex& index, const std::vector<ListAction>& actions, UpdateResult& result) {
+  const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
+  std::vector<bool> to_save(count, false);
+  for (size_t i = 0; i < count; ++i) {
+    // A list taken from another workstation or left unchanged may still have changed since:
+    // jobs put back on it.
+    to_save[i] = board.schedules[i].loaded &&
+                 (actions[i] == ListAction::kSave ||
+                  (actions[i] == ListAction::kNothing &&
+                   AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) != AssignmentOf(RowTexts(board.schedules[i].on_disk))));
+  }
+  const SavePlan plan = PlanSave(board, reader, index);
+  const bool circle_ready = SaveCircleFirst(engine, info, board, plan, to_save, result);
+  enum class Outcome { kNotYet, kSaved, kNotSaved };
+  std::vector<Outcome> outcome(count, Outcome::kNotYet);
+  for (size_t i = 0; i < count; ++i) {
+    if (actions[i] == ListAction::kTake || actions[i] == ListAction::kCannotCheck) outcome[i] = Outcome::kNotSaved;
+    if (!to_save[i] && outcome[i] == Outcome::kNotYet) outcome[i] = Outcome::kSaved;  // already on disk
+  }
+  for (int n : plan.order) {
+    const auto i = static_cast<size_t>(n);
+    if (!to_save[i]) continue;
+    if (!circle_ready && std::find(plan.circle.begin(), plan.circle.end(), n) != plan.circle.end()) {
+      result.failures.push_back({board.mechanics.MechanicName[i], "not saved with the lists it exchanged jobs with"});
+      outcome[i] = Outcome::kNotSaved;
+      continue;
+    }
+    // A list whose jobs went to a list that was not saved keeps its old file: written now, it
+    // would drop jobs that no saved list holds yet. (In a circle of moves one list must go
+    // first; the lists of a circle are written holding both sides first.)
+    const auto unsaved = std::find_if(plan.gainers[i].begin(), plan.gainers[i].end(),
+                                      [&](int m) { return outcome[static_cast<size_t>(m)] == Outcome::kNotSaved; });
+    if (unsaved != plan.gainers[i].end()) {
+      result.failures.push_back({board.mechanics.MechanicName[i],
+                                 "not saved, because jobs moved from it to " +
+                                     board.mechanics.MechanicName[static_cast<size_t>(*unsaved)] +
+                                     " whose list was not saved here"});
+      outcome[i] = Outcome::kNotSaved;
+      continue;
+    }
+    outcome[i] = SaveList(engine, info, board, reader, index, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
+  }
+}
+
 }  // namespace
 
-UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board) {
+UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
+                             const ConflictResolver& resolve) {
   UpdateResult result;
   try {
     const JobIndex index = JobIndex::Load(engine);
     JobRecordReader reader(engine);
-    const SavePlan plan = PlanSave(board, reader, index);
-    const bool circle_ready = SaveCircleFirst(engine, info, board, plan, result);
-    enum class Outcome { kNotYet, kSaved, kNotSaved };
-    std::vector<Outcome> outcome(static_cast<size_t>(board.mechanics.MechanicCount), Outcome::kNotYet);
-    for (int n : plan.order) {
-      const auto i = static_cast<size_t>(n);
-      if (!board.schedules[i].loaded) continue;  // never written or deleted
-      if (!circle_ready && std::find(plan.circle.begin(), plan.circle.end(), n) != plan.circle.end()) {
-        result.failures.push_back({board.mechanics.MechanicName[i], "not saved with the lists it exchanged jobs with"});
-        outcome[i] = Outcome::kNotSaved;
-        continue;
-      }
-      // A list whose jobs went to a list that could not be saved keeps its old file: written
-      // now, it would drop jobs that no saved list holds yet. (In a circle of moves one list must
-      // go first; the start-up puts back what a stop right after it leaves on no list.)
-      const auto unsaved = std::find_if(plan.gainers[i].begin(), plan.gainers[i].end(),
-                                        [&](int m) { return outcome[static_cast<size_t>(m)] == Outcome::kNotSaved; });
-      if (unsaved != plan.gainers[i].end()) {
-        result.failures.push_back({board.mechanics.MechanicName[i],
-                                   "not saved, because jobs moved from it to " +
-                                       board.mechanics.MechanicName[static_cast<size_t>(*unsaved)] +
-                                       " whose list was not saved"});
-        outcome[i] = Outcome::kNotSaved;
-        continue;
-      }
-      outcome[i] = SaveList(engine, info, board, reader, index, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
+    ReadNames(engine, board.settings);
+    std::vector<std::optional<std::string>> current;
+    std::vector<ListAction> actions = CompareLists(engine, info, board, current, result);
+    std::vector<int> asked;
+    std::vector<std::string> names;
+    for (size_t i = 0; i < actions.size(); ++i) {
+      if (actions[i] != ListAction::kAsk) continue;
+      asked.push_back(static_cast<int>(i));
+      names.push_back(board.mechanics.MechanicName[i]);
     }
+    if (!asked.empty()) {
+      const auto keep_mine = resolve ? resolve(names) : std::optional<std::vector<bool>>(std::vector<bool>(asked.size(), false));
+      if (!keep_mine) {
+        result.cancelled = true;
+        return result;
+      }
+      for (size_t k = 0; k < asked.size(); ++k) {
+        const auto i = static_cast<size_t>(asked[k]);
+        const bool keep = k < keep_mine->size() && (*keep_mine)[k];
+        actions[i] = keep ? ListAction::kSave : ListAction::kTake;
+        // This board's list wins, but jobs only the other one holds must not end on no list:
+        // those marked for this mechanic join it, those marked for nobody go to g.
+        if (keep) ReturnDroppedJobs(board, reader, index, RowTexts(current[i]));
+      }
+    }
+    for (size_t i = 0; i < actions.size(); ++i) {
+      if (actions[i] == ListAction::kTake) TakeTheirs(engine, board, reader, index, static_cast<int>(i), current[i]);
+    }
+    SaveChangedLists(engine, info, board, reader, index, actions, result);
   } catch (const EngineError& e) {
     result.failures.push_back({"", e.description()});
   }

@@ -2,6 +2,7 @@
 // The schedule files (one per mechanic, the mechanic's rows in order) and the actions that keep
 // them and the INVOL mechanic byte in step: Update, storing the sort order, RemoveSchedule.
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -21,7 +22,19 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number);
 // Fills a grid from a schedule file: one row per non-empty line, tabs turned back into line
 // feeds; empty lines still count as a line position. A missing file leaves the grid empty.
 // Returns why a file that is there could not be read (empty when it was read or is missing).
-std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path);
+// The file as it was read is kept in `on_disk` when given (none when there is no file).
+std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path,
+                         std::optional<std::string>* on_disk = nullptr);
+
+// A schedule file read whole: its lines each followed by CR LF (none when there is no file), or
+// why it could not be read.
+struct ScheduleRead {
+  std::optional<std::string> text;
+  std::string problem;
+};
+ScheduleRead ReadSchedule(Host& host, const std::string& path);
+// Rows of a grid from such a text, as LoadSchedule makes them.
+void FillGrid(GridModel& grid, const std::string& text);
 
 // Removes what a save cut short left in the data folder: this board's temporary schedule files
 // ("SCHEDULE.<n>.~tmp...") older than ten minutes. Younger ones may be another workstation's save
@@ -41,6 +54,7 @@ struct SaveFailure {
 // What an Update could not do, for one message after the action.
 struct UpdateResult {
   std::vector<SaveFailure> failures;
+  bool cancelled = false;  // the user cancelled it when asked about lists changed on both sides
   bool Saved() const { return failures.empty(); }
   // The message that tells the user what was not saved.
   std::string Message() const;
@@ -52,7 +66,15 @@ struct UpdateResult {
 // that at no moment, whatever fails and wherever the program stops, a job is marked for a
 // mechanic whose saved list lacks it and missing from every list. Lists that could not be read
 // are never written or deleted. Every failure is reported in the result; the rest goes on.
-UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board);
+//
+// Lists are compared with their files first. A list that changed only on another workstation is
+// taken from its file and not written; one that changed on neither side is not written either.
+// For lists changed on both sides `resolve` is asked once with their mechanics' names and returns
+// for each whether to keep this board's list (else the other one is taken), or nothing to cancel
+// the whole Update. Without a resolver the other workstation's lists are taken.
+using ConflictResolver = std::function<std::optional<std::vector<bool>>(const std::vector<std::string>& mechanics)>;
+UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
+                             const ConflictResolver& resolve = nullptr);
 
 // Stores the sort order of the sort-field grid into bytes 25-28 of FILE0 block 499.
 void StoreSortOrder(cBusinessBasic& engine, BoardState& board);

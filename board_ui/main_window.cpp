@@ -13,6 +13,7 @@
 
 #include <algorithm>
 
+#include "board_ui/conflict_dialog.h"
 #include "board_ui/job_dialog.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
@@ -70,6 +71,9 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
   WireSortGrid();
   ShowListStates();
+  form_.SetConflictQuestion([this](const std::vector<std::string>& mechanics, bool can_cancel) {
+    return AskWhichListsToKeep(this, mechanics, can_cancel);
+  });
 
   undo_ = new QAction("&Undo", this);
   undo_->setObjectName("Undo");
@@ -94,6 +98,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
 }
 
 MainWindow::~MainWindow() {
+  form_.SetConflictQuestion(nullptr);  // it asks through this window
   // The views go before the models they show.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }

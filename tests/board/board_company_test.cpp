@@ -211,9 +211,14 @@ TEST_F(BoardCompanyTest, UpdateKeepsRowsWithoutAJobNumberAndGoesOn) {
   ASSERT_TRUE(form_.Form_Load());
   ASSERT_EQ(form_.board().Mg(0).Rows(), 2);
   form_.board().Mg(1).AddItem(form_.board().g.TextMatrix(0, 1));
+  const std::string dave = FileBytes("SCHEDULE.3");
   form_.btnUpdate_Click();
-  EXPECT_EQ(FileBytes("SCHEDULE.3"), "damaged line without number\r\n" + restored + "\r\n");
+  EXPECT_EQ(FileBytes("SCHEDULE.3"), dave) << "an unchanged list is not written again";
   EXPECT_EQ(InvoiceByte(1, 141), 3);
+  // Reordered here, it is written whole: the damaged row is kept, the empty line goes.
+  form_.board().Mg(0).MoveRow(1, 0);
+  form_.btnUpdate_Click();
+  EXPECT_EQ(FileBytes("SCHEDULE.3"), restored + "\r\ndamaged line without number\r\n");
   EXPECT_EQ(InvoiceByte(2, 141), 4) << "the mechanic after the damaged row is still saved";
 }
 

@@ -1,0 +1,155 @@
+// Two workstations on one board: each list is compared with its file before Update writes it, so
+// that one workstation never silently undoes another's moves. Two boards run in one process on
+// the same files.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "board/frm_tervalo.h"
+#include "board/job_index.h"
+#include "board/job_moves.h"
+#include "board/job_record.h"
+#include "environment/shared_instances.h"
+#include "tests/support/board_company.h"
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+using share::InvoiceRecord;
+using testing::Job;
+
+std::vector<int32_t> JobsOf(const GridModel& grid, int col) {
+  std::vector<int32_t> jobs;
+  for (int r = 0; r < grid.Rows(); ++r) jobs.push_back(GetJobNumber(grid.TextMatrix(r, col)));
+  return jobs;
+}
+
+// Jobs 1-4 and 7 unassigned, DAVE RUIZ (3) has jobs 5 and 6, ANNA KOWALSKI (4) has no list.
+class WorkstationsTest : public testing::BoardCompanyTest {
+ public:
+  void SetUp() override {
+    for (int32_t job : {1, 2, 3, 4, 5, 6, 7}) {
+      InvoiceRecord r = Job(10 + job);
+      if (job == 5 || job == 6) r.mechanic = 3;
+      records_[job] = company_.AddJob({job, {r}})[0];
+    }
+    Build();
+    company_.WriteSchedule(3, {ScheduleLine(Job(15), 5), ScheduleLine(Job(16), 6)});
+    ASSERT_TRUE(mine_.Form_Load());
+    ASSERT_TRUE(theirs_.Form_Load());
+  }
+
+  // Moves a job from g to a mechanic's list on one board.
+  static void Give(frmTervalo& board, int32_t job, int mechanic) {
+    GridModel& g = board.board().g;
+    for (int r = 0; r < g.Rows(); ++r) {
+      if (GetJobNumber(g.TextMatrix(r, 1)) == job) g.Select(r, 0);
+    }
+    ASSERT_TRUE(board.moves().MoveToMechanic(kUnassigned, mechanic));
+  }
+  static void SendBackAll(frmTervalo& board, int mechanic) {
+    GridModel& grid = board.board().Mg(mechanic);
+    grid.Select(0, 0, grid.Rows() - 1, 0);
+    board.moves().SendBack(mechanic);
+  }
+
+
+ protected:
+  std::vector<int32_t> OnDisk(int mechanic_number) {
+    GridModel grid(1);
+    LoadSchedule(host_, grid, SchedulePath(*gEpcInfo, mechanic_number));
+    return JobsOf(grid, 0);
+  }
+  int MarkOf(int32_t job) { return InvoiceByte(records_[job], kMechanicBytePosition); }
+
+  frmTervalo mine_;
+  frmTervalo theirs_;
+  std::map<int32_t, int32_t> records_;
+};
+
+struct Case {
+  std::string name;
+  std::function<void(frmTervalo& mine, frmTervalo& theirs)> moves;
+  std::optional<bool> keep_mine;  // the answer when asked; none: cancel
+  std::vector<int32_t> dave_on_disk, anna_on_disk;
+  std::vector<int32_t> dave_here, anna_here;
+  std::vector<int32_t> marks;  // of jobs 1, 2, 5, 7
+  bool asked;
+};
+
+void TheirsGiveTwoMineGivesOne(frmTervalo& m, frmTervalo& t) {
+  WorkstationsTest::Give(t, 2, 0);
+  t.btnUpdate_Click();
+  WorkstationsTest::Give(m, 1, 0);
+}
+
+const Case kCases[] = {
+    {"Neither", [](frmTervalo&, frmTervalo&) {}, false, {5, 6}, {}, {5, 6}, {}, {0, 0, 3, 0}, false},
+    {"HereOnly", [](frmTervalo& m, frmTervalo&) { WorkstationsTest::Give(m, 1, 0); }, false,
+     {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, false},
+    {"ThereOnly", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 2, 0); t.btnUpdate_Click(); }, false,
+     {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, false},
+    {"BothTakeTheirs", TheirsGiveTwoMineGivesOne, false, {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, true},
+    {"BothKeepMine", TheirsGiveTwoMineGivesOne, true, {5, 6, 1, 2}, {}, {5, 6, 1, 2}, {}, {3, 3, 3, 0}, true},
+    {"BothCancelled", TheirsGiveTwoMineGivesOne, std::nullopt, {5, 6, 2}, {}, {5, 6, 1}, {}, {0, 3, 3, 0}, true},
+    {"DeletedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::SendBackAll(t, 0); t.btnUpdate_Click(); }, false,
+     {}, {}, {}, {}, {0, 0, 0, 0}, false},
+    {"CreatedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); }, false,
+     {5, 6}, {7}, {5, 6}, {7}, {0, 0, 3, 4}, false},
+};
+
+class WhoChangedTest : public WorkstationsTest, public ::testing::WithParamInterface<Case> {};
+
+TEST_P(WhoChangedTest, UpdateTakesKeepsOrAsks) {
+  const Case& c = GetParam();
+  bool asked = false;
+  mine_.SetConflictQuestion([&](const std::vector<std::string>& mechanics, bool can_cancel) {
+    asked = true;
+    EXPECT_EQ(mechanics, (std::vector<std::string>{"DAVE RUIZ"}));
+    EXPECT_TRUE(can_cancel);
+    return c.keep_mine ? std::optional<std::vector<bool>>(std::vector<bool>{*c.keep_mine}) : std::nullopt;
+  });
+  c.moves(mine_, theirs_);
+  struct stat before {};
+  ::stat((share_.DataDirectory() / "SCHEDULE.3").c_str(), &before);
+  const UpdateResult result = mine_.Save();
+  EXPECT_TRUE(result.Saved()) << result.Message();
+  EXPECT_EQ(result.cancelled, !c.keep_mine.has_value());
+  EXPECT_EQ(asked, c.asked);
+  EXPECT_EQ(OnDisk(3), c.dave_on_disk);
+  EXPECT_EQ(OnDisk(4), c.anna_on_disk);
+  EXPECT_EQ(JobsOf(mine_.board().Mg(0), 0), c.dave_here);
+  EXPECT_EQ(JobsOf(mine_.board().Mg(1), 0), c.anna_here);
+  EXPECT_EQ((std::vector<int32_t>{MarkOf(1), MarkOf(2), MarkOf(5), MarkOf(7)}), c.marks);
+  if (c.name == "Neither" || c.name == "ThereOnly") {
+    struct stat after {};
+    ::stat((share_.DataDirectory() / "SCHEDULE.3").c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "a list unchanged here is not written";
+  }
+  if (c.name == "BothTakeTheirs") {
+    EXPECT_EQ(JobsOf(mine_.board().g, 1).front(), 1) << "the job taken off the list is unassigned again";
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, WhoChangedTest, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<Case>& param) { return param.param.name; });
+
+TEST_F(WorkstationsTest, AtClosingTheQuestionHasNoCancel) {
+  Give(theirs_, 2, 0);
+  theirs_.btnUpdate_Click();
+  Give(mine_, 1, 0);
+  bool cancel_offered = true;
+  mine_.SetConflictQuestion([&](const std::vector<std::string>&, bool can_cancel) {
+    cancel_offered = can_cancel;
+    return std::optional<std::vector<bool>>(std::vector<bool>{false});
+  });
+  EXPECT_TRUE(mine_.Form_QueryUnload().Saved());
+  EXPECT_FALSE(cancel_offered);
+}
+
+}  // namespace
+}  // namespace tervalo
