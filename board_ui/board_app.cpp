@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFile>
+#include <QSettings>
 #include <QPixmap>
 #include <iostream>
 
@@ -101,7 +102,7 @@ struct BoardParser {
       option->setFlags(QCommandLineOption::HiddenFromHelp);
     }
     for (QCommandLineOption* option : {&help, &version, &ini, &screenshot, &width, &card, &print,
-                                       &columns, &pdf, &platform, &style, &reverse}) {
+                                       &columns, &pdf, &poll, &platform, &style, &reverse}) {
       parser.addOption(*option);
     }
   }
@@ -130,6 +131,10 @@ struct BoardParser {
   QCommandLineOption columns{"columns", "The work sheet's form: 40 (slip printer) or 80 (page).",
                              "40|80"};
   QCommandLineOption pdf{"pdf", "The PDF file the work sheet is written to.", "FILE"};
+  QCommandLineOption poll{"poll",
+                          "Check every SECONDS whether another workstation saved a list (0: never; "
+                          "default 15). Kept for the next start.",
+                          "SECONDS"};
   // Qt's own options, read by QApplication itself.
   QCommandLineOption platform{"platform", "", "NAME"};
   QCommandLineOption style{"style", "", "NAME"};
@@ -202,6 +207,11 @@ BoardCommandLine ParseBoardCommandLine(const QStringList& arguments) {
       !PositiveNumber(p.parser, p.columns, "--columns is 40 or 80", options.print_columns, error)) {
     return wrong(error);
   }
+  if (p.parser.isSet(p.poll)) {
+    bool ok = false;
+    options.poll = p.parser.value(p.poll).toInt(&ok);
+    if (!ok || options.poll < 0) return wrong("--poll needs a number of seconds (0: never)");
+  }
   if (const QString conflict = Conflict(options); !conflict.isEmpty()) return wrong(conflict);
   return result;
 }
@@ -246,6 +256,10 @@ int RunBoard(const BoardOptions& options) {
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
   if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
+  // How often to look for lists saved elsewhere: the command line's choice, kept for next time.
+  QSettings settings("Tervalo", "Tervalo");
+  if (options.poll >= 0) settings.setValue("poll", options.poll);
+  window.StartChecking(settings.value("poll", kDefaultPollSeconds).toInt());
   window.show();
   return QApplication::exec();
 }

@@ -10,6 +10,7 @@
 namespace tervalo {
 
 inline constexpr int kDefaultScreenshotWidth = 1280;
+inline constexpr int kDefaultPollSeconds = 15;
 
 struct BoardOptions {
   QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory
@@ -19,6 +20,9 @@ struct BoardOptions {
   int print_mechanic = 0;  // mechanic number whose work sheet goes to `pdf`; 0: no sheet
   int print_columns = 0;   // 40 or 80
   QString pdf;
+  // Seconds between checks for lists saved on other workstations; 0 turns them off; -1: the
+  // user's setting (15 unless changed). A number given is kept as the user's setting.
+  int poll = -1;
 
   // A picture or a sheet is made without a window and without anyone at the screen.
   bool windowless() const { return !screenshot.isEmpty() || print_mechanic > 0; }

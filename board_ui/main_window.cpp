@@ -1,12 +1,14 @@
 #include "board_ui/main_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QCursor>
 #include <QDrag>
+#include <QFontMetrics>
 #include <QMessageBox>
 #include <QMouseEvent>
-#include <QFontMetrics>
+#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
@@ -18,6 +20,9 @@
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
 #include "board_ui/twips.h"
+#include "environment/catalog_config.h"
+#include "environment/host.h"
+#include "environment/shared_instances.h"
 
 namespace tervalo {
 namespace {
@@ -71,6 +76,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
   WireSortGrid();
   ShowListStates();
+  CreateChangeBar();
   form_.SetConflictQuestion([this](const std::vector<std::string>& mechanics, bool can_cancel) {
     return AskWhichListsToKeep(this, mechanics, can_cancel);
   });
@@ -99,6 +105,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
 
 MainWindow::~MainWindow() {
   form_.SetConflictQuestion(nullptr);  // it asks through this window
+  if (check_thread_.joinable()) check_thread_.join();
   // The views go before the models they show.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
@@ -319,6 +326,84 @@ void MainWindow::RunAction(const std::function<void()>& action) {
   }
   UpdateUndoActions();
   ShowListStates();
+}
+
+// ---- Lists changed on other workstations ----
+
+void MainWindow::CreateChangeBar() {
+  change_bar_ = new QWidget(this);
+  change_bar_->setObjectName("ChangeBar");
+  change_bar_->setAutoFillBackground(true);
+  QPalette palette = change_bar_->palette();
+  palette.setColor(QPalette::Window, QColor(0xFF, 0xF2, 0xB3));
+  change_bar_->setPalette(palette);
+  change_text_ = new QLabel(change_bar_);
+  change_refresh_ = new QPushButton("Refresh", change_bar_);
+  change_refresh_->setObjectName("ChangeBarRefresh");
+  connect(change_refresh_, &QPushButton::clicked, this, [this] {
+    change_bar_->hide();
+    RunAction([this] { form_.btnRefresh_Click(); });
+  });
+  change_bar_->hide();
+}
+
+void MainWindow::ShowChangeBar(const QString& text, bool refresh) {
+  // Across the top of the window, above the grids' captions.
+  const int height = std::max(Px(240), change_refresh_->sizeHint().height());
+  change_bar_->setGeometry(0, 0, width(), height);
+  change_text_->setText(text);
+  change_text_->setGeometry(8, 0, width() - 100, height);
+  change_refresh_->setGeometry(width() - 88, 0, 80, height);
+  change_refresh_->setVisible(refresh);
+  change_bar_->show();
+  change_bar_->raise();
+}
+
+void MainWindow::StartChecking(int seconds) {
+  if (check_timer_ == nullptr) {
+    check_timer_ = new QTimer(this);
+    connect(check_timer_, &QTimer::timeout, this, &MainWindow::OnCheckTimer);
+  }
+  check_timer_->stop();
+  if (seconds > 0) check_timer_->start(seconds * 1000);
+}
+
+void MainWindow::OnCheckTimer() {
+  if (checking_) {
+    // The last check has not come back: the share hangs. The window goes on regardless.
+    if (check_started_.elapsed() >= check_timer_->interval()) ShowChangeBar("Server not answering", false);
+    return;
+  }
+  if (!gEpcInfo) return;
+  checking_ = true;
+  check_started_.start();
+  if (check_thread_.joinable()) check_thread_.join();
+  QPointer<MainWindow> window(this);
+  check_thread_ = std::thread([window, lists = WatchedLists(form_.board(), *gEpcInfo), &host = CurrentHost()] {
+    const ListCheck check = CheckLists(host, lists);
+    QMetaObject::invokeMethod(
+        qApp, [window, check] { if (window) window->OnCheckDone(check); }, Qt::QueuedConnection);
+  });
+}
+
+void MainWindow::OnCheckDone(const ListCheck& check) {
+  checking_ = false;
+  QStringList parts;
+  if (!check.changed.empty()) {
+    QStringList names;
+    for (const std::string& name : check.changed) names << QString::fromLatin1(name.c_str());
+    parts << "Changed on another workstation: " + names.join(", ");
+  }
+  if (!check.problems.empty()) {
+    QStringList problems;
+    for (const std::string& p : check.problems) problems << QString::fromLatin1(p.c_str());
+    parts << "Could not check: " + problems.join(", ");
+  }
+  if (parts.isEmpty()) {
+    change_bar_->hide();
+  } else {
+    ShowChangeBar(parts.join("    "), !check.changed.empty());
+  }
 }
 
 void MainWindow::ShowListStates() {

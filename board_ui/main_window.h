@@ -10,13 +10,17 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QElapsedTimer>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "board/frm_tervalo.h"
+#include "board/list_watch.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
 
@@ -53,6 +57,13 @@ class MainWindow : public QWidget {
   QAction* RedoAction() const { return redo_; }
   // The menu of a job row, as a right-click, the Menu key or Shift+F10 opens it (for tests).
   QMenu* JobMenu(int grid);
+
+  // Checks every `seconds` whether another workstation saved a list; 0 stops. The check runs
+  // beside the window, which never waits for the share; what it finds shows in the bar.
+  void StartChecking(int seconds);
+  // The bar above the grids that names lists changed elsewhere, with its Refresh button.
+  QWidget* ChangeBar() const { return change_bar_; }
+  QLabel* ChangeBarText() const { return change_text_; }
 
   // A length in twips as pixels on this window's screen, across.
   int Px(int twips) const;
@@ -93,6 +104,10 @@ class MainWindow : public QWidget {
   void OpenJob(int grid);
   void OnMechanicFocus(int n);
   void UpdateUndoActions();
+  void CreateChangeBar();
+  void OnCheckTimer();
+  void OnCheckDone(const ListCheck& check);
+  void ShowChangeBar(const QString& text, bool refresh);
   // A mechanic whose list could not be read shows a warning mark and why in its tooltip.
   void ShowListStates();
 
@@ -115,6 +130,13 @@ class MainWindow : public QWidget {
   QMenu* menu_ = nullptr;
   QAction* print40_ = nullptr;
   QAction* print80_ = nullptr;
+  QWidget* change_bar_ = nullptr;
+  QLabel* change_text_ = nullptr;
+  QPushButton* change_refresh_ = nullptr;
+  QTimer* check_timer_ = nullptr;
+  std::thread check_thread_;
+  bool checking_ = false;
+  QElapsedTimer check_started_;
   QAction* undo_ = nullptr;
   QAction* redo_ = nullptr;
   bool drop_taken_ = false;     // a grid of this window took the drop of the running drag

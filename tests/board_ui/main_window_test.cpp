@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -326,6 +327,34 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   w.close();
   window_.reset();
   ResetSharedInstances();
+}
+
+TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks) {
+  AddMechanics(2);
+  const auto moved = company_.AddJob({8, {Job(43, 'O', 3)}});
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7), company_.ScheduleLine(Job(43, 'O', 3), 8)};
+  MainWindow& w = Open();
+  w.StartChecking(1);
+  QTest::qWait(1500);
+  EXPECT_FALSE(w.ChangeBar()->isVisible()) << "nothing changed yet";
+  // Another workstation moves job 8 to the second mechanic and saves.
+  company_.WriteSchedule(4, {company_.ScheduleLine(Job(43, 'O', 4), 8)});
+  company_.WriteSchedule(3, {company_.ScheduleLine(Job(42, 'O', 3), 7)});
+  {
+    std::fstream invol(share_.DataDirectory() / "INVDB", std::ios::binary | std::ios::in | std::ios::out);
+    invol.seekp(static_cast<std::streamoff>(moved.back()) * share::kInvoiceRecordLength + 140);
+    invol.put(4);
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.ChangeBar()->isVisible(); }, 2500));
+  EXPECT_EQ(w.ChangeBarText()->text(), "Changed on another workstation: MECHANIC 3, MECHANIC 4");
+  // Its Refresh takes the other list and the bar goes.
+  QTest::mouseClick(w.ChangeBar()->findChild<QPushButton*>("ChangeBarRefresh"), Qt::LeftButton);
+  EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
+  EXPECT_EQ(w.form().board().Mg(1).Rows(), 1);
+  QTest::qWait(1500);
+  EXPECT_FALSE(w.ChangeBar()->isVisible());
+  w.StartChecking(0);
 }
 
 }  // namespace
