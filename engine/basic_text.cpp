@@ -72,4 +72,21 @@ std::string HexBytes(std::string_view bytes) {
   return out;
 }
 
+std::string EscapeControlBytes(std::string_view text) {
+  static constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if ((byte < 32 && ch != '\t' && ch != '\n') || byte == 127) {
+      out += "\\x";
+      out.push_back(kDigits[byte >> 4]);
+      out.push_back(kDigits[byte & 0xF]);
+    } else {
+      out.push_back(ch);
+    }
+  }
+  return out;
+}
+
 }  // namespace tervalo

@@ -50,6 +50,13 @@ std::string IllegalRecordText(const cLogicalFile& file, int32_t number) {
   return "Illegal Record Number for File: " + file.FileName + " and Record: " + std::to_string(number);
 }
 
+// The system's text names the file's last record; the record asked for follows it, since the
+// fixed text alone does not say which write was refused.
+std::string IllegalWriteText(const cLogicalFile& file, int32_t number) {
+  return IllegalRecordText(file, file.LastRecord) + " (record " + std::to_string(number) +
+         " was asked for)";
+}
+
 int32_t HeaderField(const cLogicalFile& file, int32_t position) {
   if (!file.OpenFile || file.FileType != "L" || file.engine == nullptr) return 0;
   std::string header(kHeaderLength, ' ');
@@ -146,7 +153,7 @@ void cBusinessBasic::LwriteFile(const LogicalFileArg& LogicalFile, int32_t Recor
   const auto file = ResolveLogicalFile(LogicalFile);
   if (!file) throw EngineError(kErrUndefined, "iLwriteFile", "LogicalFile parameter is undefined");
   if (RecordNumber < 1 || RecordNumber > file->LastRecord) {
-    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalRecordText(*file, file->LastRecord));
+    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalWriteText(*file, RecordNumber));
   }
   if (Data.size() != static_cast<size_t>(file->RecordLength)) {
     throw EngineError(kErrDataLength, "iLwriteFile",
@@ -161,7 +168,7 @@ void cBusinessBasic::LwriteField(const LogicalFileArg& LogicalFile, int32_t Reco
   const auto file = ResolveLogicalFile(LogicalFile);
   if (!file) throw EngineError(kErrUndefined, "iLwriteFile", "LogicalFile parameter is undefined");
   if (RecordNumber < 1 || RecordNumber > file->LastRecord) {
-    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalRecordText(*file, file->LastRecord));
+    throw EngineError(kErrIllegalRecord, "iLwriteFile", IllegalWriteText(*file, RecordNumber));
   }
   if (Position < 1 || static_cast<int64_t>(Position) - 1 + static_cast<int64_t>(Data.size()) > file->RecordLength) {
     throw EngineError(kErrFieldOutside, "iLwriteFile",

@@ -106,7 +106,9 @@ void cBusinessBasic::DelRec(const LogicalFileArg& LogicalFile, int32_t RecordNum
   const int32_t active = Unpack("L", header, kActivePosition);
   const std::string record = LreadFile(file, RecordNumber);
   if (Unpack("J", record, 1) <= 0) {
-    throw EngineError(kErrIllegalRecord, "DelRec", "Attempt to delete a deleted record");
+    throw EngineError(kErrIllegalRecord, "DelRec",
+                      "Attempt to delete a deleted record for File: " + file->FileName +
+                          " and Record: " + std::to_string(RecordNumber));
   }
   std::string freed(static_cast<size_t>(file->RecordLength), '\0');
   Pack("L", freed, free_head, kFreeHeadPosition);

@@ -191,10 +191,14 @@ std::string ProfileString(const std::vector<std::string>& lines, std::string_vie
 }
 
 void Host::ShowMessage(const MessageBoxRequest& request) {
+  // Messages quote names and values read from files (the catalog configuration among them);
+  // a damaged file's control bytes are shown escaped.
+  const MessageBoxRequest shown{EscapeControlBytes(request.text), EscapeControlBytes(request.title),
+                                request.icon};
   if (message_box_) {
-    message_box_(request);
+    message_box_(shown);
   } else {
-    DefaultMessageBox(request);
+    DefaultMessageBox(shown);
   }
 }
 

@@ -168,7 +168,8 @@ clsParts::clsParts() {
 }
 
 void clsParts::Read(int32_t RecordNumber, bool Orb) {
-  Unpack(ReadCombinedRecord(parts_file_, extension_file_, RecordNumber, "Read - Illegal Record Number", Orb));
+  Unpack(ReadCombinedRecord({"PARTL", parts_file_}, {"EPARTL", extension_file_}, RecordNumber,
+                            "Read - Illegal Record Number", Orb));
   Record_Number = RecordNumber;
 }
 

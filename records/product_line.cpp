@@ -118,7 +118,8 @@ clsLines::clsLines() {
 }
 
 void clsLines::Read(int32_t RecordNumber, bool Orb) {
-  Unpack(ReadCombinedRecord(lines_file_, extension_file_, RecordNumber, "Illegal Record Number", Orb));
+  Unpack(ReadCombinedRecord({"LINEL", lines_file_}, {"ELINEL", extension_file_}, RecordNumber,
+                            "Illegal Record Number", Orb));
   RecNo = RecordNumber;
 }
 

@@ -341,15 +341,24 @@ cBusinessBasic& RecordEngine() {
   return *gEngine;
 }
 
-std::string ReadCombinedRecord(const std::shared_ptr<cLogicalFile>& master,
-                               const std::shared_ptr<cLogicalFile>& extension,
+std::string ReadCombinedRecord(NamedLogicalFile master, NamedLogicalFile extension,
                                int32_t RecordNumber, const char* illegal_record_text, bool Orb) {
   cBusinessBasic& engine = RecordEngine();
-  if (!master) throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
-  if (RecordNumber > master->LastRecord || RecordNumber < 1) {
-    throw EngineError(kErrIllegalRecord, "Read", illegal_record_text);
+  for (const NamedLogicalFile& named : {master, extension}) {
+    // The fixed text stays first; the name says which of the two files is missing.
+    if (!named.file) {
+      throw EngineError(kErrUndefined, "iLreadFile",
+                        std::string("LogicalFile parameter is undefined: logical file \"") +
+                            named.name + "\" is not in the link table or its resolution file");
+    }
   }
-  return engine.LreadFile(master, RecordNumber, Orb) + engine.LreadFile(extension, RecordNumber, Orb);
+  if (RecordNumber > master.file->LastRecord || RecordNumber < 1) {
+    throw EngineError(kErrIllegalRecord, "Read",
+                      std::string(illegal_record_text) + " for File: " + master.file->FileName +
+                          " and Record: " + std::to_string(RecordNumber));
+  }
+  return engine.LreadFile(master.file, RecordNumber, Orb) +
+         engine.LreadFile(extension.file, RecordNumber, Orb);
 }
 
 }  // namespace tervalo

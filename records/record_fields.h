@@ -84,11 +84,18 @@ std::string DateText(const DateTime& date);
 // The engine the record classes work through (gEngine); error 91 when none is running.
 cBusinessBasic& RecordEngine();
 
+// A logical file of a record class with the name it was opened under (the file is null when the
+// name could not be opened).
+struct NamedLogicalFile {
+  const char* name;
+  const std::shared_ptr<cLogicalFile>& file;
+};
+
 // Record RecordNumber of a master file followed by the same record of its extension file: the
-// combined record the record classes decode. -10 when the master file is not installed; error 81
-// with `illegal_record_text` (nothing read) when the number lies outside the master file.
-std::string ReadCombinedRecord(const std::shared_ptr<cLogicalFile>& master,
-                               const std::shared_ptr<cLogicalFile>& extension,
+// combined record the record classes decode. -10 naming the file when either file is not
+// installed; error 81 with `illegal_record_text`, the file and the number (nothing read) when
+// the number lies outside the master file.
+std::string ReadCombinedRecord(NamedLogicalFile master, NamedLogicalFile extension,
                                int32_t RecordNumber, const char* illegal_record_text, bool Orb);
 
 // ---- Tables over a record class ----

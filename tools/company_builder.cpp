@@ -21,6 +21,12 @@ void Put(std::string& record, int position, const std::string& bytes) {
   record.replace(static_cast<size_t>(position - 1), bytes.size(), bytes);
 }
 
+// The header of an "L" file whose records 1 to `count` are all in use: no free chain, `count`
+// records allocated and in use. Readers and GetRec trust these counts.
+std::string InUseHeader(size_t count) {
+  return LHeader(-1, static_cast<int32_t>(count), static_cast<int32_t>(count));
+}
+
 std::string MechanicRecord(const Mechanic& m) {
   std::string record(kMechanicRecordLength, '\0');
   Put(record, 1, C2(1));
@@ -158,6 +164,7 @@ std::vector<std::string> CompanyBuilder::WriteKeyedFile(const char* resolution, 
     file.SetRecord(records, static_cast<int32_t>(i + 1), record_of(entries[i]));
     keys.emplace_back(key_of(entries[i]), static_cast<int32_t>(i + 1));
   }
+  file.SetBytes(records, 0, InUseHeader(entries.size()));
   std::sort(keys.begin(), keys.end());
   AddIndex(file, index, {key_length}, keys);
   file.Write();
@@ -172,8 +179,7 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
   const int32_t last = static_cast<int32_t>(records_.size()) + spare_;
   invoices.Add({"INVOL", 'L', kInvoiceRecordLength, last});
   for (size_t i = 0; i < records_.size(); ++i) invoices.SetRecord("INVOL", static_cast<int32_t>(i + 1), records_[i]);
-  invoices.SetBytes("INVOL", 0, LHeader(-1, static_cast<int32_t>(records_.size()),
-                                        static_cast<int32_t>(records_.size())));
+  invoices.SetBytes("INVOL", 0, InUseHeader(records_.size()));
   invoices.Write();
 
   DataFileBuilder mechanics(share_, "MANLK");
@@ -185,6 +191,7 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
     mechanics.SetRecord("MANL", static_cast<int32_t>(i + 1), MechanicRecord(sorted[i]));
     mechanic_keys.emplace_back(C2(sorted[i].number), static_cast<int32_t>(i + 1));
   }
+  mechanics.SetBytes("MANL", 0, InUseHeader(sorted.size()));
   AddIndex(mechanics, "MANI", {2}, mechanic_keys);
   mechanics.Write();
 

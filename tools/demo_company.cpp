@@ -78,10 +78,11 @@ constexpr const char* kAddresses[] = {
     "MEI TANAKA                    40 ORCHARD COURT              SPRINGDALE AR 72764",
 };
 
-constexpr LineItemSpec kPartItems[] = {
-    {"PRT", "75404060", "BELT DECK"},      {"PRT", "49190", "AIR FILTER"},
-    {"PRT", "RJ19LM", "SPARK PLUG"},       {"PRT", "5300124", "CARB KIT"},
-    {"LAB", "TUNEUP", "ENGINE TUNE UP"},   {"LAB", "SHARPEN", "BLADE SHARPEN"},
+// Not constexpr: clang cannot build std::string members in a constant expression.
+const LineItemSpec kPartItems[] = {
+    {"PRT", "75404060", "BELT DECK"},    {"PRT", "49190", "AIR FILTER"},
+    {"PRT", "RJ19LM", "SPARK PLUG"},     {"PRT", "5300124", "CARB KIT"},
+    {"LAB", "TUNEUP", "ENGINE TUNE UP"}, {"LAB", "SHARPEN", "BLADE SHARPEN"},
 };
 
 constexpr const char* kRemarks[] = {

@@ -387,9 +387,10 @@ int Card(const Context& c) {
   const CardOutcome outcome = ShowJob(*gEngine, CardJobText(job_number, request), settings.TallRows);
   if (!outcome.card) {
     if (const auto& e = outcome.engine_error) {
-      c.err << "tervalo-inspect: error " << e->number() << " (" << e->source() << "): " << e->description() << "\n";
+      c.err << "tervalo-inspect: error " << e->number() << " (" << e->source()
+            << "): " << EscapeControlBytes(e->description()) << "\n";
     }
-    c.err << outcome.message << "\n";
+    c.err << EscapeControlBytes(outcome.message) << "\n";
     return 1;
   }
   if (json) {
@@ -526,7 +527,7 @@ int Run(const std::vector<std::string>& args, const std::string& ini_path, std::
   int status = 1;
   try {
     if (const std::string failure = StartEngine(ini_path); !failure.empty()) {
-      err << "tervalo-inspect: " << failure << "\n";
+      err << "tervalo-inspect: " << EscapeControlBytes(failure) << "\n";
     } else {
       status = command->second(Context{args, ini_path, out, err});
     }
@@ -534,7 +535,8 @@ int Run(const std::vector<std::string>& args, const std::string& ini_path, std::
     err << "tervalo-inspect: " << e.what() << " (see --help)\n";
     status = 2;
   } catch (const EngineError& e) {
-    err << "tervalo-inspect: error " << e.number() << " (" << e.source() << "): " << e.description() << "\n";
+    err << "tervalo-inspect: error " << e.number() << " (" << e.source()
+        << "): " << EscapeControlBytes(e.description()) << "\n";
   }
   ResetSharedInstances();
   return status;

@@ -352,6 +352,21 @@ TEST_F(BoardCompanyTest, MissingConfigurationEndsTheStartUpQuietly) {
   EXPECT_EQ(host_.messages[0].title, "EpcError");
 }
 
+TEST_F(BoardCompanyTest, ADataShareThatDoesNotExistIsToldAtStartUpWithItsBytesEscaped) {
+  Build();
+  share::CatalogSettings settings;
+  settings.server = "SRV";
+  settings.data_share = "VLT\x1bRLNK";
+  settings.directory = "CO1";
+  share::WriteCatalogIni(temp_dir_, settings);
+  ASSERT_TRUE(form_.Form_Load());
+  ASSERT_EQ(host_.messages.size(), 1u);
+  const std::string folder = "the data folder \\\\SRV\\VLT\\x1BRLNK\\CO1 cannot be reached";
+  EXPECT_EQ(host_.messages[0].text.substr(0, host_.messages[0].text.find("\n\n")),
+            "These mechanics' lists could not be read:\n    DAVE RUIZ: " + folder +
+                "\n    ANNA KOWALSKI: " + folder);
+}
+
 TEST_F(BoardCompanyTest, StartUpFailuresCarryTheEnginesMessage) {
   Build();
   fs::remove(share_.LinkShare() / "ttymap");

@@ -85,7 +85,11 @@ TEST_F(LogicalFilesTest, RefusesRecordsOutsideTheFileAndWrongLengths) {
   EXPECT_EQ(ErrorOf([] { gEngine->LreadFile("INVOL", 6); }),
             "81 iLreadFile: Illegal Record Number for File: INVOL and Record: 6");
   EXPECT_EQ(ErrorOf([] { gEngine->LwriteFile("INVOL", 9, std::string(64, 'x')); }),
-            "81 iLwriteFile: Illegal Record Number for File: INVOL and Record: 5");
+            "81 iLwriteFile: Illegal Record Number for File: INVOL and Record: 5 (record 9 was "
+            "asked for)");
+  EXPECT_EQ(ErrorOf([] { gEngine->LwriteField("INVOL", 0, 3, "x"); }),
+            "81 iLwriteFile: Illegal Record Number for File: INVOL and Record: 5 (record 0 was "
+            "asked for)");
   EXPECT_EQ(ErrorOf([] { gEngine->LwriteFile("INVOL", 1, std::string(63, 'x')); }),
             "36 iLwriteFile: Illegal Data length for this record.  Size is: 63 and should be 64");
   EXPECT_EQ(gEngine->LreadFile("INVOL", 1), std::string(64, '1')) << "nothing was written";

@@ -50,7 +50,7 @@ TEST_F(RecordAllocationTest, DelRecPutsTheRecordAtTheHeadOfTheFreeChain) {
   EXPECT_EQ(Header(), C2(-2) + L4(2) + L4(5) + L4(1) + std::string(2, '\0'));
 
   EXPECT_EQ(ErrorOf([] { gEngine->DelRec("PARTL", 5); }),
-            "81 DelRec: Attempt to delete a deleted record");
+            "81 DelRec: Attempt to delete a deleted record for File: PARTL and Record: 5");
   EXPECT_EQ(ErrorOf([] { gEngine->DelRec("PARTL", 201); }),
             "81 iLreadFile: Illegal Record Number for File: PARTL and Record: 201");
   EXPECT_EQ(Header(), C2(-2) + L4(2) + L4(5) + L4(1) + std::string(2, '\0')) << "unchanged";

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/basic_text.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
@@ -72,6 +73,29 @@ TEST(ProfileStringTest, ReadsValuesAsTheWorkstationApiDoes) {
   };
   for (const auto& c : cases) EXPECT_EQ(ProfileString(lines, "Quorvexa", c.key), c.expected) << c.key;
   EXPECT_EQ(ProfileString(lines, "Absent", "Server"), "");
+}
+
+TEST(MessageTextTest, ControlBytesAreShownEscapedAndLineBreaksKept) {
+  struct Case {
+    std::string text;
+    std::string shown;
+  } cases[] = {
+      {"plain \\\\SRV\\VLTRLNK\\", "plain \\\\SRV\\VLTRLNK\\"},
+      {std::string("SRV\x07\x1b[2J\0end", 12), "SRV\\x07\\x1B[2J\\x00end"},
+      {"a\tb\nc\rd\x7f", "a\tb\nc\\x0Dd\\x7F"},
+      {"caf\xc3\xa9", "caf\xc3\xa9"},  // bytes of UTF-8 text stay
+  };
+  for (const Case& c : cases) EXPECT_EQ(EscapeControlBytes(c.text), c.shown) << c.shown;
+}
+
+TEST(MessageTextTest, EveryMessageBoxGetsItsControlBytesEscaped) {
+  testing::TestHost host;
+  host.ShowMessage({"The data folder \\\\SRV\\VLT\x01RLNK cannot be reached", "Tervalo\x07",
+                    MessageIcon::kExclamation});
+  ASSERT_EQ(host.messages.size(), 1u);
+  EXPECT_EQ(host.messages[0].text, "The data folder \\\\SRV\\VLT\\x01RLNK cannot be reached");
+  EXPECT_EQ(host.messages[0].title, "Tervalo\\x07");
+  EXPECT_EQ(host.messages[0].icon, MessageIcon::kExclamation);
 }
 
 class HostFilesTest : public testing::TempShareTest {};

@@ -112,7 +112,8 @@ TEST_F(RecordFilesTest, ReadChecksTheRecordNumberAgainstTheMasterFile) {
   EXPECT_EQ(line.Line, 20);
   EXPECT_EQ(line.RecNo, 2);
   for (int32_t bad : {0, -1, 4}) {
-    EXPECT_EQ(ErrorOf([&] { line.Read(bad); }), "81 Read: Illegal Record Number") << bad;
+    EXPECT_EQ(ErrorOf([&] { line.Read(bad); }),
+              "81 Read: Illegal Record Number for File: LINEL and Record: " + std::to_string(bad));
   }
   EXPECT_EQ(line.Line, 20);
   EXPECT_EQ(line.RecNo, 2);
@@ -123,19 +124,31 @@ TEST_F(RecordFilesTest, ReadChecksTheRecordNumberAgainstTheMasterFile) {
   parts.Read(1);
   EXPECT_EQ(parts.Part_w_Dash.substr(0, 5), "AB-1 ");
   EXPECT_EQ(parts.Record_Number, 1);
-  EXPECT_EQ(ErrorOf([&] { parts.Read(3); }), "81 Read: Read - Illegal Record Number");
+  EXPECT_EQ(ErrorOf([&] { parts.Read(3); }),
+            "81 Read: Read - Illegal Record Number for File: PARTL and Record: 3");
   EXPECT_EQ(parts.Record_Number, 1);
 }
 
-TEST_F(RecordFilesTest, ReadFailsWithoutTheExtensionAndDecodesNothing) {
-  RecordsBuilder builder(share_);
-  builder.AddLine(Line(10));
-  Install(builder, "ELINEL");
-  clsLines line;
-  line.Line = 77;
-  EXPECT_EQ(ErrorOf([&] { line.Read(1); }), "-10 iLreadFile: LogicalFile parameter is undefined");
-  EXPECT_EQ(line.Line, 77);
-  EXPECT_EQ(line.RecNo, 0);
+TEST_F(RecordFilesTest, ReadWithoutALinkNamesTheMissingFileAndDecodesNothing) {
+  for (const char* leave_out : {"LINEL", "ELINEL", "PARTL", "EPARTL"}) {
+    RecordsBuilder builder(share_);
+    builder.AddLine(Line(10));
+    share::PartEntry part;
+    part.part_number = "AB-1";
+    builder.AddPart(part);
+    Install(builder, leave_out);
+    clsLines line;
+    line.Line = 77;
+    clsParts parts;
+    const bool is_line = std::string(leave_out).find("LINEL") != std::string::npos;
+    const std::string error = ErrorOf([&] { is_line ? line.Read(1) : parts.Read(1); });
+    EXPECT_EQ(error, std::string("-10 iLreadFile: LogicalFile parameter is undefined: logical "
+                                 "file \"") +
+                         leave_out + "\" is not in the link table or its resolution file");
+    EXPECT_EQ(line.Line, 77) << leave_out;
+    EXPECT_EQ(line.RecNo, 0) << leave_out;
+    EXPECT_EQ(parts.Record_Number, 0) << leave_out;
+  }
 }
 
 TEST_F(RecordFilesTest, ComoditiesFollowTheLineOwnEntryInTheIndex) {

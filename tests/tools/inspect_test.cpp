@@ -102,7 +102,32 @@ TEST_F(InspectTest, PrintsProductLineAndPartRecordsFieldByField) {
   EXPECT_EQ(part["Line"], "12");
   EXPECT_EQ(part.begin().key(), "Line") << "fields keep the record's order";
   EXPECT_EQ(Run({"part", "9"}), 1);
-  EXPECT_NE(err_.str().find("Illegal Record Number"), std::string::npos);
+  EXPECT_NE(err_.str().find("error 81 (Read): Read - Illegal Record Number for File: PARTL and "
+                            "Record: 9\n"),
+            std::string::npos)
+      << err_.str();
+}
+
+TEST_F(InspectTest, RecordsWhoseFileHasNoLinkNameTheFile) {
+  // The link table without the product line and part files.
+  share_.WriteLinksFile({share_.LinkFor("INVOL", "INVLK")});
+  for (const auto& [command, file] : {std::pair{"line", "LINEL"}, {"part", "PARTL"}}) {
+    EXPECT_EQ(Run({command, "1"}), 1);
+    EXPECT_EQ(err_.str(),
+              std::string("tervalo-inspect: error -10 (iLreadFile): LogicalFile parameter "
+                          "is undefined: logical file \"") +
+                  file + "\" is not in the link table or its resolution file\n");
+  }
+}
+
+TEST_F(InspectTest, ControlBytesOfTheConfigurationAreShownEscaped) {
+  share::CatalogSettings settings;
+  settings.server = "SRV\x07";
+  settings.directory = "CO1";
+  share::WriteCatalogIni(temp_dir_, settings);
+  EXPECT_EQ(Run({"links"}), 1);
+  EXPECT_EQ(err_.str(),
+            "tervalo-inspect: The link share \\\\SRV\\x07\\VLTRLNK\\ cannot be reached.\n");
 }
 
 TEST_F(InspectTest, PrintsTheWorkSheetWithItsSizesAndFrames) {
