@@ -141,6 +141,22 @@ std::string cBusinessBasic::LreadFile(const LogicalFileArg& LogicalFile, int32_t
   return record;
 }
 
+std::string cBusinessBasic::LreadRange(const LogicalFileArg& LogicalFile, int32_t FirstRecord,
+                                       int32_t Count) {
+  const auto file = ResolveLogicalFile(LogicalFile);
+  if (!file) throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
+  if (Count < 1) throw EngineError(kErrInvalidArgument, "iLreadFile", kInvalidArgumentText);
+  if (FirstRecord < 1 || FirstRecord > file->LastRecord) {
+    throw EngineError(kErrIllegalRecord, "iLreadFile", IllegalRecordText(*file, FirstRecord));
+  }
+  if (Count - 1 > file->LastRecord - FirstRecord) {
+    throw EngineError(kErrIllegalRecord, "iLreadFile", IllegalRecordText(*file, file->LastRecord + 1));
+  }
+  std::string records(static_cast<size_t>(Count) * static_cast<size_t>(file->RecordLength), ' ');
+  ReadBytes(file->OpenFile, RecordOffset(*file, FirstRecord), records.data(), records.size(), "iLreadFile");
+  return records;
+}
+
 void cBusinessBasic::LwriteFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber,
                                 std::string_view Data, bool /*Orb*/) {
   const auto file = ResolveLogicalFile(LogicalFile);
