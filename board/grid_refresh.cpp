@@ -52,8 +52,21 @@ int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t jo
 
 }  // namespace
 
+std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex& index) {
+  std::vector<int32_t> records;
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    const GridModel& grid = *board.mg[static_cast<size_t>(n)];
+    for (int r = 0; r < grid.Rows(); ++r) {
+      const int32_t record_number = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
+      if (record_number > 0) records.push_back(record_number);
+    }
+  }
+  return records;
+}
+
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
+  reader.ReadJobs(MechanicJobRecords(board, index));
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     GridModel& grid = board.Mg(n);
     for (int r = grid.Rows() - 1; r >= 0; --r) {
