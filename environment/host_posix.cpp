@@ -312,16 +312,11 @@ std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool crea
     return nullptr;
   }
   ShareMeter* meter = MeterFor(path);
-  struct stat st {};
-  Note(meter, ShareCall::kLookup);
-  if (::stat(mapped->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    return nullptr;
-  }
   Note(meter, ShareCall::kOpen);
   int fd = ::open(mapped->c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
   // A file the workstation may only read still serves every read; writes to it then fail.
-  if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+  const bool read_only = fd < 0 && (errno == EACCES || errno == EROFS);
+  if (read_only) {
     Note(meter, ShareCall::kOpen);
     fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
   }
@@ -329,8 +324,16 @@ std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool crea
     error = errno;
     return nullptr;
   }
+  auto file = std::make_unique<PosixFile>(fd, meter);
+  // Opening a directory for writing fails with EISDIR by itself; a read-only open needs a look.
+  struct stat st {};
+  if (read_only) Note(meter, ShareCall::kLookup);
+  if (read_only && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+    return nullptr;
+  }
   error = 0;
-  return std::make_unique<PosixFile>(fd, meter);
+  return file;
 }
 
 namespace {
@@ -354,26 +357,31 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 
 std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path) {
   const auto mapped = MapSharePath(path);
-  if (!mapped || !FileExists(path)) return std::nullopt;
+  if (!mapped) return std::nullopt;
   ShareMeter* meter = MeterFor(path);
   Note(meter, ShareCall::kOpen);
   const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return std::nullopt;
   PosixFile file(fd, meter);  // closes the file on every return
+  struct stat st {};
+  Note(meter, ShareCall::kLookup);
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  // Asking for one byte more than the file holds reads it whole in one call; a short read ends
+  // the file, a full one means it grew meanwhile and the rest follows.
+  const size_t chunk = static_cast<size_t>(st.st_size) + 1;
   std::string text;
-  constexpr size_t kChunk = 8192;
   for (;;) {
     const size_t at = text.size();
-    text.resize(at + kChunk);
+    text.resize(at + chunk);
     Note(meter, ShareCall::kRead);
-    const ssize_t got = ::pread(fd, text.data() + at, kChunk, static_cast<off_t>(at));
+    const ssize_t got = ::pread(fd, text.data() + at, chunk, static_cast<off_t>(at));
     if (got < 0 && errno == EINTR) {
       text.resize(at);
       continue;
     }
     if (got < 0) return std::nullopt;
     text.resize(at + static_cast<size_t>(got));
-    if (got == 0) break;
+    if (static_cast<size_t>(got) < chunk) break;
   }
   return SplitTextLines(text);
 }
