@@ -131,7 +131,7 @@ class PosixHost : public Host {
   void EndDirectoryCache() override;
 
   // Counts (and delays, for benchmarks) every call on a path of the share.
-  ShareMeter& share_meter() { return meter_; }
+  ShareMeter& share_meter() { return *meter_; }
 
   // Directories resolved while a cache is open: UNC directory -> machine path, and the entry
   // names of machine directories listed to match a name without regard to letter case.
@@ -141,10 +141,10 @@ class PosixHost : public Host {
   };
 
  private:
-  ShareMeter* MeterFor(std::string_view path);
+  std::shared_ptr<ShareMeter> MeterFor(std::string_view path);
   std::optional<std::string> MapSharePath(std::string_view path);
 
-  ShareMeter meter_;
+  std::shared_ptr<ShareMeter> meter_ = std::make_shared<ShareMeter>();
   int cache_depth_ = 0;
   DirectoryCache cache_;
 };

@@ -24,13 +24,14 @@ namespace tervalo {
 namespace {
 
 // One system call on a path or file: counted and delayed by the meter when it is on the share.
-void Note(ShareMeter* meter, ShareCall kind) {
+void Note(const std::shared_ptr<ShareMeter>& meter, ShareCall kind) {
   if (meter != nullptr) meter->Call(kind);
 }
 
 class PosixFile : public HostFile {
  public:
-  PosixFile(int fd, ShareMeter* meter) : fd_(fd), meter_(meter) {}
+  // meter: none for a file off the share. Shared, so that a file may outlive its host.
+  PosixFile(int fd, std::shared_ptr<ShareMeter> meter) : fd_(fd), meter_(std::move(meter)) {}
   ~PosixFile() override {
     Note(meter_, ShareCall::kClose);
     ::close(fd_);
@@ -96,18 +97,18 @@ class PosixFile : public HostFile {
   }
 
   int fd_;
-  ShareMeter* meter_;
+  std::shared_ptr<ShareMeter> meter_;
   int error_ = 0;
 };
 
-bool PathExists(const std::string& path, ShareMeter* meter) {
+bool PathExists(const std::string& path, const std::shared_ptr<ShareMeter>& meter) {
   struct stat st {};
   Note(meter, ShareCall::kLookup);
   return ::lstat(path.c_str(), &st) == 0;
 }
 
 // The names in directory dir (none when it cannot be listed).
-std::vector<std::string> ListDirectory(const std::string& dir, ShareMeter* meter) {
+std::vector<std::string> ListDirectory(const std::string& dir, const std::shared_ptr<ShareMeter>& meter) {
   std::vector<std::string> names;
   Note(meter, ShareCall::kOpen);
   DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
@@ -130,7 +131,7 @@ std::optional<std::string> FindIgnoringCase(const std::vector<std::string>& name
 // Resolves one name inside machine directory dir: the exact name when it exists, else an entry
 // that matches it without regard to letter case, else the exact name (a missing file). With a
 // cache, the directory is listed once and its listing answers every later name.
-std::string ResolveName(const std::string& dir, std::string_view name, ShareMeter* meter,
+std::string ResolveName(const std::string& dir, std::string_view name, const std::shared_ptr<ShareMeter>& meter,
                         PosixHost::DirectoryCache* cache) {
   const std::string exact = dir + "/" + std::string(name);
   if (cache == nullptr) {
@@ -175,7 +176,7 @@ bool IsUncPath(std::string_view path) { return path.substr(0, 2) == "\\\\"; }
 
 // Maps a UNC path under root, component by component; with a cache, the directory part is
 // resolved once per cache and only the last name is looked up.
-std::optional<std::string> MapUnc(std::string_view path, const std::string& root, ShareMeter* meter,
+std::optional<std::string> MapUnc(std::string_view path, const std::string& root, const std::shared_ptr<ShareMeter>& meter,
                                   PosixHost::DirectoryCache* cache) {
   if (!IsUncPath(path)) return std::string(path);
   const auto parts = UncParts(path);
@@ -275,7 +276,9 @@ void Host::ShowMessage(const MessageBoxRequest& request) {
   }
 }
 
-ShareMeter* PosixHost::MeterFor(std::string_view path) { return IsUncPath(path) ? &meter_ : nullptr; }
+std::shared_ptr<ShareMeter> PosixHost::MeterFor(std::string_view path) {
+  return IsUncPath(path) ? meter_ : nullptr;
+}
 
 std::optional<std::string> PosixHost::MapSharePath(std::string_view path) {
   return MapUnc(path, UncRoot(), MeterFor(path), cache_depth_ > 0 ? &cache_ : nullptr);
@@ -311,7 +314,7 @@ std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool crea
     error = ENOENT;
     return nullptr;
   }
-  ShareMeter* meter = MeterFor(path);
+  const auto meter = MeterFor(path);
   Note(meter, ShareCall::kOpen);
   int fd = ::open(mapped->c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
   // A file the workstation may only read still serves every read; writes to it then fail.
@@ -358,30 +361,28 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path) {
   const auto mapped = MapSharePath(path);
   if (!mapped) return std::nullopt;
-  ShareMeter* meter = MeterFor(path);
+  const auto meter = MeterFor(path);
   Note(meter, ShareCall::kOpen);
-  const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK a named pipe would hold the open until something writes to it.
+  const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return std::nullopt;
   PosixFile file(fd, meter);  // closes the file on every return
-  struct stat st {};
-  Note(meter, ShareCall::kLookup);
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  // Asking for one byte more than the file holds reads it whole in one call; a short read ends
-  // the file, a full one means it grew meanwhile and the rest follows.
-  const size_t chunk = static_cast<size_t>(st.st_size) + 1;
+  // A text file the program reads (terminal map, schedule file) fits one read of this size; a
+  // short read ends the file, a full one is followed by more. A directory fails its first read.
+  constexpr size_t kChunk = 64 * 1024;
   std::string text;
   for (;;) {
     const size_t at = text.size();
-    text.resize(at + chunk);
+    text.resize(at + kChunk);
     Note(meter, ShareCall::kRead);
-    const ssize_t got = ::pread(fd, text.data() + at, chunk, static_cast<off_t>(at));
+    const ssize_t got = ::pread(fd, text.data() + at, kChunk, static_cast<off_t>(at));
     if (got < 0 && errno == EINTR) {
       text.resize(at);
       continue;
     }
     if (got < 0) return std::nullopt;
     text.resize(at + static_cast<size_t>(got));
-    if (static_cast<size_t>(got) < chunk) break;
+    if (static_cast<size_t>(got) < kChunk) break;
   }
   return SplitTextLines(text);
 }
@@ -389,7 +390,7 @@ std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_vie
 std::string PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {
   const auto mapped = MapSharePath(path);
   if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
-  ShareMeter* meter = MeterFor(path);
+  const auto meter = MeterFor(path);
   std::string temp = *mapped + ".~tmpXXXXXX";
   Note(meter, ShareCall::kOpen);
   const int fd = ::mkstemp(temp.data());
