@@ -55,6 +55,7 @@ struct ShareCallCounts {
   int64_t closes = 0;
   int64_t others = 0;  // rename, unlink, fsync, fchmod, byte-range locks
   int64_t Total() const { return reads + writes + lookups + opens + closes + others; }
+  bool operator==(const ShareCallCounts&) const = default;
 };
 
 // Counts the host's calls on the share and, to stand in for a file server on a local disk, makes
