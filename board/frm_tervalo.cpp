@@ -88,7 +88,7 @@ void frmTervalo::RefreshBoard() {
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);
   // The mechanic grids' jobs are checked after the unassigned grid is built: their records stay.
-  reader.Keep(MechanicJobRecords(board_, index));
+  reader.Keep(MechanicJobRecords(board_, index), board_.settings.TallRows);
   board_.g.SetRedraw(false);
   GetJobs(board_, reader, index);
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();

@@ -66,7 +66,8 @@ std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex&
 
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
-  reader.ReadJobs(MechanicJobRecords(board, index));
+  // A tall row's request is found along its job's chain; a short row needs the job's record only.
+  reader.ReadJobs(MechanicJobRecords(board, index), board.settings.TallRows);
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     GridModel& grid = board.Mg(n);
     for (int r = grid.Rows() - 1; r >= 0; --r) {

@@ -134,7 +134,7 @@ void JobRecordReader::ReadRanges(std::vector<int32_t> numbers) {
   }
 }
 
-void JobRecordReader::ReadJobs(const std::vector<int32_t>& index_records) {
+void JobRecordReader::ReadJobs(const std::vector<int32_t>& index_records, bool chains) {
   std::vector<int32_t> round;
   for (const int32_t n : index_records) {
     if (Exists(n)) round.push_back(n);
@@ -143,21 +143,23 @@ void JobRecordReader::ReadJobs(const std::vector<int32_t>& index_records) {
   std::unordered_set<int32_t> visited(round.begin(), round.end());
   for (int hop = 0; hop <= kMaxRequests && !round.empty(); ++hop) {
     ReadRanges(round);
+    if (!chains) return;
     std::vector<int32_t> next_round;
     for (const int32_t n : round) {
       const std::string& record = Read(n);
       if (ChainFlagOf(engine_, record) < 2) continue;
       const int32_t next = ChainLinkOf(engine_, record);
       if (!Exists(next) || !visited.insert(next).second) continue;
-      if (kept_.count(n) != 0) kept_.insert(next);
+      if (keep_chains_ && kept_.count(n) != 0) kept_.insert(next);
       next_round.push_back(next);
     }
     round = std::move(next_round);
   }
 }
 
-void JobRecordReader::Keep(const std::vector<int32_t>& index_records) {
+void JobRecordReader::Keep(const std::vector<int32_t>& index_records, bool chains) {
   kept_.insert(index_records.begin(), index_records.end());
+  keep_chains_ = keep_chains_ || chains;
 }
 
 void JobRecordReader::Release() {

@@ -55,13 +55,14 @@ class JobRecordReader {
   bool Exists(int32_t record_number) const;
   cBusinessBasic& engine() { return engine_; }
 
-  // Reads the records of these jobs (index record numbers; invalid ones are skipped) and of
-  // their request chains that are not held yet: the index records first, then round after round
-  // the chain links of what was read, each round in sorted ranges.
-  void ReadJobs(const std::vector<int32_t>& index_records);
-  // The records of these jobs' chains stay past Release (the jobs that are asked for again later
-  // in the refresh). REQUIRES: called before ReadJobs reads them.
-  void Keep(const std::vector<int32_t>& index_records);
+  // Reads the records of these jobs (index record numbers; invalid ones are skipped) and, with
+  // `chains`, of their request chains, where not held yet: the index records first, then round
+  // after round the chain links of what was read, each round in sorted ranges.
+  void ReadJobs(const std::vector<int32_t>& index_records, bool chains = true);
+  // These records stay past Release (the jobs that are asked for again later in the refresh);
+  // once any call has asked for `chains`, so do the request chains of every kept record.
+  // REQUIRES: called before ReadJobs reads them.
+  void Keep(const std::vector<int32_t>& index_records, bool chains);
   // Drops every record held that is not kept.
   void Release();
 
@@ -78,6 +79,7 @@ class JobRecordReader {
   int32_t last_read_ = 0;  // last record of the latest range read
   std::unordered_map<int32_t, std::string> records_;
   std::unordered_set<int32_t> kept_;
+  bool keep_chains_ = false;
   std::unordered_map<std::string, std::string> part_descriptions_;
 };
 

@@ -111,7 +111,7 @@ class JobLoadingTest : public testing::BoardCompanyTest, public ::testing::WithP
     BoardState& board = form_.board();
     JobRecordReader reader(*gEngine, range_bytes, gap_bytes);
     const JobIndex index = JobIndex::Load(*gEngine);
-    if (keep) reader.Keep(MechanicJobRecords(board, index));
+    if (keep) reader.Keep(MechanicJobRecords(board, index), board.settings.TallRows);
     GetJobs(board, reader, index);
     if (board.g.Rows() > 0) board.g.SortColumn0Ascending();
     UpdateGrids(board, reader, index);
