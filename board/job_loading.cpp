@@ -60,9 +60,10 @@ void AddJobRows(BoardState& board, JobRecordReader& reader, int32_t index_record
     const std::string line5 = job.part_list ? reader.PartDescription(job) : job.description2;
     std::string text = JobText(engine, job, kind == kKindQuote, line4, line5, settings);
     if (settings.TallRows) text += "\n" + requests.label[static_cast<size_t>(k)];
-    board.g.AddItem(SortKey(settings.SortOrder, job.reference, job.priority, job.date_in,
-                            job.job_number) + "\t" + text,
-                    row);
+    board.g.AddItem(
+        SortKey(settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) +
+            "\t" + text,
+        row);
     board.g.SetBackColor(row, 1, row, 1, settings.PriorityColorOf(job.priority));
     ++row;
   }
@@ -124,7 +125,8 @@ void JobRecordReader::ReadRanges(std::vector<int32_t> numbers) {
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
   const size_t length = static_cast<size_t>(invol_->RecordLength);
-  for (const RecordRange& range : PlanRecordRanges(numbers, range_records_, gap_records_, last_read_)) {
+  for (const RecordRange& range :
+       PlanRecordRanges(numbers, range_records_, gap_records_, last_read_)) {
     const std::string bytes = engine_.LreadRange(invol_, range.first, range.count);
     for (int32_t i = 0; i < range.count; ++i) {
       // A record already held (asked for on its own meanwhile) keeps the bytes it was read with.
@@ -236,7 +238,8 @@ void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index) 
   int row = 0;
   const std::vector<int32_t>& entries = index.Entries();
   for (size_t first = 0; first < entries.size(); first += kJobsPerBatch) {
-    const auto end = entries.begin() + static_cast<std::ptrdiff_t>(std::min(first + kJobsPerBatch, entries.size()));
+    const auto end = entries.begin() +
+                     static_cast<std::ptrdiff_t>(std::min(first + kJobsPerBatch, entries.size()));
     const std::vector<int32_t> batch(entries.begin() + static_cast<std::ptrdiff_t>(first), end);
     reader.ReadJobs(batch);
     for (const int32_t index_record : batch) AddJobRows(board, reader, index_record, row);

@@ -41,7 +41,8 @@ class PosixFile : public HostFile {
     size_t done = 0;
     while (done < n) {
       Note(meter_, ShareCall::kRead);
-      const ssize_t got = ::pread(fd_, buffer + done, n - done, offset + static_cast<int64_t>(done));
+      const ssize_t got =
+          ::pread(fd_, buffer + done, n - done, offset + static_cast<int64_t>(done));
       if (got < 0) {
         if (errno == EINTR) continue;
         error_ = errno;
@@ -108,7 +109,8 @@ bool PathExists(const std::string& path, const std::shared_ptr<ShareMeter>& mete
 }
 
 // The names in directory dir (none when it cannot be listed).
-std::vector<std::string> ListDirectory(const std::string& dir, const std::shared_ptr<ShareMeter>& meter) {
+std::vector<std::string> ListDirectory(const std::string& dir,
+                                       const std::shared_ptr<ShareMeter>& meter) {
   std::vector<std::string> names;
   Note(meter, ShareCall::kOpen);
   DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
@@ -121,7 +123,8 @@ std::vector<std::string> ListDirectory(const std::string& dir, const std::shared
 }
 
 // The name among names that equals name without regard to letter case, if any.
-std::optional<std::string> FindIgnoringCase(const std::vector<std::string>& names, std::string_view name) {
+std::optional<std::string> FindIgnoringCase(const std::vector<std::string>& names,
+                                            std::string_view name) {
   for (const std::string& candidate : names) {
     if (EqualsIgnoreCase(candidate, name)) return candidate;
   }
@@ -131,7 +134,8 @@ std::optional<std::string> FindIgnoringCase(const std::vector<std::string>& name
 // Resolves one name inside machine directory dir: the exact name when it exists, else an entry
 // that matches it without regard to letter case, else the exact name (a missing file). With a
 // cache, the directory is listed once and its listing answers every later name.
-std::string ResolveName(const std::string& dir, std::string_view name, const std::shared_ptr<ShareMeter>& meter,
+std::string ResolveName(const std::string& dir, std::string_view name,
+                        const std::shared_ptr<ShareMeter>& meter,
                         PosixHost::DirectoryCache* cache) {
   const std::string exact = dir + "/" + std::string(name);
   if (cache == nullptr) {
@@ -176,7 +180,8 @@ bool IsUncPath(std::string_view path) { return path.substr(0, 2) == "\\\\"; }
 
 // Maps a UNC path under root, component by component; with a cache, the directory part is
 // resolved once per cache and only the last name is looked up.
-std::optional<std::string> MapUnc(std::string_view path, const std::string& root, const std::shared_ptr<ShareMeter>& meter,
+std::optional<std::string> MapUnc(std::string_view path, const std::string& root,
+                                  const std::shared_ptr<ShareMeter>& meter,
                                   PosixHost::DirectoryCache* cache) {
   if (!IsUncPath(path)) return std::string(path);
   const auto parts = UncParts(path);
@@ -394,7 +399,8 @@ std::string PosixHost::ReplaceFile(std::string_view path, std::string_view conte
   std::string temp = *mapped + ".~tmpXXXXXX";
   Note(meter, ShareCall::kOpen);
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::string("Could not create a file beside ") + *mapped + ": " + std::strerror(errno);
+  if (fd < 0)
+    return std::string("Could not create a file beside ") + *mapped + ": " + std::strerror(errno);
   PosixFile file(fd, meter);
   std::string failure;
   if (!file.WriteAt(0, contents.data(), contents.size())) {
@@ -410,7 +416,8 @@ std::string PosixHost::ReplaceFile(std::string_view path, std::string_view conte
     for (int attempt = 0;; ++attempt) {
       Note(meter, ShareCall::kOther);
       if (::rename(temp.c_str(), mapped->c_str()) == 0) return {};
-      if (attempt == 4 || (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
+      if (attempt == 4 ||
+          (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
         failure = std::strerror(errno);
         break;
       }

@@ -41,10 +41,12 @@ int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& 
   ShareBuilder share(base / "unc", "SRV", "CO1");
   CompanyBuilder company(share);
   BoardFile0 file0;
-  file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
+  file0.priority_names = {"Normal", "Rush",   "Warranty", "Fleet",
+                          "Rental", "Dealer", "Internal", "Hold"};
   file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
   company.SetFile0(file0);
-  for (int32_t m = 1; m <= spec.mechanics; ++m) company.AddMechanic({m, "MECHANIC " + std::to_string(m)});
+  for (int32_t m = 1; m <= spec.mechanics; ++m)
+    company.AddMechanic({m, "MECHANIC " + std::to_string(m)});
   for (int32_t model = 0; model < kModels; ++model) {
     if (model % 10 == 9) continue;  // not in the part list: "NOT FOUND"
     company.AddPart({100 + model % 7, ModelName(model), "A01", "PART OF " + ModelName(model)});

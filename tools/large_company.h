@@ -9,9 +9,9 @@
 namespace tervalo::share {
 
 struct LargeCompanySpec {
-  int32_t jobs = 10000;       // job numbers 1..jobs (the job index holds up to 10086)
-  int32_t pages = 3;          // INVOL records per job, chained from the last page to the first
-  double catalogued = 0.3;    // share of jobs whose unit is a catalogued model
+  int32_t jobs = 10000;     // job numbers 1..jobs (the job index holds up to 10086)
+  int32_t pages = 3;        // INVOL records per job, chained from the last page to the first
+  double catalogued = 0.3;  // share of jobs whose unit is a catalogued model
   int32_t mechanics = 99;
   int32_t scheduled_each = 20;  // the first mechanics * scheduled_each jobs are scheduled
 };

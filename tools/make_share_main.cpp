@@ -45,7 +45,8 @@ int main(int argc, char** argv) {
     if (argc > 3) spec.jobs = std::atoi(argv[3]);
     if (argc > 4) spec.pages = std::atoi(argv[4]);
     if (argc > 5) spec.catalogued = std::atof(argv[5]);
-    if (spec.jobs < 1 || spec.pages < 1 || spec.catalogued < 0 || spec.catalogued > 1) return Usage();
+    if (spec.jobs < 1 || spec.pages < 1 || spec.catalogued < 0 || spec.catalogued > 1)
+      return Usage();
     tervalo::share::BuildLargeCompany(argv[2], computer, spec);
     PrintLocation(argv[2]);
   } catch (const std::exception& e) {

@@ -1,6 +1,8 @@
 // Job loading over ranges of records: how record numbers are grouped into reads, that the board
 // comes out the same however the records are grouped, and what start-up costs on the share.
 
+#include "board/job_loading.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include <sstream>
 
 #include "board/grid_refresh.h"
-#include "board/job_loading.h"
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
@@ -33,7 +34,12 @@ TEST(PlanRecordRangesTest, JoinsNearRecordsAndSplitsLongRuns) {
       {"a run", {1, 2, 3}, 8, 2, 0, {{1, 3}}},
       {"a small gap is read along", {1, 4}, 8, 2, 0, {{1, 4}}},
       {"a larger gap is not", {1, 5}, 8, 2, 0, {{1, 1}, {5, 1}}},
-      {"a long run goes on after each full range", {1, 3, 5, 7, 9, 11}, 4, 2, 0, {{1, 3}, {4, 4}, {8, 4}}},
+      {"a long run goes on after each full range",
+       {1, 3, 5, 7, 9, 11},
+       4,
+       2,
+       0,
+       {{1, 3}, {4, 4}, {8, 4}}},
       {"one record per read", {1, 2, 3}, 1, 0, 0, {{1, 1}, {2, 1}, {3, 1}}},
       {"goes on after the range read before", {10, 12}, 8, 2, 7, {{8, 5}}},
       {"not when far from it", {20}, 8, 2, 7, {{20, 1}}},
@@ -47,7 +53,8 @@ TEST(PlanRecordRangesTest, JoinsNearRecordsAndSplitsLongRuns) {
 // A company with what makes loading hard: chains of one to four pages, second requests, remark
 // pages, catalogued units found and not found, finished and held jobs, jobs scheduled to the
 // mechanics (with their schedule files) and an index entry past the end of INVOL.
-class JobLoadingTest : public testing::BoardCompanyTest, public ::testing::WithParamInterface<bool> {
+class JobLoadingTest : public testing::BoardCompanyTest,
+                       public ::testing::WithParamInterface<bool> {
  protected:
   void BuildCompany(int32_t jobs) {
     file0_.tall_rows = GetParam();
@@ -156,12 +163,15 @@ class ReadLog {
 
 class LoggingFile : public HostFile {
  public:
-  LoggingFile(std::unique_ptr<HostFile> inner, ReadLog& log) : inner_(std::move(inner)), log_(log) {}
+  LoggingFile(std::unique_ptr<HostFile> inner, ReadLog& log)
+      : inner_(std::move(inner)), log_(log) {}
   int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
     log_.reads.push_back({offset, static_cast<int64_t>(n)});
     return inner_->ReadAt(offset, buffer, n);
   }
-  bool WriteAt(int64_t offset, const char* data, size_t n) override { return inner_->WriteAt(offset, data, n); }
+  bool WriteAt(int64_t offset, const char* data, size_t n) override {
+    return inner_->WriteAt(offset, data, n);
+  }
   int64_t Size() override { return inner_->Size(); }
   bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
   void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
@@ -204,7 +214,8 @@ TEST_P(JobLoadingTest, StartUpReadsEachByteOfInvolOnceInLargeReads) {
   // one more for the chains that begin before the first range of each batch of jobs.
   int64_t bytes = 0;
   for (const auto& read : reads) bytes += read.length;
-  const int64_t full_reads = (bytes + JobRecordReader::kDefaultRangeBytes - 1) / JobRecordReader::kDefaultRangeBytes;
+  const int64_t full_reads =
+      (bytes + JobRecordReader::kDefaultRangeBytes - 1) / JobRecordReader::kDefaultRangeBytes;
   EXPECT_LE(static_cast<int64_t>(reads.size()), full_reads + 2) << bytes << " bytes";
   ResetSharedInstances();  // the engine's files end before the host that opened them
 }

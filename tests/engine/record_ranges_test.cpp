@@ -21,13 +21,15 @@ class RecordRangesTest : public testing::TempShareTest {
   void SetUp() override {
     WriteBasicShare({share_.LinkFor("RNG", "RNGLK")});
     // RNG: type L from block 1, records of 4 bytes, last record 6.
-    WriteBinaryFile(share_.DataDirectory() / "RNGLK",
-                    Hex("52 4E 47 00 00 00 00 00 00 00  000001  0004  4C  00000006  000000000000000000000000"));
+    WriteBinaryFile(
+        share_.DataDirectory() / "RNGLK",
+        Hex("52 4E 47 00 00 00 00 00 00 00  000001  0004  4C  00000006  000000000000000000000000"));
     // Block 0 belongs to another file; record zero, records 1 to 4, then only 2 bytes of record
     // 5: the file ends inside it and record 6 lies wholly past the end.
-    WriteBinaryFile(share_.DataDirectory() / "RNGDB",
-                    std::string(512, 'z') +
-                        Hex("FF FE 00 00  11 12 13 14  21 22 23 24  0A 0B 0C 0D  FF 00 FF 00  51 52"));
+    WriteBinaryFile(
+        share_.DataDirectory() / "RNGDB",
+        std::string(512, 'z') +
+            Hex("FF FE 00 00  11 12 13 14  21 22 23 24  0A 0B 0C 0D  FF 00 FF 00  51 52"));
     StartEngine();
   }
   int64_t Reads() { return host_.share_meter().counts().reads; }
