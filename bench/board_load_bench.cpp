@@ -32,7 +32,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-share::LargeCompanySpec g_spec;
+share::LargeCompanyOptions g_options;
 
 struct LargeCompany {
   fs::path base = fs::temp_directory_path() / "tervalo-board-bench";
@@ -43,7 +43,7 @@ struct LargeCompany {
     // Built in a child process, so that the builder's memory never counts as the board's.
     const pid_t child = ::fork();
     if (child == 0) {
-      share::BuildLargeCompany(base, host.computer_name, g_spec);
+      share::BuildLargeCompany(base, host.computer_name, g_options);
       std::_Exit(0);
     }
     int status = 0;
@@ -51,7 +51,7 @@ struct LargeCompany {
       std::fprintf(stderr, "board_load_bench: could not build the company\n");
       std::exit(1);
     }
-    records = g_spec.jobs * g_spec.pages;
+    records = g_options.jobs * g_options.pages;
     ::setenv("TERVALO_UNC_ROOT", (base / "unc").c_str(), 1);
     ::setenv("TMPDIR", (base / "tmp").c_str(), 1);
   }
@@ -214,10 +214,10 @@ void Setting(int& argc, char** argv, const char* name, const char* variable, T& 
 }  // namespace tervalo
 
 int main(int argc, char** argv) {
-  using tervalo::g_spec;
-  tervalo::Setting(argc, argv, "jobs", "TERVALO_BENCH_JOBS", g_spec.jobs);
-  tervalo::Setting(argc, argv, "pages", "TERVALO_BENCH_PAGES", g_spec.pages);
-  tervalo::Setting(argc, argv, "catalogued", "TERVALO_BENCH_CATALOGUED", g_spec.catalogued);
+  using tervalo::g_options;
+  tervalo::Setting(argc, argv, "jobs", "TERVALO_BENCH_JOBS", g_options.jobs);
+  tervalo::Setting(argc, argv, "pages", "TERVALO_BENCH_PAGES", g_options.pages);
+  tervalo::Setting(argc, argv, "catalogued", "TERVALO_BENCH_CATALOGUED", g_options.catalogued);
   // Sleeps of half a millisecond end close to their time instead of up to 50 µs late.
   ::prctl(PR_SET_TIMERSLACK, 1UL);
   tervalo::Register("BM_StartUp", tervalo::BM_StartUp);

@@ -36,7 +36,7 @@ std::vector<InvoiceRecord> JobPages(const InvoiceRecord& index_record, int32_t i
 }  // namespace
 
 int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& computer_name,
-                          const LargeCompanySpec& spec) {
+                          const LargeCompanyOptions& options) {
   std::filesystem::remove_all(base);
   ShareBuilder share(base / "unc", "SRV", "CO1");
   CompanyBuilder company(share);
@@ -45,7 +45,7 @@ int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& 
                           "Rental", "Dealer", "Internal", "Hold"};
   file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
   company.SetFile0(file0);
-  for (int32_t m = 1; m <= spec.mechanics; ++m)
+  for (int32_t m = 1; m <= options.mechanics; ++m)
     company.AddMechanic({m, "MECHANIC " + std::to_string(m)});
   for (int32_t model = 0; model < kModels; ++model) {
     if (model % 10 == 9) continue;  // not in the part list: "NOT FOUND"
@@ -53,21 +53,21 @@ int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& 
   }
   std::map<int32_t, std::vector<std::string>> schedules;
   int32_t records = 0;
-  for (int32_t i = 0; i < spec.jobs; ++i) {
+  for (int32_t i = 0; i < options.jobs; ++i) {
     const int32_t job_number = i + 1;
     InvoiceRecord r;
     r.reference = 3000000 + i;
     r.date_in = 21000 + i % 60;
     r.priority = 1 + i % 8;
     r.status = "O12345 "[i % 7];
-    SetUnit(r, i, spec.catalogued);
-    if (i < spec.mechanics * spec.scheduled_each) {
-      r.mechanic = 1 + i / spec.scheduled_each;
+    SetUnit(r, i, options.catalogued);
+    if (i < options.mechanics * options.scheduled_each) {
+      r.mechanic = 1 + i / options.scheduled_each;
       const bool listed = (i % kModels) % 10 != 9;
       const std::string line5 = !r.part_list ? "" : listed ? "PART OF " + r.model : "NOT FOUND";
       schedules[r.mechanic].push_back(company.ScheduleLine(r, job_number, line5));
     }
-    const auto pages = JobPages(r, i, spec.pages);
+    const auto pages = JobPages(r, i, options.pages);
     records += static_cast<int32_t>(pages.size());
     company.AddJob({job_number, pages});
   }

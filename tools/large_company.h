@@ -8,7 +8,7 @@
 
 namespace tervalo::share {
 
-struct LargeCompanySpec {
+struct LargeCompanyOptions {
   int32_t jobs = 10000;     // job numbers 1..jobs (the job index holds up to 10086)
   int32_t pages = 3;        // INVOL records per job, chained from the last page to the first
   double catalogued = 0.3;  // share of jobs whose unit is a catalogued model
@@ -21,6 +21,6 @@ struct LargeCompanySpec {
 // more than one page has two requests (its last page is request 2); one catalogued model in ten
 // is missing from the part list. Returns the number of INVOL records written.
 int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& computer_name,
-                          const LargeCompanySpec& spec);
+                          const LargeCompanyOptions& options);
 
 }  // namespace tervalo::share

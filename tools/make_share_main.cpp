@@ -41,13 +41,13 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (command != "large" || argc > 6) return Usage();
-    tervalo::share::LargeCompanySpec spec;
-    if (argc > 3) spec.jobs = std::atoi(argv[3]);
-    if (argc > 4) spec.pages = std::atoi(argv[4]);
-    if (argc > 5) spec.catalogued = std::atof(argv[5]);
-    if (spec.jobs < 1 || spec.pages < 1 || spec.catalogued < 0 || spec.catalogued > 1)
+    tervalo::share::LargeCompanyOptions options;
+    if (argc > 3) options.jobs = std::atoi(argv[3]);
+    if (argc > 4) options.pages = std::atoi(argv[4]);
+    if (argc > 5) options.catalogued = std::atof(argv[5]);
+    if (options.jobs < 1 || options.pages < 1 || options.catalogued < 0 || options.catalogued > 1)
       return Usage();
-    tervalo::share::BuildLargeCompany(argv[2], computer, spec);
+    tervalo::share::BuildLargeCompany(argv[2], computer, options);
     PrintLocation(argv[2]);
   } catch (const std::exception& e) {
     std::cerr << "tervalo-share: " << e.what() << "\n";
