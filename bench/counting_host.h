@@ -1,6 +1,7 @@
 #pragma once
-// A host for the benchmarks: the machine's own files, a fixed identity, and a count of the reads
-// and writes that reach the file system (all files, INVOL's data file and FILE0).
+// A host for the benchmarks: the machine's own files, a fixed identity, every call on the share
+// counted by kind (share_meter(), which can also make each call wait, as a file server would),
+// and the reads and writes of INVOL's data file and FILE0 counted apart.
 
 #include <memory>
 #include <string>
@@ -11,7 +12,6 @@
 
 namespace tervalo {
 
-// Passes everything to the machine's host and counts file reads and writes.
 class CountingHost : public PosixHost {
  public:
   struct Counts {

@@ -6,6 +6,7 @@
 #include "board/orphan_jobs.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
+#include "engine/read_scope.h"
 #include "environment/catalog_config.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
@@ -44,6 +45,7 @@ bool frmTervalo::Form_Load() {
   }
   if (!gEngine && !EngineStartupFailure()) return false;  // the missing file was reported
   cBusinessBasic& engine = Engine();
+  const ReadScope scope(engine);
   board_.mechanics = LoadMechanics(engine);
   ReadBoardSettings(engine, board_.settings);
   if (board_.settings.TallRows) {
@@ -122,9 +124,12 @@ void frmTervalo::RefreshBoard() {
   cBusinessBasic& engine = Engine();
   // Undo steps hold grid contents from before the reload.
   moves_.ClearHistory();
+  const ReadScope scope(engine);
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);
   std::vector<ScheduledJob> scheduled;
+  // The mechanic grids' jobs are checked after the unassigned grid is built: their records stay.
+  reader.Keep(MechanicJobRecords(board_, index), board_.settings.TallRows);
   board_.g.SetRedraw(false);
   GetJobs(board_, reader, index, &scheduled);
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();

@@ -70,8 +70,22 @@ bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& inde
   return true;
 }
 
+std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex& index) {
+  std::vector<int32_t> records;
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    const GridModel& grid = *board.mg[static_cast<size_t>(n)];
+    for (int r = 0; r < grid.Rows(); ++r) {
+      const int32_t record_number = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
+      if (record_number > 0) records.push_back(record_number);
+    }
+  }
+  return records;
+}
+
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
+  // A tall row's request is found along its job's chain; a short row needs the job's record only.
+  reader.ReadJobs(MechanicJobRecords(board, index), board.settings.TallRows);
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     if (!UpdateGrid(board, reader, index, n)) return;
   }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "board/board_state.h"
 #include "board/job_index.h"
@@ -11,6 +12,9 @@
 namespace tervalo {
 
 class JobRecordReader;
+
+// The index records of the jobs in the mechanic grids (rows without a job give none).
+std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex& index);
 
 // Drops mechanic-grid rows whose job is gone, unscheduled or replaced; refreshes the priority,
 // status and colours of the others. A row without a job number ends the refresh.

@@ -14,6 +14,15 @@ std::string Digits(int64_t value, int first, int count) {
 
 }  // namespace
 
+int32_t ChainLinkOf(cBusinessBasic& engine, std::string_view record) {
+  const int32_t link = engine.Unpack("K", record, 110);
+  return link < 0 ? -link : link;
+}
+
+int32_t ChainFlagOf(cBusinessBasic& engine, std::string_view record) {
+  return engine.Unpack("B", record, 115);
+}
+
 JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record) {
   JobRecord job;
   job.kind = engine.Unpack("C", record, 1);
@@ -41,9 +50,8 @@ JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record) {
   const std::string_view status = Mid(record, 99, 1);
   job.status = status.empty() ? ' ' : status[0];
   job.job_number = engine.Unpack("C", record, 101);
-  const int32_t link = engine.Unpack("K", record, 110);
-  job.next_link = link < 0 ? -link : link;
-  job.chain_flag = engine.Unpack("B", record, 115);
+  job.next_link = ChainLinkOf(engine, record);
+  job.chain_flag = ChainFlagOf(engine, record);
   job.mechanic = engine.Unpack("B", record, kMechanicBytePosition);
   const int32_t priority = engine.Unpack("B", record, 156);
   job.priority = priority >= 1 && priority <= kPriorities ? priority : 1;

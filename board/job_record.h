@@ -41,6 +41,10 @@ struct JobRecord {
 };
 
 JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record);
+// The chain fields alone, for walking chains without decoding whole records: the record number
+// of the next record (absolute value of K at 110) and the flag at 115 (the chain goes on at 2).
+int32_t ChainLinkOf(cBusinessBasic& engine, std::string_view record);
+int32_t ChainFlagOf(cBusinessBasic& engine, std::string_view record);
 
 // "Open", "Open - " + sub-status name, "Complete", "Billed" or "Initial".
 std::string StatusText(char status, const BoardSettings& settings);

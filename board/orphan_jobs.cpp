@@ -49,7 +49,7 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
     const int n = board.mechanics.IndexOf(s.mechanic);
     if (n >= 0 && !board.schedules[static_cast<size_t>(n)].loaded) continue;
     const JobRecord job = reader.Decode(s.record_number);
-    const std::string text = JobRowText(reader.engine(), job, s.quote, s.label, board.settings);
+    const std::string text = JobRowText(reader, job, s.quote, s.label, board.settings);
     const Color color = board.settings.PriorityColorOf(job.priority);
     if (n >= 0) {
       GridModel& grid = board.Mg(n);

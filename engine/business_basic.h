@@ -128,6 +128,10 @@ class cBusinessBasic {
   std::string LreadFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber, bool Orb = false);
   void LwriteFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber, std::string_view Data,
                   bool Orb = false);
+  // Records FirstRecord to FirstRecord + Count - 1 in one read of the data file: Count times
+  // RecordLength bytes, FirstRecord's first. Every record number is checked as LreadFile checks
+  // it (error 81 names the first one outside 1 to LastRecord); Count below 1 is error 5.
+  std::string LreadRange(const LogicalFileArg& LogicalFile, int32_t FirstRecord, int32_t Count);
   // Writes Data over bytes Position.. (1-based) of one record and nothing else, so that what
   // other programs wrote into the rest of the record in the meantime stays. The record number
   // is checked as LwriteFile checks it; the bytes must lie inside the record.
@@ -157,6 +161,16 @@ class cBusinessBasic {
 
   Host& host() const { return host_; }
 
+  // ---- Reads kept within one refresh ----
+  // While at least one scope is open (engine/read_scope.h), the blocks that keyed access reads
+  // from index files are kept and read once; any write through the engine drops them. Outside a
+  // scope every block is read afresh, so another workstation's write is seen by the next call.
+  void BeginReadScope();
+  void EndReadScope();
+  // Reads 512 bytes of an index file at a 0-based offset, through the scope's blocks if any.
+  void ReadIndexBlock(const std::shared_ptr<cOpenFile>& file, int64_t offset, char* into,
+                      const char* source);
+
  private:
   void IdentifyWorkstation();
   void LoadTerminalNumber();
@@ -178,6 +192,8 @@ class cBusinessBasic {
   std::unique_ptr<cOpenFiles> open_files_;
   std::unique_ptr<cLogicalFiles> logical_files_;
   std::map<int32_t, HeldLock> locks_;
+  int read_scope_depth_ = 0;
+  std::map<std::pair<int32_t, int64_t>, std::string> index_blocks_;  // (handle, offset) -> block
   int32_t next_lock_number_ = 1;
 };
 

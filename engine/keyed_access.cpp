@@ -114,8 +114,8 @@ class IndexWalk {
 
  private:
   void ReadBlock(int32_t block, char* into) {
-    engine_.ReadBytes(file_.OpenFile, (static_cast<int64_t>(file_.Position) + block) * 512, into,
-                      kBlockSize, source_);
+    engine_.ReadIndexBlock(file_.OpenFile, (static_cast<int64_t>(file_.Position) + block) * 512, into,
+                           source_);
   }
 
   cBusinessBasic& engine_;

@@ -37,12 +37,19 @@ std::optional<ResolutionEntry> FindResolutionEntry(cBusinessBasic& engine,
   int error = 0;
   auto file = engine.host().OpenShared(resolution_path, /*create=*/false, error);
   if (!file) return std::nullopt;
-  std::string entry(kResolutionEntryLength, '\0');
-  for (int64_t offset = 0;; offset += static_cast<int64_t>(kResolutionEntryLength)) {
-    const int64_t got = file->ReadAt(offset, entry.data(), entry.size());
-    if (got < static_cast<int64_t>(kResolutionEntryLength)) return std::nullopt;
-    ResolutionEntry decoded = DecodeResolutionEntry(engine, entry);
-    if (decoded.name == entry_name) return decoded;
+  // Many entries per read: a resolution file is small, and each read is a round trip.
+  constexpr size_t kEntriesPerRead = 128;
+  std::string chunk(kEntriesPerRead * kResolutionEntryLength, '\0');
+  for (int64_t offset = 0;; offset += static_cast<int64_t>(chunk.size())) {
+    const int64_t got = file->ReadAt(offset, chunk.data(), chunk.size());
+    if (got < 0) return std::nullopt;
+    const size_t whole = static_cast<size_t>(got) / kResolutionEntryLength;
+    for (size_t i = 0; i < whole; ++i) {
+      ResolutionEntry decoded =
+          DecodeResolutionEntry(engine, chunk.substr(i * kResolutionEntryLength, kResolutionEntryLength));
+      if (decoded.name == entry_name) return decoded;
+    }
+    if (static_cast<size_t>(got) < chunk.size()) return std::nullopt;
   }
 }
 
@@ -146,6 +153,22 @@ std::string cBusinessBasic::LreadFile(const LogicalFileArg& LogicalFile, int32_t
   std::string record(static_cast<size_t>(file->RecordLength), ' ');
   ReadBytes(file->OpenFile, RecordOffset(*file, RecordNumber), record.data(), record.size(), "iLreadFile");
   return record;
+}
+
+std::string cBusinessBasic::LreadRange(const LogicalFileArg& LogicalFile, int32_t FirstRecord,
+                                       int32_t Count) {
+  const auto file = ResolveLogicalFile(LogicalFile);
+  if (!file) throw EngineError(kErrUndefined, "iLreadFile", "LogicalFile parameter is undefined");
+  if (Count < 1) throw EngineError(kErrInvalidArgument, "iLreadFile", kInvalidArgumentText);
+  if (FirstRecord < 1 || FirstRecord > file->LastRecord) {
+    throw EngineError(kErrIllegalRecord, "iLreadFile", IllegalRecordText(*file, FirstRecord));
+  }
+  if (Count - 1 > file->LastRecord - FirstRecord) {
+    throw EngineError(kErrIllegalRecord, "iLreadFile", IllegalRecordText(*file, file->LastRecord + 1));
+  }
+  std::string records(static_cast<size_t>(Count) * static_cast<size_t>(file->RecordLength), ' ');
+  ReadBytes(file->OpenFile, RecordOffset(*file, FirstRecord), records.data(), records.size(), "iLreadFile");
+  return records;
 }
 
 void cBusinessBasic::LwriteFile(const LogicalFileArg& LogicalFile, int32_t RecordNumber,

@@ -72,6 +72,7 @@ void cBusinessBasic::CloseFile(const OpenFileArg& FileName) {
   if (!file) return;
   const auto open = OpenFiles().Find(file->Path);
   if (!open) return;
+  index_blocks_.clear();  // a handle number may be given to another file later
   OpenFiles().CloseHandle(open->vbFileNumber);
   OpenFiles().Remove(file->Path);
 }
@@ -95,10 +96,33 @@ void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t 
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
   if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
+  index_blocks_.clear();  // whatever the write touched is read afresh
   if (!handle->WriteAt(offset, data.data(), data.size())) {
     throw EngineError(handle->LastError(), source,
                       "Could not write file: " + file->Path + " (" + std::strerror(handle->LastError()) + ")");
   }
+}
+
+void cBusinessBasic::BeginReadScope() { ++read_scope_depth_; }
+
+void cBusinessBasic::EndReadScope() {
+  if (read_scope_depth_ > 0 && --read_scope_depth_ == 0) index_blocks_.clear();
+}
+
+void cBusinessBasic::ReadIndexBlock(const std::shared_ptr<cOpenFile>& file, int64_t offset,
+                                    char* into, const char* source) {
+  if (read_scope_depth_ == 0 || !file) {
+    ReadBytes(file, offset, into, static_cast<size_t>(kBlockSize), source);
+    return;
+  }
+  const auto key = std::make_pair(file->vbFileNumber, offset);
+  auto it = index_blocks_.find(key);
+  if (it == index_blocks_.end()) {
+    std::string block(static_cast<size_t>(kBlockSize), ' ');
+    ReadBytes(file, offset, block.data(), block.size(), source);
+    it = index_blocks_.emplace(key, std::move(block)).first;
+  }
+  std::memcpy(into, it->second.data(), it->second.size());
 }
 
 std::string cBusinessBasic::ReadFile(const OpenFileArg& OpenFile, int32_t BytesToRead,

@@ -4,12 +4,14 @@
 // system only when a file is touched. Tests swap in another Host (fault-injecting, counting) with
 // ScopedHost.
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace tervalo {
@@ -47,6 +49,36 @@ struct MessageBoxRequest {
 // Shows a modal message and returns when the user has answered OK.
 using MessageBoxHandler = std::function<void(const MessageBoxRequest&)>;
 
+// The kinds of call that reach the share, where each one is a round trip to the file server.
+enum class ShareCall { kRead, kWrite, kLookup, kOpen, kClose, kOther };
+
+// Calls on files and directories of the share (UNC paths), by kind.
+struct ShareCallCounts {
+  int64_t reads = 0;    // reads of file contents
+  int64_t writes = 0;   // writes of file contents
+  int64_t lookups = 0;  // stat of a path or an open file, a directory listing
+  int64_t opens = 0;    // opens of files and directories, temporary files created
+  int64_t closes = 0;
+  int64_t others = 0;  // rename, unlink, fsync, fchmod, byte-range locks
+  int64_t Total() const { return reads + writes + lookups + opens + closes + others; }
+  bool operator==(const ShareCallCounts&) const = default;
+};
+
+// Counts the host's calls on the share and, to stand in for a file server on a local disk, makes
+// each of them wait a set time first.
+class ShareMeter {
+ public:
+  void SetLatency(std::chrono::nanoseconds latency) { latency_ = latency; }
+  std::chrono::nanoseconds latency() const { return latency_; }
+  const ShareCallCounts& counts() const { return counts_; }
+  // Records one call and waits the latency.
+  void Call(ShareCall kind);
+
+ private:
+  std::chrono::nanoseconds latency_{0};
+  ShareCallCounts counts_;
+};
+
 class Host {
  public:
   virtual ~Host() = default;
@@ -81,6 +113,12 @@ class Host {
   // 0xFFFFFFFF when it cannot be resolved.
   virtual uint32_t ResolveHostAddress(std::string_view name) = 0;
 
+  // While the calls are nested inside at least one Begin/End pair (one refresh of the board), the
+  // host may resolve each directory of the share once and keep what it found: the share's folders
+  // do not move within a refresh. Files created meanwhile are still found by their exact names.
+  virtual void BeginDirectoryCache() {}
+  virtual void EndDirectoryCache() {}
+
   void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
   void ShowMessage(const MessageBoxRequest& request);
 
@@ -102,6 +140,26 @@ class PosixHost : public Host {
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;
+  void BeginDirectoryCache() override;
+  void EndDirectoryCache() override;
+
+  // Counts (and delays, for benchmarks) every call on a path of the share.
+  ShareMeter& share_meter() { return *meter_; }
+
+  // Directories resolved while a cache is open: UNC directory -> machine path, and the entry
+  // names of machine directories listed to match a name without regard to letter case.
+  struct DirectoryCache {
+    std::unordered_map<std::string, std::string> mapped;
+    std::unordered_map<std::string, std::vector<std::string>> listings;
+  };
+
+ private:
+  std::shared_ptr<ShareMeter> MeterFor(std::string_view path);
+  std::optional<std::string> MapSharePath(std::string_view path);
+
+  std::shared_ptr<ShareMeter> meter_ = std::make_shared<ShareMeter>();
+  int cache_depth_ = 0;
+  DirectoryCache cache_;
 };
 
 // The host every part of the program uses.

@@ -8,11 +8,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <thread>
@@ -23,15 +23,26 @@
 namespace tervalo {
 namespace {
 
+// One system call on a path or file: counted and delayed by the meter when it is on the share.
+void Note(const std::shared_ptr<ShareMeter>& meter, ShareCall kind) {
+  if (meter != nullptr) meter->Call(kind);
+}
+
 class PosixFile : public HostFile {
  public:
-  explicit PosixFile(int fd) : fd_(fd) {}
-  ~PosixFile() override { ::close(fd_); }
+  // meter: none for a file off the share. Shared, so that a file may outlive its host.
+  PosixFile(int fd, std::shared_ptr<ShareMeter> meter) : fd_(fd), meter_(std::move(meter)) {}
+  ~PosixFile() override {
+    Note(meter_, ShareCall::kClose);
+    ::close(fd_);
+  }
 
   int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
     size_t done = 0;
     while (done < n) {
-      const ssize_t got = ::pread(fd_, buffer + done, n - done, offset + static_cast<int64_t>(done));
+      Note(meter_, ShareCall::kRead);
+      const ssize_t got =
+          ::pread(fd_, buffer + done, n - done, offset + static_cast<int64_t>(done));
       if (got < 0) {
         if (errno == EINTR) continue;
         error_ = errno;
@@ -46,6 +57,7 @@ class PosixFile : public HostFile {
   bool WriteAt(int64_t offset, const char* data, size_t n) override {
     size_t done = 0;
     while (done < n) {
+      Note(meter_, ShareCall::kWrite);
       const ssize_t put = ::pwrite(fd_, data + done, n - done, offset + static_cast<int64_t>(done));
       if (put < 0) {
         if (errno == EINTR) continue;
@@ -59,6 +71,7 @@ class PosixFile : public HostFile {
 
   int64_t Size() override {
     struct stat st {};
+    Note(meter_, ShareCall::kLookup);
     if (::fstat(fd_, &st) != 0) {
       error_ = errno;
       return -1;
@@ -78,33 +91,118 @@ class PosixFile : public HostFile {
     lock.l_start = offset;
     lock.l_len = length;
     lock.l_pid = 0;  // required for open-file-description locks
+    Note(meter_, ShareCall::kOther);
     if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) return true;
     error_ = errno;
     return false;
   }
 
   int fd_;
+  std::shared_ptr<ShareMeter> meter_;
   int error_ = 0;
 };
 
-bool PathExists(const std::string& path) {
+bool PathExists(const std::string& path, const std::shared_ptr<ShareMeter>& meter) {
   struct stat st {};
+  Note(meter, ShareCall::kLookup);
   return ::lstat(path.c_str(), &st) == 0;
 }
 
-// The entry of directory dir whose name equals name without regard to letter case, if any.
-std::optional<std::string> FindIgnoringCase(const std::string& dir, std::string_view name) {
+// The names in directory dir (none when it cannot be listed).
+std::vector<std::string> ListDirectory(const std::string& dir,
+                                       const std::shared_ptr<ShareMeter>& meter) {
+  std::vector<std::string> names;
+  Note(meter, ShareCall::kOpen);
   DIR* d = ::opendir(dir.empty() ? "/" : dir.c_str());
-  if (d == nullptr) return std::nullopt;
-  std::optional<std::string> found;
-  while (dirent* e = ::readdir(d)) {
-    if (EqualsIgnoreCase(e->d_name, name)) {
-      found = e->d_name;
-      break;
+  if (d == nullptr) return names;
+  Note(meter, ShareCall::kLookup);
+  while (dirent* e = ::readdir(d)) names.emplace_back(e->d_name);
+  Note(meter, ShareCall::kClose);
+  ::closedir(d);
+  return names;
+}
+
+// The name among names that equals name without regard to letter case, if any.
+std::optional<std::string> FindIgnoringCase(const std::vector<std::string>& names,
+                                            std::string_view name) {
+  for (const std::string& candidate : names) {
+    if (EqualsIgnoreCase(candidate, name)) return candidate;
+  }
+  return std::nullopt;
+}
+
+// Resolves one name inside machine directory dir: the exact name when it exists, else an entry
+// that matches it without regard to letter case, else the exact name (a missing file). With a
+// cache, the directory is listed once and its listing answers every later name.
+std::string ResolveName(const std::string& dir, std::string_view name,
+                        const std::shared_ptr<ShareMeter>& meter,
+                        PosixHost::DirectoryCache* cache) {
+  const std::string exact = dir + "/" + std::string(name);
+  if (cache == nullptr) {
+    if (PathExists(exact, meter)) return exact;
+    const auto other = FindIgnoringCase(ListDirectory(dir, meter), name);
+    return other ? dir + "/" + *other : exact;
+  }
+  auto listing = cache->listings.find(dir);
+  if (listing == cache->listings.end()) {
+    listing = cache->listings.emplace(dir, ListDirectory(dir, meter)).first;
+  }
+  const std::vector<std::string>& names = listing->second;
+  if (std::find(names.begin(), names.end(), name) != names.end()) return exact;
+  const auto other = FindIgnoringCase(names, name);
+  return other ? dir + "/" + *other : exact;
+}
+
+// The components after "\\" of a UNC path, checked: none when a server or share name is empty
+// or a component would leave the share.
+std::optional<std::vector<std::string_view>> UncParts(std::string_view path) {
+  std::vector<std::string_view> parts;
+  size_t start = 2;
+  while (start <= path.size()) {
+    size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    parts.push_back(path.substr(start, end - start));
+    start = end + 1;
+  }
+  if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) return std::nullopt;
+  for (size_t i = 0; i < parts.size(); ++i) {
+    const std::string_view part = parts[i];
+    if (part.empty()) continue;
+    if (part == "." || part == ".." || part.find('/') != std::string_view::npos ||
+        part.find('\0') != std::string_view::npos) {
+      return std::nullopt;
     }
   }
-  ::closedir(d);
-  return found;
+  return parts;
+}
+
+bool IsUncPath(std::string_view path) { return path.substr(0, 2) == "\\\\"; }
+
+// Maps a UNC path under root, component by component; with a cache, the directory part is
+// resolved once per cache and only the last name is looked up.
+std::optional<std::string> MapUnc(std::string_view path, const std::string& root,
+                                  const std::shared_ptr<ShareMeter>& meter,
+                                  PosixHost::DirectoryCache* cache) {
+  if (!IsUncPath(path)) return std::string(path);
+  const auto parts = UncParts(path);
+  if (!parts) return std::nullopt;
+  std::string mapped = root;
+  size_t first = 0;
+  const size_t last_slash = path.rfind('\\');
+  const std::string directory(path.substr(0, last_slash));
+  if (cache != nullptr && parts->size() > 1) {
+    if (auto known = cache->mapped.find(directory); known != cache->mapped.end()) {
+      mapped = known->second;
+      first = parts->size() - 1;
+    }
+  }
+  for (size_t i = first; i < parts->size(); ++i) {
+    const std::string_view part = (*parts)[i];
+    if (part.empty()) continue;  // a final backslash names the directory itself
+    mapped = ResolveName(mapped, part, meter, cache);
+    if (cache != nullptr && i + 2 == parts->size()) cache->mapped.emplace(directory, mapped);
+  }
+  return mapped;
 }
 
 std::string UncRoot() {
@@ -132,35 +230,20 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+void ShareMeter::Call(ShareCall kind) {
+  switch (kind) {
+    case ShareCall::kRead: ++counts_.reads; break;
+    case ShareCall::kWrite: ++counts_.writes; break;
+    case ShareCall::kLookup: ++counts_.lookups; break;
+    case ShareCall::kOpen: ++counts_.opens; break;
+    case ShareCall::kClose: ++counts_.closes; break;
+    case ShareCall::kOther: ++counts_.others; break;
+  }
+  if (latency_.count() > 0) std::this_thread::sleep_for(latency_);
+}
+
 std::optional<std::string> MapUncPath(std::string_view path, const std::string& root) {
-  if (path.substr(0, 2) != "\\\\") return std::string(path);
-  std::vector<std::string_view> parts;
-  size_t start = 2;
-  while (start <= path.size()) {
-    size_t end = path.find('\\', start);
-    if (end == std::string_view::npos) end = path.size();
-    parts.push_back(path.substr(start, end - start));
-    start = end + 1;
-  }
-  if (parts.size() < 2 || parts[0].empty() || parts[1].empty()) return std::nullopt;
-  std::string mapped = root;
-  for (size_t i = 0; i < parts.size(); ++i) {
-    const std::string_view part = parts[i];
-    if (part.empty()) {
-      if (i + 1 == parts.size()) break;  // a final backslash names the directory itself
-      continue;
-    }
-    if (part == "." || part == ".." || part.find('/') != std::string_view::npos ||
-        part.find('\0') != std::string_view::npos) {
-      return std::nullopt;
-    }
-    std::string exact = mapped + "/" + std::string(part);
-    if (!PathExists(exact)) {
-      if (auto other = FindIgnoringCase(mapped, part)) exact = mapped + "/" + *other;
-    }
-    mapped = std::move(exact);
-  }
-  return mapped;
+  return MapUnc(path, root, nullptr, nullptr);
 }
 
 std::string ProfileString(const std::vector<std::string>& lines, std::string_view section,
@@ -202,70 +285,79 @@ void Host::ShowMessage(const MessageBoxRequest& request) {
   }
 }
 
-std::optional<std::string> PosixHost::MapPath(std::string_view path) {
-  return MapUncPath(path, UncRoot());
+std::shared_ptr<ShareMeter> PosixHost::MeterFor(std::string_view path) {
+  return IsUncPath(path) ? meter_ : nullptr;
+}
+
+std::optional<std::string> PosixHost::MapSharePath(std::string_view path) {
+  return MapUnc(path, UncRoot(), MeterFor(path), cache_depth_ > 0 ? &cache_ : nullptr);
+}
+
+std::optional<std::string> PosixHost::MapPath(std::string_view path) { return MapSharePath(path); }
+
+void PosixHost::BeginDirectoryCache() { ++cache_depth_; }
+
+void PosixHost::EndDirectoryCache() {
+  if (cache_depth_ > 0 && --cache_depth_ == 0) cache_ = {};
 }
 
 bool PosixHost::FileExists(std::string_view path) {
-  const auto mapped = MapPath(path);
+  const auto mapped = MapSharePath(path);
   struct stat st {};
-  return mapped && ::stat(mapped->c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  if (!mapped) return false;
+  Note(MeterFor(path), ShareCall::kLookup);
+  return ::stat(mapped->c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 bool PosixHost::DirectoryExists(std::string_view path) {
-  const auto mapped = MapPath(path);
+  const auto mapped = MapSharePath(path);
   struct stat st {};
-  return mapped && ::stat(mapped->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  if (!mapped) return false;
+  Note(MeterFor(path), ShareCall::kLookup);
+  return ::stat(mapped->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool create, int& error) {
-  const auto mapped = MapPath(path);
+  const auto mapped = MapSharePath(path);
   if (!mapped) {
     error = ENOENT;
     return nullptr;
   }
+  const auto meter = MeterFor(path);
+  Note(meter, ShareCall::kOpen);
+  int fd = ::open(mapped->c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+  // A file the workstation may only read still serves every read; writes to it then fail.
+  const bool read_only = fd < 0 && (errno == EACCES || errno == EROFS);
+  if (read_only) {
+    Note(meter, ShareCall::kOpen);
+    fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
+  }
+  if (fd < 0) {
+    error = errno;
+    return nullptr;
+  }
+  auto file = std::make_unique<PosixFile>(fd, meter);
+  // Opening a directory for writing fails with EISDIR by itself; a read-only open needs a look.
   struct stat st {};
-  if (::stat(mapped->c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (read_only) Note(meter, ShareCall::kLookup);
+  if (read_only && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     error = EISDIR;
     return nullptr;
   }
-  int fd = ::open(mapped->c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
-  // A file the workstation may only read still serves every read; writes to it then fail.
-  if (fd < 0 && (errno == EACCES || errno == EROFS)) fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return nullptr;
-  }
   error = 0;
-  return std::make_unique<PosixFile>(fd);
+  return file;
 }
 
-std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path, int& error) {
-  error = ENOENT;
-  const auto mapped = MapPath(path);
-  if (!mapped || !FileExists(path)) return std::nullopt;
-  const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = errno;
-    return std::nullopt;
-  }
-  PosixFile file(fd);
-  std::string text;
-  char buffer[65536];
-  for (int64_t got; (got = file.ReadAt(static_cast<int64_t>(text.size()), buffer, sizeof buffer)) != 0;) {
-    if (got < 0) {
-      error = file.LastError();
-      return std::nullopt;
-    }
-    text.append(buffer, static_cast<size_t>(got));
-  }
-  error = 0;
+namespace {
+
+// Cuts a text into lines: LF or CR LF ends a line; a last line without an end still counts.
+std::vector<std::string> SplitTextLines(std::string_view text) {
   std::vector<std::string> lines;
   size_t start = 0;
   while (start < text.size()) {
     size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line(text.substr(start, end - start));
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
     start = end + 1;
@@ -273,37 +365,86 @@ std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_vie
   return lines;
 }
 
+}  // namespace
+
+std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path, int& error) {
+  error = ENOENT;
+  const auto mapped = MapSharePath(path);
+  if (!mapped) return std::nullopt;
+  const auto meter = MeterFor(path);
+  Note(meter, ShareCall::kOpen);
+  // Without O_NONBLOCK a named pipe would hold the open until something writes to it.
+  const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = errno;
+    return std::nullopt;
+  }
+  PosixFile file(fd, meter);  // closes the file on every return
+  // A text file the program reads (terminal map, schedule file) fits one read of this size; a
+  // short read ends the file, a full one is followed by more. A directory fails its first read.
+  constexpr size_t kChunk = 64 * 1024;
+  std::string text;
+  for (;;) {
+    const size_t at = text.size();
+    text.resize(at + kChunk);
+    Note(meter, ShareCall::kRead);
+    const ssize_t got = ::pread(fd, text.data() + at, kChunk, static_cast<off_t>(at));
+    if (got < 0 && errno == EINTR) {
+      text.resize(at);
+      continue;
+    }
+    if (got < 0) {
+      error = errno;
+      return std::nullopt;
+    }
+    text.resize(at + static_cast<size_t>(got));
+    if (static_cast<size_t>(got) < kChunk) break;
+  }
+  error = 0;
+  return SplitTextLines(text);
+}
+
 std::string PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {
-  const auto mapped = MapPath(path);
+  const auto mapped = MapSharePath(path);
   if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
+  const auto meter = MeterFor(path);
   std::string temp = *mapped + ".~tmpXXXXXX";
+  Note(meter, ShareCall::kOpen);
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return std::string("Could not create a file beside ") + *mapped + ": " + std::strerror(errno);
-  PosixFile file(fd);
+  if (fd < 0)
+    return std::string("Could not create a file beside ") + *mapped + ": " + std::strerror(errno);
+  PosixFile file(fd, meter);
   std::string failure;
   if (!file.WriteAt(0, contents.data(), contents.size())) {
     failure = std::strerror(file.LastError());
-  } else if (::fchmod(fd, NewFileMode()) != 0 || ::fsync(fd) != 0) {
-    failure = std::strerror(errno);
+  } else {
+    Note(meter, ShareCall::kOther);
+    const bool moded = ::fchmod(fd, NewFileMode()) == 0;
+    if (moded) Note(meter, ShareCall::kOther);
+    if (!moded || ::fsync(fd) != 0) failure = std::strerror(errno);
   }
   if (failure.empty()) {
     // A file server may refuse the rename while another workstation has the file open.
     for (int attempt = 0;; ++attempt) {
+      Note(meter, ShareCall::kOther);
       if (::rename(temp.c_str(), mapped->c_str()) == 0) return {};
-      if (attempt == 4 || (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
+      if (attempt == 4 ||
+          (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
         failure = std::strerror(errno);
         break;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
     }
   }
+  Note(meter, ShareCall::kOther);
   ::unlink(temp.c_str());
   return "Could not write " + std::string(path) + ": " + failure;
 }
 
 std::string PosixHost::RemoveFile(std::string_view path) {
-  const auto mapped = MapPath(path);
+  const auto mapped = MapSharePath(path);
   if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
+  Note(MeterFor(path), ShareCall::kOther);
   if (::unlink(mapped->c_str()) == 0 || errno == ENOENT) return {};
   return "Could not remove " + std::string(path) + ": " + std::strerror(errno);
 }

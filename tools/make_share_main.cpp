@@ -1,23 +1,54 @@
 // tervalo-share: writes share trees for trying the program out.
-//   tervalo-share demo DIR   the demo company under DIR (DIR/unc for TERVALO_UNC_ROOT,
-//                            DIR/tmp for TMPDIR)
+//   tervalo-share demo DIR    the demo company under DIR (DIR/unc for TERVALO_UNC_ROOT,
+//                             DIR/tmp for TMPDIR)
+//   tervalo-share large DIR [JOBS [PAGES [CATALOGUED]]]
+//                             a large company (board_load_bench's): JOBS jobs (10000) of PAGES
+//                             records each (3), a CATALOGUED share of catalogued units (0.3),
+//                             99 mechanics with 20 scheduled jobs each
 
+#include <cstdlib>
 #include <iostream>
 #include <string>
 
 #include "environment/host.h"
 #include "tools/demo_company.h"
+#include "tools/large_company.h"
+
+namespace {
+
+int Usage() {
+  std::cerr << "usage: tervalo-share demo DIR\n"
+               "       tervalo-share large DIR [JOBS [PAGES [CATALOGUED]]]\n";
+  return 2;
+}
+
+void PrintLocation(const std::string& base) {
+  std::cout << "TERVALO_UNC_ROOT=" << base << "/unc\n"
+            << "TMPDIR=" << base << "/tmp\n";
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3 || std::string(argv[1]) != "demo") {
-    std::cerr << "usage: tervalo-share demo DIR\n";
-    return 2;
-  }
+  if (argc < 3) return Usage();
+  const std::string command = argv[1];
+  const std::string computer = tervalo::CurrentHost().ComputerName();
   try {
-    const auto where =
-        tervalo::share::BuildDemoCompany(argv[2], tervalo::CurrentHost().ComputerName());
-    std::cout << "TERVALO_UNC_ROOT=" << where.unc_root.string() << "\n"
-              << "TMPDIR=" << where.temp_dir.string() << "\n";
+    if (command == "demo" && argc == 3) {
+      const auto where = tervalo::share::BuildDemoCompany(argv[2], computer);
+      std::cout << "TERVALO_UNC_ROOT=" << where.unc_root.string() << "\n"
+                << "TMPDIR=" << where.temp_dir.string() << "\n";
+      return 0;
+    }
+    if (command != "large" || argc > 6) return Usage();
+    tervalo::share::LargeCompanyOptions options;
+    if (argc > 3) options.jobs = std::atoi(argv[3]);
+    if (argc > 4) options.pages = std::atoi(argv[4]);
+    if (argc > 5) options.catalogued = std::atof(argv[5]);
+    if (options.jobs < 1 || options.pages < 1 || options.catalogued < 0 || options.catalogued > 1)
+      return Usage();
+    tervalo::share::BuildLargeCompany(argv[2], computer, options);
+    PrintLocation(argv[2]);
   } catch (const std::exception& e) {
     std::cerr << "tervalo-share: " << e.what() << "\n";
     return 1;

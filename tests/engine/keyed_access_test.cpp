@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <random>
 
 #include "engine/business_basic.h"
+#include "engine/read_scope.h"
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
@@ -376,6 +379,49 @@ TEST_F(KeyedAccessTest, ARecordNumberThatCannotBeNegatedIsReturnedAsItIs) {
   gEngine->KFind("MINI", buff, key, rec);
   EXPECT_EQ(rec, INT32_MIN);
   EXPECT_EQ(key, Hex("0010"));
+}
+
+}  // namespace
+}  // namespace tervalo
+
+namespace tervalo {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string FileBytes(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST_F(KeyedAccessTest, AReadScopeReadsEachIndexBlockOnceUntilAWriteOrItsEnd) {
+  Install({{"HANDI", HandWrittenIndex()}});
+  ASSERT_TRUE(gEngine->LogicalOpen("HANDI"));
+  auto find = [](const char* hex) {
+    std::string buff;
+    std::string key = Hex(hex);
+    int32_t rec = 0;
+    gEngine->KFind("HANDI", buff, key, rec);
+    return rec;
+  };
+  {
+    const ReadScope scope(*gEngine);
+    EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0020"), 102); }), 3) << "header, root, leaf";
+    EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0010"), 101); }), 0) << "the same blocks again";
+    EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0040"), 104); }), 1) << "only the other leaf";
+    // Another workstation's change is seen after a write through the engine drops the blocks.
+    const fs::path data = share_.DataDirectory() / "IDXDB";
+    std::string bytes = FileBytes(data);
+    const size_t leaf = bytes.find(HandWrittenIndex()[2]);
+    ASSERT_NE(leaf, std::string::npos);
+    bytes.replace(leaf + 12, 4, Hex("000000C9"));  // the pointer of 0020: 102 -> 201
+    share::WriteBinaryFile(data, bytes);
+    EXPECT_EQ(find("0020"), 102) << "still the kept block";
+    gEngine->BlockWriteFile("\\\\SRV\\VLTRLNK\\CO1\\IDXDB", 9, std::string(512, '\0'));
+    EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0020"), 201); }), 3);
+  }
+  EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0020"), 201); }), 3) << "outside a scope every block is read";
+  EXPECT_EQ(ReadsOf([&] { find("0020"); }), 3);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 #include "engine/basic_text.h"
 #include "tests/support/temp_share.h"
@@ -39,6 +40,42 @@ TEST_F(HostPathsTest, MapsUncNamesUnderTheRootIgnoringLetterCase) {
   for (const auto& c : cases) {
     EXPECT_EQ(MapUncPath(c.path, root), c.expected) << c.path;
   }
+}
+
+// What the share meter counted since `before`, kind by kind.
+ShareCallCounts Since(const ShareCallCounts& before, const ShareCallCounts& now) {
+  return {now.reads - before.reads,     now.writes - before.writes, now.lookups - before.lookups,
+          now.opens - before.opens,     now.closes - before.closes, now.others - before.others};
+}
+
+TEST_F(HostPathsTest, ADirectoryCacheResolvesEachDirectoryOnceAndForgetsItAfter) {
+  const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "Co1";
+  fs::create_directories(dir);
+  for (int k = 0; k < 10; ++k) std::ofstream(dir / ("File" + std::to_string(k))) << "x";
+  const ShareMeter& meter = host_.share_meter();
+  auto file = [](int k) { return "\\\\srv\\vltrlnk\\CO1\\FILE" + std::to_string(k); };
+
+  host_.BeginDirectoryCache();
+  host_.BeginDirectoryCache();  // nested, as a refresh inside a start-up
+  const ShareCallCounts before = meter.counts();
+  for (int k = 0; k < 10; ++k) EXPECT_TRUE(host_.FileExists(file(k))) << k;
+  // The unc root, SRV, VLTRLNK and Co1 are each listed once (open, list, close); then one stat
+  // per file.
+  EXPECT_EQ(Since(before, meter.counts()).Total(), 4 * 3 + 10);
+  // A file written meanwhile is found under its exact name.
+  EXPECT_EQ(host_.ReplaceFile("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", "a\r\n"), "");
+  EXPECT_TRUE(fs::exists(dir / "SCHEDULE.4"));
+  int error = 0;
+  EXPECT_EQ(host_.ReadTextLines("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", error), std::vector<std::string>{"a"});
+  host_.EndDirectoryCache();
+  const ShareCallCounts inner_end = meter.counts();
+  EXPECT_TRUE(host_.FileExists(file(3)));
+  EXPECT_EQ(Since(inner_end, meter.counts()).Total(), 1) << "still cached inside the outer pair";
+  host_.EndDirectoryCache();
+
+  // Forgotten after the last end: the directory found again under its new spelling.
+  fs::rename(dir, unc_root_ / "SRV" / "VLTRLNK" / "cO1");
+  EXPECT_TRUE(host_.FileExists(file(3)));
 }
 
 TEST_F(HostPathsTest, AnUnmappablePathIsAMissingFileAndNothingIsCreated) {
@@ -124,6 +161,44 @@ TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
   const std::string failure = host_.ReplaceFile((base_ / "no-such-dir" / "SCHEDULE.3").string(), "x");
   EXPECT_NE(failure, "");
   EXPECT_FALSE(fs::exists(base_ / "no-such-dir"));
+}
+
+TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
+  const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "CO1";
+  fs::create_directories(dir);
+  share::WriteBinaryFile(dir / "SCHEDULE.3", "one\r\ntwo\r\n");
+  share::WriteBinaryFile(base_ / "local.txt", "one\r\n");
+  const std::string schedule = "\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.3";
+  // With the directory resolved already, only the calls on the files themselves are left.
+  host_.BeginDirectoryCache();
+  ASSERT_TRUE(host_.FileExists(schedule));
+  struct Case {
+    const char* what;
+    std::function<void()> action;
+    ShareCallCounts expected;  // reads, writes, lookups, opens, closes, others
+  };
+  const Case cases[] = {
+      {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
+      {"text file", [&] { int error = 0; host_.ReadTextLines(schedule, error); }, {1, 0, 0, 1, 1, 0}},
+      {"replace: write, fchmod, fsync, rename", [&] { host_.ReplaceFile(schedule, "x\r\n"); }, {0, 1, 0, 1, 1, 3}},
+      {"open, read, size, close",
+       [&] {
+         int error = 0;
+         auto f = host_.OpenShared(schedule, false, error);
+         char byte = 0;
+         f->ReadAt(0, &byte, 1);
+         f->Size();
+       },
+       {1, 0, 1, 1, 1, 0}},
+      {"delete", [&] { host_.RemoveFile(schedule); }, {0, 0, 0, 0, 0, 1}},
+      {"off the share", [&] { int error = 0; host_.ReadTextLines((base_ / "local.txt").string(), error); }, {0, 0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases) {
+    const ShareCallCounts before = host_.share_meter().counts();
+    c.action();
+    EXPECT_EQ(Since(before, host_.share_meter().counts()), c.expected) << c.what;
+  }
+  host_.EndDirectoryCache();
 }
 
 TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {

@@ -1,0 +1,238 @@
+// Job loading over ranges of records: how record numbers are grouped into reads, that the board
+// comes out the same however the records are grouped, and what start-up costs on the share.
+
+#include "board/job_loading.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "board/grid_refresh.h"
+#include "engine/business_basic.h"
+#include "environment/shared_instances.h"
+#include "tests/support/board_company.h"
+
+namespace tervalo {
+namespace {
+
+using share::InvoiceRecord;
+using testing::Job;
+
+TEST(PlanRecordRangesTest, JoinsNearRecordsAndSplitsLongRuns) {
+  struct Case {
+    const char* what;
+    std::vector<int32_t> sorted;
+    int32_t max_records, max_gap, after;
+    std::vector<RecordRange> ranges;
+  };
+  const Case cases[] = {
+      {"nothing", {}, 8, 2, 0, {}},
+      {"one record", {5}, 8, 2, 0, {{5, 1}}},
+      {"a run", {1, 2, 3}, 8, 2, 0, {{1, 3}}},
+      {"a small gap is read along", {1, 4}, 8, 2, 0, {{1, 4}}},
+      {"a larger gap is not", {1, 5}, 8, 2, 0, {{1, 1}, {5, 1}}},
+      {"a long run goes on after each full range",
+       {1, 3, 5, 7, 9, 11},
+       4,
+       2,
+       0,
+       {{1, 3}, {4, 4}, {8, 4}}},
+      {"one record per read", {1, 2, 3}, 1, 0, 0, {{1, 1}, {2, 1}, {3, 1}}},
+      {"goes on after the range read before", {10, 12}, 8, 2, 7, {{8, 5}}},
+      {"not when far from it", {20}, 8, 2, 7, {{20, 1}}},
+      {"not below it", {3}, 8, 2, 7, {{3, 1}}},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(PlanRecordRanges(c.sorted, c.max_records, c.max_gap, c.after), c.ranges) << c.what;
+  }
+}
+
+// A company with what makes loading hard: chains of one to four pages, second requests, remark
+// pages, catalogued units found and not found, finished and held jobs, jobs scheduled to the
+// mechanics (with their schedule files) and an index entry past the end of INVOL.
+class JobLoadingTest : public testing::BoardCompanyTest,
+                       public ::testing::WithParamInterface<bool> {
+ protected:
+  void BuildCompany(int32_t jobs) {
+    file0_.tall_rows = GetParam();
+    company_.AddPart({101, "ZT5400 ZERO TURN", "A01", "ZT5400 54IN DECK"});
+    company_.AddPart({102, "RX20", "B01", "RX20 RIDER"});
+    std::map<int32_t, std::vector<std::string>> schedules;
+    for (int32_t j = 1; j <= jobs; ++j) {
+      InvoiceRecord r = Job(1000 + j, "O1C2B O3"[j % 8], 1 + j % 8);
+      if (j % 5 == 1) Catalogue(r, j);
+      r.hold = j % 17 == 0 ? 1 : 0;
+      if (j % 6 == 0) {
+        r.mechanic = j % 12 == 0 ? 3 : 4;
+        schedules[r.mechanic].push_back(ScheduleLine(r, j));
+      }
+      company_.AddJob({j, Pages(r, j)});
+    }
+    company_.SetIndexEntry(jobs + 1, 100000);
+    Build();
+    for (const auto& [mechanic, lines] : schedules) company_.WriteSchedule(mechanic, lines);
+  }
+
+  static void Catalogue(InvoiceRecord& r, int32_t j) {
+    r.part_list = true;
+    r.brand = j % 3 == 0 ? 101 : j % 3 == 1 ? 102 : 103;  // 103: not in the part list
+    r.model = r.brand == 101 ? "ZT5400 ZERO TURN" : "RX20";
+    r.key_tail = r.brand == 101 ? "A01" : "B01";
+  }
+
+  static std::vector<InvoiceRecord> Pages(const InvoiceRecord& r, int32_t j) {
+    std::vector<InvoiceRecord> pages(static_cast<size_t>(1 + j % 4), r);
+    for (InvoiceRecord& page : pages) page.request = 1;
+    if (pages.size() > 2 && j % 3 == 0) {
+      pages[1] = InvoiceRecord();
+      pages[1].remark = "CHECK BLADES " + std::to_string(j);
+    }
+    if (pages.size() > 1 && j % 2 == 0) pages.back().request = 2;
+    return pages;
+  }
+
+  // Every row of the unassigned and mechanic grids: texts, colours and hidden state.
+  std::string Dump() {
+    std::ostringstream out;
+    auto color = [](const std::optional<Color>& c) { return c ? std::to_string(*c) : "-"; };
+    const BoardState& board = form_.board();
+    for (int r = 0; r < board.g.Rows(); ++r) {
+      out << "g " << board.g.TextMatrix(r, 0) << "|" << board.g.TextMatrix(r, 1) << "|"
+          << color(board.g.Cell(r, 1).back) << "\n";
+    }
+    for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+      const GridModel& grid = *board.mg[static_cast<size_t>(n)];
+      for (int r = 0; r < grid.Rows(); ++r) {
+        out << "m" << n << " " << grid.TextMatrix(r, 0) << "|" << color(grid.Cell(r, 0).back) << "|"
+            << color(grid.Cell(r, 0).fore) << "|" << grid.RowHidden(r) << "\n";
+      }
+    }
+    return out.str();
+  }
+
+  // The refresh of the board with a reader that groups records as given.
+  void RefreshWith(int32_t range_bytes, int32_t gap_bytes, bool keep) {
+    BoardState& board = form_.board();
+    JobRecordReader reader(*gEngine, range_bytes, gap_bytes);
+    const JobIndex index = JobIndex::Load(*gEngine);
+    if (keep) reader.Keep(MechanicJobRecords(board, index), board.settings.TallRows);
+    GetJobs(board, reader, index);
+    if (board.g.Rows() > 0) board.g.SortColumn0Ascending();
+    UpdateGrids(board, reader, index);
+  }
+};
+
+TEST_P(JobLoadingTest, TheBoardIsTheSameHoweverRecordsAreGroupedIntoReads) {
+  BuildCompany(300);
+  ASSERT_TRUE(form_.Form_Load());
+  const std::string loaded = Dump();
+  ASSERT_GT(form_.board().g.Rows(), 100);
+  ASSERT_GT(form_.board().Mg(0).Rows(), 10);
+  ASSERT_GT(form_.board().Mg(1).Rows(), 10);
+  ASSERT_NE(loaded.find("ZT5400 54IN DECK"), std::string::npos);
+  ASSERT_NE(loaded.find("NOT FOUND"), std::string::npos);
+  const int32_t record = share::kInvoiceRecordLength;
+  struct Grouping {
+    int32_t range_bytes, gap_bytes;
+    bool keep;
+  };
+  const Grouping groupings[] = {
+      {record, 0, false},  // one record per read, as records were read before
+      {2 * record, 0, true},
+      {3 * record, record, true},
+      {5 * record, 3 * record, false},
+      {JobRecordReader::kDefaultRangeBytes, JobRecordReader::kDefaultGapBytes, true},
+  };
+  for (const Grouping& g : groupings) {
+    RefreshWith(g.range_bytes, g.gap_bytes, g.keep);
+    EXPECT_EQ(Dump(), loaded) << g.range_bytes << " bytes per read, gaps of " << g.gap_bytes;
+  }
+}
+
+// Records every read of INVOL's data file by offset and length.
+class ReadLog {
+ public:
+  struct Read {
+    int64_t offset, length;
+  };
+  std::vector<Read> reads;
+};
+
+class LoggingFile : public HostFile {
+ public:
+  LoggingFile(std::unique_ptr<HostFile> inner, ReadLog& log)
+      : inner_(std::move(inner)), log_(log) {}
+  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+    log_.reads.push_back({offset, static_cast<int64_t>(n)});
+    return inner_->ReadAt(offset, buffer, n);
+  }
+  bool WriteAt(int64_t offset, const char* data, size_t n) override {
+    return inner_->WriteAt(offset, data, n);
+  }
+  int64_t Size() override { return inner_->Size(); }
+  bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
+  void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
+  int LastError() const override { return inner_->LastError(); }
+
+ private:
+  std::unique_ptr<HostFile> inner_;
+  ReadLog& log_;
+};
+
+// The test host with the reads of one data file logged.
+class LoggingHost : public testing::TestHost {
+ public:
+  explicit LoggingHost(std::string file) : file_(std::move(file)) {}
+  ReadLog log;
+  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
+    auto file = TestHost::OpenShared(path, create, error);
+    if (!file || !path.ends_with(file_)) return file;
+    return std::make_unique<LoggingFile>(std::move(file), log);
+  }
+
+ private:
+  std::string file_;
+};
+
+TEST_P(JobLoadingTest, StartUpReadsEachByteOfInvolOnceInLargeReads) {
+  BuildCompany(600);
+  LoggingHost host("\\INVDB");
+  host.computer_name = host_.computer_name;
+  ScopedHost scoped(host);
+  ResetSharedInstances();
+  ASSERT_TRUE(form_.Form_Load());
+  std::vector<ReadLog::Read> reads = host.log.reads;
+  std::sort(reads.begin(), reads.end(), [](auto& a, auto& b) { return a.offset < b.offset; });
+  for (size_t i = 1; i < reads.size(); ++i) {
+    EXPECT_GE(reads[i].offset, reads[i - 1].offset + reads[i - 1].length)
+        << "bytes at " << reads[i].offset << " were read twice";
+  }
+  // 600 jobs of 1 to 4 pages: about 1,500 records of 512 bytes, some 12 reads of 64 KiB, and
+  // one more for the chains that begin before the first range of each batch of jobs.
+  int64_t bytes = 0;
+  for (const auto& read : reads) bytes += read.length;
+  const int64_t full_reads =
+      (bytes + JobRecordReader::kDefaultRangeBytes - 1) / JobRecordReader::kDefaultRangeBytes;
+  EXPECT_LE(static_cast<int64_t>(reads.size()), full_reads + 2) << bytes << " bytes";
+  ResetSharedInstances();  // the engine's files end before the host that opened them
+}
+
+TEST_P(JobLoadingTest, EachPartListKeyIsLookedUpOncePerRefresh) {
+  BuildCompany(300);  // 60 catalogued units of three keys, two of them in the part list
+  LoggingHost host("\\RPARDB");
+  host.computer_name = host_.computer_name;
+  ScopedHost scoped(host);
+  ResetSharedInstances();
+  ASSERT_TRUE(form_.Form_Load());
+  // The part list's index is its header and one leaf; each found key reads its record once.
+  EXPECT_EQ(host.log.reads.size(), 2u + 2u);
+  ResetSharedInstances();
+}
+
+INSTANTIATE_TEST_SUITE_P(ShortAndTallRows, JobLoadingTest, ::testing::Bool());
+
+}  // namespace
+}  // namespace tervalo
