@@ -128,23 +128,32 @@ struct SavePlan {
   std::vector<int> circle;                        // lists that gain from each other in a circle
 };
 
-SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+                  const std::vector<bool>& changed) {
   const int count = board.mechanics.MechanicCount;
   std::vector<std::vector<int>> before(static_cast<size_t>(count));  // before[n]: lists n must precede
   std::vector<int> waiting(static_cast<size_t>(count), 0);
   std::vector<std::vector<std::string>> leaving(static_cast<size_t>(count));
+  // Only a list changed here can hold a job taken from another list (saved or not, it decides
+  // whether that other list may be saved); their jobs' records are read in a few large reads.
+  std::vector<int32_t> records;
   for (int n = 0; n < count; ++n) {
+    if (!changed[static_cast<size_t>(n)]) continue;
+    const GridModel& grid = board.Mg(n);
+    for (int r = 0; r < grid.Rows(); ++r) records.push_back(index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0))));
+  }
+  std::erase_if(records, [&](int32_t record) { return !reader.Exists(record); });
+  reader.ReadJobs(records, false);
+  for (int n = 0; n < count; ++n) {
+    if (!changed[static_cast<size_t>(n)]) continue;
     const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
     GridModel& grid = board.Mg(n);
     for (int r = 0; r < grid.Rows(); ++r) {
       const int32_t record = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
       if (!reader.Exists(record)) continue;
-      int32_t marked = 0;
-      try {
-        marked = reader.Decode(record).mechanic;
-      } catch (const EngineError&) {
-        continue;  // the marking below reports it
-      }
+      // A mark that cannot be read ends the Update before anything is written: without it the
+      // order that keeps every job on a list is not known.
+      const int32_t marked = reader.Decode(record).mechanic;
       const int from = board.mechanics.IndexOf(marked);
       if (marked == 0 || marked == number || from < 0) continue;
       before[static_cast<size_t>(n)].push_back(from);
@@ -304,7 +313,13 @@ void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& 
                   (actions[i] == ListAction::kNothing &&
                    AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) != AssignmentOf(RowTexts(board.schedules[i].on_disk))));
   }
-  const SavePlan plan = PlanSave(board, reader, index);
+  std::vector<bool> changed = to_save;
+  for (size_t i = 0; i < count; ++i) {
+    changed[i] = changed[i] || (board.schedules[i].loaded &&
+                                AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) !=
+                                    AssignmentOf(RowTexts(board.schedules[i].on_disk)));
+  }
+  const SavePlan plan = PlanSave(board, reader, index, changed);
   const bool circle_ready = SaveCircleFirst(engine, info, board, plan, to_save, result);
   enum class Outcome { kNotYet, kSaved, kNotSaved };
   std::vector<Outcome> outcome(count, Outcome::kNotYet);
