@@ -74,7 +74,7 @@ void frmTervalo::CreateMechanicGrids() {
     }
     board_.mechanic_labels[static_cast<size_t>(n)] = board_.mechanics.MechanicName[static_cast<size_t>(n)];
   }
-  const std::string folder = DataFolder();
+  const std::string folder = DataFolderPath(*gEpcInfo);
   const bool folder_there = Engine().host().DirectoryExists(folder);
   if (folder_there) RemoveStaleTemporaryFiles(Engine().host(), folder);
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
@@ -88,10 +88,6 @@ void frmTervalo::CreateMechanicGrids() {
     board_.Mg(n).SetRedraw(true);
   }
   ReportListsNotLoaded();
-}
-
-std::string frmTervalo::DataFolder() const {
-  return "\\\\" + gEpcInfo->Server + "\\" + gEpcInfo->DataShare + "\\" + gEpcInfo->Directory;
 }
 
 void frmTervalo::LoadList(int n) {

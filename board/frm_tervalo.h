@@ -75,7 +75,6 @@ class frmTervalo {
 
  private:
   void CreateMechanicGrids();
-  std::string DataFolder() const;
   // Reads mechanic n's schedule file into its (empty) grid and notes whether it could.
   void LoadList(int n);
   void ReportListsNotLoaded();

@@ -88,8 +88,8 @@ int32_t FindExact(cBusinessBasic& engine, const char* index, std::string key) {
 }
 
 std::string UnitText(cBusinessBasic& engine, const JobRecord& job) {
-  if (job.part_list) return job.model + " / " + PartDescription(engine, job);
-  return engine.Trun(job.description1) + " / " + engine.Trun(job.description2);
+  const UnitDescriptions unit = DescribeUnit(engine, job);
+  return unit.first + " / " + unit.second;
 }
 
 CardItem ItemRow(cBusinessBasic& engine, const InvoiceLineItem& item) {

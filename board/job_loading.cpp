@@ -233,6 +233,11 @@ std::string PartDescription(cBusinessBasic& engine, const JobRecord& job) {
   return std::string(Mid(engine.LreadFile("RPARTL", rec), 26, 21));
 }
 
+UnitDescriptions DescribeUnit(cBusinessBasic& engine, const JobRecord& job) {
+  if (job.part_list) return {job.model, PartDescription(engine, job)};
+  return {engine.Trun(job.description1), engine.Trun(job.description2)};
+}
+
 std::string JobRowText(JobRecordReader& reader, const JobRecord& job, bool quote, const std::string& label,
                        const BoardSettings& settings) {
   const std::string line4 = job.part_list ? job.model : job.description1;

@@ -100,6 +100,15 @@ std::optional<std::string> PartKeyOf(cBusinessBasic& engine, const JobRecord& jo
 // otherwise "NOT FOUND".
 std::string PartDescription(cBusinessBasic& engine, const JobRecord& job);
 
+// The unit's two description fields as the job card and the work sheet show them: the model and
+// the part description for a catalogued unit, else the two expanded fields without trailing
+// blanks.
+struct UnitDescriptions {
+  std::string first;
+  std::string second;
+};
+UnitDescriptions DescribeUnit(cBusinessBasic& engine, const JobRecord& job);
+
 // An open job marked for a mechanic (byte 141), as the job loading meets it.
 struct ScheduledJob {
   int32_t job_number = 0;

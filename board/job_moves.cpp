@@ -283,10 +283,15 @@ int JobMoves::FocusTarget(int mechanic, bool last_grid_visible) const {
 
 // ---- Rows of the unassigned grid ----
 
-Color JobMoves::ColorOf(const std::string& job_text) const {
-  cBusinessBasic& engine = Engine();
-  JobRecordReader reader(engine);
-  return GetColor(Board(), reader, JobIndex::Load(engine), job_text);
+// The job index and the records of the jobs a move touches are read once for the whole move.
+JobMoves::JobLookup& JobMoves::Jobs() {
+  if (!lookup_) lookup_ = std::make_unique<JobLookup>(JobLookup{JobIndex::Load(Engine()), JobRecordReader(Engine())});
+  return *lookup_;
+}
+
+Color JobMoves::ColorOf(const std::string& job_text) {
+  JobLookup& jobs = Jobs();
+  return GetColor(Board(), jobs.reader, jobs.index, job_text);
 }
 
 // The job is freed in the invoice file before its row goes on g: when that cannot be done the
@@ -294,11 +299,9 @@ Color JobMoves::ColorOf(const std::string& job_text) const {
 bool JobMoves::AddToUnassigned(const std::string& job_text, int row) {
   const int32_t job_number = GetJobNumber(job_text);
   try {
-    cBusinessBasic& engine = Engine();
-    JobRecordReader reader(engine);
-    const JobIndex index = JobIndex::Load(engine);
-    const std::string key = GetSortCol(Board(), reader, index, job_number);
-    const Color color = GetColor(Board(), reader, index, job_text);
+    JobLookup& jobs = Jobs();
+    const std::string key = GetSortCol(Board(), jobs.reader, jobs.index, job_number);
+    const Color color = GetColor(Board(), jobs.reader, jobs.index, job_text);
     if (!ClearMarks(job_text, pending_.cleared, std::nullopt)) return false;
     GridModel& g = Board().g;
     g.AddItem(key + "\t" + job_text, row);
@@ -346,6 +349,7 @@ bool JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>&
 
 void JobMoves::OpenStep() {
   pending_ = Step{};
+  lookup_.reset();  // another workstation may have changed the index since the last move
   not_moved_.clear();
   step_open_ = true;
   dropped_grid_ = kUnassigned;

@@ -8,6 +8,7 @@
 // Positions on a grid are given in twips from the top of its rows, with the height of one row.
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,6 +16,8 @@
 #include <vector>
 
 #include "board/grid_model.h"
+#include "board/job_index.h"
+#include "board/job_loading.h"
 #include "board/schedule_files.h"
 
 namespace tervalo {
@@ -118,7 +121,12 @@ class JobMoves {
   // The algorithms behind the drags, keys and menu.
   bool DropRowsAt(int mechanic, const std::string& text, int target);
   void SelectDropped();
-  Color ColorOf(const std::string& job_text) const;
+  struct JobLookup {
+    JobIndex index;
+    JobRecordReader reader;
+  };
+  JobLookup& Jobs();
+  Color ColorOf(const std::string& job_text);
   bool AddToUnassigned(const std::string& job_text, int row);
   void ResortUnassigned();
   bool ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
@@ -137,6 +145,7 @@ class JobMoves {
   int dropped_count_ = 0;
   // Job texts a drop on g could not take (the invoice file refused); they stay in their grid.
   std::set<std::string> not_moved_;
+  std::unique_ptr<JobLookup> lookup_;  // read on the first need within one move
 };
 
 }  // namespace tervalo

@@ -30,6 +30,22 @@ int EndOfOpenJobs(const GridModel& grid) {
   return row;
 }
 
+// The job's row at the end of mechanic n's open jobs, in its priority colour.
+void AddToList(BoardState& board, int n, const JobRecord& job, const std::string& text) {
+  GridModel& grid = board.Mg(n);
+  const int row = EndOfOpenJobs(grid);
+  grid.AddItem(text, row);
+  grid.SetBackColor(row, 0, row, 0, board.settings.PriorityColorOf(job.priority));
+}
+
+// The job's row at the end of the unassigned grid, with its sort key; the caller re-sorts.
+void AddToUnassigned(BoardState& board, const JobRecord& job, const std::string& text) {
+  const int row = board.g.Rows();
+  board.g.AddItem(SortKey(board.settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) + "\t" +
+                  text);
+  board.g.SetBackColor(row, 1, row, 1, board.settings.PriorityColorOf(job.priority));
+}
+
 int UnassignedRowOf(const BoardState& board, int32_t job_number) {
   for (int r = 0; r < board.g.Rows(); ++r) {
     if (GetJobNumber(board.g.TextMatrix(r, 1)) == job_number) return r;
@@ -50,18 +66,11 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
     if (n >= 0 && !board.schedules[static_cast<size_t>(n)].loaded) continue;
     const JobRecord job = reader.Decode(s.record_number);
     const std::string text = JobRowText(reader, job, s.quote, s.label, board.settings);
-    const Color color = board.settings.PriorityColorOf(job.priority);
     if (n >= 0) {
-      GridModel& grid = board.Mg(n);
-      const int row = EndOfOpenJobs(grid);
-      grid.AddItem(text, row);
-      grid.SetBackColor(row, 0, row, 0, color);
+      AddToList(board, n, job, text);
       put_back.push_back("Job " + std::to_string(s.job_number) + ": " + board.mechanics.MechanicName[static_cast<size_t>(n)]);
     } else {
-      const int row = board.g.Rows();
-      board.g.AddItem(SortKey(board.settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) +
-                      "\t" + text);
-      board.g.SetBackColor(row, 1, row, 1, color);
+      AddToUnassigned(board, job, text);
       unassigned_changed = true;
       put_back.push_back("Job " + std::to_string(s.job_number) + ": Unassigned Jobs");
     }
@@ -88,18 +97,11 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
       if (job.mechanic == 0) continue;
       board.g.RemoveItem(in_g);
     }
-    const Color color = board.settings.PriorityColorOf(job.priority);
     const int n = board.mechanics.IndexOf(job.mechanic);
     if (job.mechanic != 0 && n >= 0 && board.schedules[static_cast<size_t>(n)].loaded) {
-      GridModel& grid = board.Mg(n);
-      const int row = EndOfOpenJobs(grid);
-      grid.AddItem(text, row);
-      grid.SetBackColor(row, 0, row, 0, color);
+      AddToList(board, n, job, text);
     } else if (job.mechanic == 0) {
-      const int row = board.g.Rows();
-      board.g.AddItem(SortKey(board.settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) +
-                      "\t" + text);
-      board.g.SetBackColor(row, 1, row, 1, color);
+      AddToUnassigned(board, job, text);
       unassigned_changed = true;
     }
   }

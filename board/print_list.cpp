@@ -34,18 +34,6 @@ struct SheetJob {
   std::string priority;
 };
 
-// The unit's two description fields as the job card shows them: the model and the part-list
-// description for a catalogued unit, else the two expanded fields without trailing blanks.
-void FillDescriptions(cBusinessBasic& engine, const JobRecord& record, SheetJob& job) {
-  if (record.part_list) {
-    job.description1 = record.model;
-    job.description2 = PartDescription(engine, record);
-  } else {
-    job.description1 = engine.Trun(record.description1);
-    job.description2 = engine.Trun(record.description2);
-  }
-}
-
 SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const BoardSettings& settings,
                       int32_t job_number) {
   SheetJob job;
@@ -69,7 +57,9 @@ SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const Boar
     }
     job.quote = record.kind == kKindQuote;
     job.reference = std::to_string(record.reference);
-    FillDescriptions(engine, record, job);
+    UnitDescriptions unit = DescribeUnit(engine, record);
+    job.description1 = std::move(unit.first);
+    job.description2 = std::move(unit.second);
     job.serial1 = record.serial1;
     job.serial2 = record.serial2;
     job.date_in = DateText(engine, record.date_in);

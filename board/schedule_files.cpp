@@ -30,9 +30,12 @@ void MarkMechanic(cBusinessBasic& engine, int32_t record_number, int mechanic_nu
 
 }  // namespace
 
+std::string DataFolderPath(const cEpcInfo& info) {
+  return "\\\\" + info.Server + "\\" + info.DataShare + "\\" + info.Directory;
+}
+
 std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
-  return "\\\\" + info.Server + "\\" + info.DataShare + "\\" + info.Directory + "\\SCHEDULE." +
-         std::to_string(mechanic_number);
+  return DataFolderPath(info) + "\\SCHEDULE." + std::to_string(mechanic_number);
 }
 
 ScheduleRead ReadSchedule(Host& host, const std::string& path) {
@@ -257,6 +260,11 @@ std::vector<std::string> RowTexts(const std::optional<std::string>& file) {
   return RowTexts(grid);
 }
 
+// Whether list n's jobs or their order differ here from its file as last read or written.
+bool ChangedHere(BoardState& board, size_t n) {
+  return AssignmentOf(RowTexts(board.Mg(static_cast<int>(n)))) != AssignmentOf(RowTexts(board.schedules[n].on_disk));
+}
+
 enum class ListAction { kNothing, kSave, kTake, kAsk, kCannotCheck };
 
 // What to do with each list, from what changed here (the jobs or their order) and what changed
@@ -276,7 +284,7 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
       continue;
     }
     current[i] = read.text;
-    const bool mine = AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) != AssignmentOf(RowTexts(state.on_disk));
+    const bool mine = ChangedHere(board, i);
     const bool theirs = read.text != state.on_disk;
     actions[i] = mine ? (theirs ? ListAction::kAsk : ListAction::kSave) : (theirs ? ListAction::kTake : ListAction::kNothing);
   }
@@ -305,19 +313,13 @@ void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& 
                       const JobIndex& index, const std::vector<ListAction>& actions, UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
   std::vector<bool> to_save(count, false);
+  std::vector<bool> changed(count, false);
   for (size_t i = 0; i < count; ++i) {
-    // A list taken from another workstation or left unchanged may still have changed since:
-    // jobs put back on it.
-    to_save[i] = board.schedules[i].loaded &&
-                 (actions[i] == ListAction::kSave ||
-                  (actions[i] == ListAction::kNothing &&
-                   AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) != AssignmentOf(RowTexts(board.schedules[i].on_disk))));
-  }
-  std::vector<bool> changed = to_save;
-  for (size_t i = 0; i < count; ++i) {
-    changed[i] = changed[i] || (board.schedules[i].loaded &&
-                                AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) !=
-                                    AssignmentOf(RowTexts(board.schedules[i].on_disk)));
+    if (!board.schedules[i].loaded) continue;
+    // A list left unchanged may have changed since the comparison: jobs put back on it.
+    changed[i] = ChangedHere(board, i);
+    to_save[i] = actions[i] == ListAction::kSave || (actions[i] == ListAction::kNothing && changed[i]);
+    changed[i] = changed[i] || to_save[i];
   }
   const SavePlan plan = PlanSave(board, reader, index, changed);
   const bool circle_ready = SaveCircleFirst(engine, info, board, plan, to_save, result);

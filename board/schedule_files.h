@@ -18,6 +18,8 @@ class Host;
 
 // "\\Server\DataShare\Directory\SCHEDULE.<number>".
 std::string SchedulePath(const cEpcInfo& info, int mechanic_number);
+// "\\Server\DataShare\Directory": the folder of the schedule files.
+std::string DataFolderPath(const cEpcInfo& info);
 
 // Fills a grid from a schedule file: one row per non-empty line, tabs turned back into line
 // feeds; empty lines still count as a line position. A missing file leaves the grid empty.

@@ -32,11 +32,58 @@ std::vector<char*> Pointers(std::vector<std::string>& texts) {
   return pointers;
 }
 
-pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, posix_spawn_file_actions_t* actions) {
+// The file set-up of a child process, freed whatever happens.
+class FileActions {
+ public:
+  FileActions() { posix_spawn_file_actions_init(&actions_); }
+  ~FileActions() { posix_spawn_file_actions_destroy(&actions_); }
+  FileActions(const FileActions&) = delete;
+  FileActions& operator=(const FileActions&) = delete;
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
+// A pipe from a child process; both ends close with it.
+class Pipe {
+ public:
+  Pipe() {
+    if (::pipe(fds_) != 0) throw std::runtime_error("pipe failed");
+  }
+  ~Pipe() {
+    CloseWriteEnd();
+    ::close(fds_[0]);
+  }
+  Pipe(const Pipe&) = delete;
+  Pipe& operator=(const Pipe&) = delete;
+  // The child writes to `fd`; this process keeps only the reading end.
+  void GiveWriteEndAs(FileActions& actions, int fd) {
+    posix_spawn_file_actions_adddup2(actions.get(), fds_[1], fd);
+    posix_spawn_file_actions_addclose(actions.get(), fds_[0]);
+  }
+  int write_end() const { return fds_[1]; }
+  void CloseWriteEnd() {
+    if (fds_[1] >= 0) ::close(fds_[1]);
+    fds_[1] = -1;
+  }
+  // Reads until `stop` or the end (the child closed its end).
+  std::string Read(char stop = '\0') {
+    std::string text;
+    char c;
+    while (::read(fds_[0], &c, 1) == 1 && (stop == '\0' || c != stop)) text.push_back(c);
+    return text;
+  }
+
+ private:
+  int fds_[2];
+};
+
+pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, FileActions& actions) {
   auto args = Pointers(argv);
   auto envp = Pointers(env);
   pid_t pid = -1;
-  const int error = posix_spawnp(&pid, args[0], actions, nullptr, args.data(), envp.data());
+  const int error = posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(), envp.data());
   if (error != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
   return pid;
 }
@@ -45,17 +92,10 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, posix_s
 
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                            const std::string& output_file) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  try {
-    pid_ = Spawn(argv, Environment(env), &actions);
-  } catch (...) {
-    posix_spawn_file_actions_destroy(&actions);
-    throw;
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  FileActions actions;
+  posix_spawn_file_actions_addopen(actions.get(), 1, output_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
+  pid_ = Spawn(argv, Environment(env), actions);
 }
 
 ChildProcess::~ChildProcess() { Kill(); }
@@ -91,29 +131,16 @@ XServer::XServer(int width, int height) {
 }
 
 void XServer::Start(int width, int height) {
-  int fds[2];
-  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  Pipe display;
+  FileActions actions;
+  posix_spawn_file_actions_addopen(actions.get(), 2, "/dev/null", O_WRONLY, 0);
   const std::string screen = std::to_string(width) + "x" + std::to_string(height) + "x24";
-  // Xvfb picks a free display and writes its number to the descriptor given.
-  try {
-    pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", screen, "-nolisten", "tcp"},
-                 Environment({}), &actions);
-  } catch (...) {
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[0]);
-    ::close(fds[1]);
-    throw;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(fds[1]);
-  std::string number;
-  char c;
-  while (::read(fds[0], &c, 1) == 1 && c != '\n') number.push_back(c);
-  ::close(fds[0]);
+  // Xvfb picks a free display and writes its number to the descriptor given (the pipe's writing
+  // end, which the child inherits).
+  pid_ = Spawn({"Xvfb", "-displayfd", std::to_string(display.write_end()), "-screen", "0", screen, "-nolisten", "tcp"},
+               Environment({}), actions);
+  display.CloseWriteEnd();
+  const std::string number = display.Read('\n');
   if (number.empty()) {
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
@@ -128,29 +155,14 @@ XServer::~XServer() {
 }
 
 std::string Xdo(const std::string& display, const std::vector<std::string>& args) {
-  int fds[2];
-  if (::pipe(fds) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, fds[0]);
+  Pipe output;
+  FileActions actions;
+  output.GiveWriteEndAs(actions, 1);
   std::vector<std::string> argv{"xdotool"};
   argv.insert(argv.end(), args.begin(), args.end());
-  pid_t pid = -1;
-  try {
-    pid = Spawn(argv, Environment({{"DISPLAY", display}}), &actions);
-  } catch (...) {
-    posix_spawn_file_actions_destroy(&actions);
-    ::close(fds[0]);
-    ::close(fds[1]);
-    throw;
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  ::close(fds[1]);
-  std::string out;
-  char buffer[256];
-  for (ssize_t n; (n = ::read(fds[0], buffer, sizeof buffer)) > 0;) out.append(buffer, static_cast<size_t>(n));
-  ::close(fds[0]);
+  const pid_t pid = Spawn(argv, Environment({{"DISPLAY", display}}), actions);
+  output.CloseWriteEnd();
+  std::string out = output.Read();
   int status = 0;
   ::waitpid(pid, &status, 0);
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
