@@ -11,6 +11,7 @@
 
 #include "board/colors.h"
 #include "board/grid_model.h"
+#include "environment/host.h"
 
 namespace tervalo {
 
@@ -53,6 +54,10 @@ struct ScheduleState {
   // The file as this board last read or wrote it, one CR LF after each line; none: no file.
   // Another workstation changed the list when the file no longer holds this.
   std::optional<std::string> on_disk;
+  // The file's stamp taken just before on_disk was read; while the file still has it, it still
+  // holds on_disk and need not be read again. None after this board wrote the file: the next look
+  // reads it.
+  std::optional<FileStamp> stamp;
 };
 
 struct BoardState {
@@ -66,6 +71,10 @@ struct BoardState {
   std::vector<std::string> mechanic_labels;  // captions of lblMECH
   std::vector<ScheduleState> schedules;      // one per mechanic grid
   bool chkHide = false;                      // "Show All Statuses"
+  // The job index as the last refresh read it, and its file: when its bytes change, jobs came or
+  // went on another workstation.
+  std::string job_index_bytes;
+  std::string job_index_path;
 
   BoardState();
   GridModel& Mg(int n) { return *mg[static_cast<size_t>(n)]; }

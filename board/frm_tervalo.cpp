@@ -81,7 +81,7 @@ void frmTervalo::CreateMechanicGrids() {
     ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
     state = ScheduleState{};
     if (!folder_there) {
-      state = {false, "the data folder " + folder + " cannot be reached", std::nullopt};
+      state = {false, "the data folder " + folder + " cannot be reached", std::nullopt, std::nullopt};
     } else {
       LoadList(n);
     }
@@ -91,11 +91,8 @@ void frmTervalo::CreateMechanicGrids() {
 }
 
 void frmTervalo::LoadList(int n) {
-  ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
   const std::string path = SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]);
-  std::optional<std::string> on_disk;
-  const std::string problem = LoadSchedule(Engine().host(), board_.Mg(n), path, &on_disk);
-  state = {problem.empty(), problem, on_disk};
+  board_.schedules[static_cast<size_t>(n)] = LoadSchedule(Engine().host(), board_.Mg(n), path);
 }
 
 void frmTervalo::ReportListsNotLoaded() {
@@ -123,6 +120,8 @@ void frmTervalo::RefreshBoard() {
   const ReadScope scope(engine);
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);
+  board_.job_index_bytes = index.Bytes();
+  board_.job_index_path = index.Path();
   std::vector<ScheduledJob> scheduled;
   // The mechanic grids' jobs are checked after the unassigned grid is built: their records stay.
   reader.Keep(MechanicJobRecords(board_, index), board_.settings.TallRows);

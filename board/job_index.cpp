@@ -8,20 +8,26 @@
 namespace tervalo {
 namespace {
 
-void AppendEntries(cBusinessBasic& engine, int32_t first_block, int32_t blocks,
-                   std::vector<int32_t>& entries) {
+struct JobIndexParts {
+  std::vector<int32_t> entries;
+  std::string bytes;
+  std::string path;
+};
+
+void AppendEntries(cBusinessBasic& engine, int64_t offset, int64_t size, JobIndexParts& parts) {
   const auto file0 = engine.OpenFile("FILE0");
   if (!file0) throw EngineError(kErrUndefined, "JobIndex", "File not Found: \"FILE0\"");
-  const int64_t offset = static_cast<int64_t>(first_block) * 512;
+  parts.path = file0->Path;
   const int64_t length = engine.LengthOfFile(file0);
-  std::string bytes(static_cast<size_t>(blocks) * 512, '\0');
+  std::string bytes(static_cast<size_t>(size), '\0');
   engine.ReadBytes(file0, offset, bytes.data(), bytes.size(), "JobIndex");
   // What lies past the end of FILE0 holds no jobs.
   const int64_t valid = std::clamp<int64_t>(length - offset, 0, static_cast<int64_t>(bytes.size()));
   std::fill(bytes.begin() + valid, bytes.end(), '\0');
   for (size_t at = 0; at < bytes.size(); at += 4) {
-    entries.push_back(engine.Unpack("L", std::string_view(bytes).substr(at, 4), 1));
+    parts.entries.push_back(engine.Unpack("L", std::string_view(bytes).substr(at, 4), 1));
   }
+  parts.bytes += bytes;
 }
 
 }  // namespace
@@ -37,10 +43,13 @@ bool JobIndexPlace(int32_t job_number, int32_t& block, int32_t& slot) {
 }
 
 JobIndex JobIndex::Load(cBusinessBasic& engine) {
+  JobIndexParts parts;
+  parts.entries.reserve((kLowIndexBlocks + kHighIndexBlocks) * kEntriesPerIndexBlock);
+  for (const auto& [offset, size] : kJobIndexRanges) AppendEntries(engine, offset, size, parts);
   JobIndex index;
-  index.entries_.reserve((kLowIndexBlocks + kHighIndexBlocks) * kEntriesPerIndexBlock);
-  AppendEntries(engine, kLowIndexFirstBlock, kLowIndexBlocks, index.entries_);
-  AppendEntries(engine, kHighIndexFirstBlock, kHighIndexBlocks, index.entries_);
+  index.entries_ = std::move(parts.entries);
+  index.bytes_ = std::move(parts.bytes);
+  index.path_ = std::move(parts.path);
   return index;
 }
 

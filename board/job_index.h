@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tervalo {
@@ -32,10 +33,22 @@ class JobIndex {
   int32_t RecordNumber(int32_t job_number) const;
   // Every entry in index order (blocks 451-458, then 501-571; slots 0-127), as stored.
   const std::vector<int32_t>& Entries() const { return entries_; }
+  // The index's blocks as read (bytes past the end of FILE0 as zeros), to tell later whether
+  // jobs came or went; and the path of the FILE0 they came from.
+  const std::string& Bytes() const { return bytes_; }
+  const std::string& Path() const { return path_; }
 
  private:
   std::vector<int32_t> entries_;  // kLowIndexBlocks + kHighIndexBlocks blocks of 128
+  std::string bytes_;
+  std::string path_;
 };
+
+// The (offset, length) of the two runs of index blocks in FILE0.
+inline constexpr std::array<std::pair<int64_t, int64_t>, 2> kJobIndexRanges{{
+    {int64_t{kLowIndexFirstBlock} * 512, int64_t{kLowIndexBlocks} * 512},
+    {int64_t{kHighIndexFirstBlock} * 512, int64_t{kHighIndexBlocks} * 512},
+}};
 
 // Splits a job text at line feeds.
 std::vector<std::string> SplitLines(std::string_view text);

@@ -1,32 +1,88 @@
 #include "board/list_watch.h"
 
+#include <cstring>
+
+#include "board/job_index.h"
 #include "board/schedule_files.h"
 #include "environment/catalog_config.h"
+#include "environment/host.h"
 
 namespace tervalo {
+namespace {
 
-std::vector<WatchedList> WatchedLists(const BoardState& board, const cEpcInfo& info) {
-  std::vector<WatchedList> lists;
-  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
-    const auto i = static_cast<size_t>(n);
-    if (!board.schedules[i].loaded) continue;
-    lists.push_back({board.mechanics.MechanicName[i], SchedulePath(info, board.mechanics.MechanicNumber[i]),
-                     board.schedules[i].on_disk});
+// The job index's blocks read through the host as JobIndex::Load reads them through the engine:
+// bytes past the end of FILE0 as zeros. False with the reason when the file cannot be read.
+bool ReadJobIndexBytes(Host& host, const std::string& path, std::string& bytes, std::string& problem) {
+  int error = 0;
+  const auto file = host.OpenShared(path, false, error);
+  if (!file) {
+    problem = path + ": " + std::strerror(error);
+    return false;
   }
-  return lists;
+  bytes.clear();
+  for (const auto& [offset, size] : kJobIndexRanges) {
+    std::string run(static_cast<size_t>(size), '\0');
+    const int64_t got = file->ReadAt(offset, run.data(), run.size());
+    if (got < 0) {
+      problem = path + ": " + std::strerror(file->LastError());
+      return false;
+    }
+    bytes += run;
+  }
+  return true;
 }
 
-ListCheck CheckLists(Host& host, const std::vector<WatchedList>& lists) {
+}  // namespace
+
+WatchedBoard WatchBoard(const BoardState& board, const cEpcInfo& info) {
+  WatchedBoard watched{{}, board.job_index_path, board.job_index_bytes};
+  for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
+    if (!state.loaded) continue;
+    watched.lists.push_back({n, board.mechanics.MechanicName[static_cast<size_t>(n)],
+                             SchedulePath(info, board.mechanics.MechanicNumber[static_cast<size_t>(n)]),
+                             state.on_disk, state.stamp});
+  }
+  return watched;
+}
+
+ListCheck CheckBoard(Host& host, const WatchedBoard& watched) {
   ListCheck check;
-  for (const WatchedList& list : lists) {
+  for (const WatchedList& list : watched.lists) {
+    int error = 0;
+    const std::optional<FileStamp> stamp = host.StampOf(list.path, error);
+    if (!stamp) {
+      check.problems.push_back(list.mechanic + " (" + list.path + ": " + std::strerror(error) + ")");
+      continue;
+    }
+    if (list.stamp && *stamp == *list.stamp) continue;
     const ScheduleRead read = ReadSchedule(host, list.path);
     if (!read.problem.empty()) {
       check.problems.push_back(list.mechanic + " (" + read.problem + ")");
     } else if (read.text != list.on_disk) {
       check.changed.push_back(list.mechanic);
+    } else if (read.stamp) {
+      check.confirmed.push_back({list.grid, list.on_disk, *read.stamp});
+    }
+  }
+  if (!watched.job_index_path.empty()) {
+    std::string bytes;
+    std::string problem;
+    if (!ReadJobIndexBytes(host, watched.job_index_path, bytes, problem)) {
+      check.problems.push_back("the job index (" + problem + ")");
+    } else {
+      check.jobs_changed = bytes != watched.job_index_bytes;
     }
   }
   return check;
+}
+
+void KeepConfirmedStamps(BoardState& board, const std::vector<ConfirmedList>& confirmed) {
+  for (const ConfirmedList& list : confirmed) {
+    if (list.grid >= board.mechanics.MechanicCount) continue;
+    ScheduleState& state = board.schedules[static_cast<size_t>(list.grid)];
+    if (state.loaded && state.on_disk == list.on_disk) state.stamp = list.stamp;
+  }
 }
 
 }  // namespace tervalo

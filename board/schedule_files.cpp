@@ -40,14 +40,25 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
 
 ScheduleRead ReadSchedule(Host& host, const std::string& path) {
   int error = 0;
+  const std::optional<FileStamp> stamp = host.StampOf(path, error);
+  if (!stamp) return {std::nullopt, path + ": " + std::strerror(error), std::nullopt};
+  if (!stamp->exists) return {std::nullopt, "", stamp};
   const auto lines = host.ReadTextLines(path, error);
   if (!lines) {
+    // Removed between the look and the read: no file, and no stamp that would claim otherwise.
     if (error == ENOENT) return {};
-    return {std::nullopt, path + ": " + std::strerror(error)};
+    return {std::nullopt, path + ": " + std::strerror(error), std::nullopt};
   }
   std::string text;
   for (const std::string& line : *lines) text += line + "\r\n";
-  return {text, ""};
+  return {text, "", stamp};
+}
+
+bool MayHaveChanged(Host& host, const std::string& path, const ScheduleState& state) {
+  if (!state.stamp) return true;
+  int error = 0;
+  const std::optional<FileStamp> now = host.StampOf(path, error);
+  return !now || *now != *state.stamp;
 }
 
 void FillGrid(GridModel& grid, const std::string& text) {
@@ -68,12 +79,11 @@ void FillGrid(GridModel& grid, const std::string& text) {
   }
 }
 
-std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path, std::optional<std::string>* on_disk) {
+ScheduleState LoadSchedule(Host& host, GridModel& grid, const std::string& path) {
   const ScheduleRead read = ReadSchedule(host, path);
-  if (!read.problem.empty()) return read.problem;
+  if (!read.problem.empty()) return {false, read.problem, std::nullopt, std::nullopt};
   if (read.text) FillGrid(grid, *read.text);
-  if (on_disk != nullptr) *on_disk = read.text;
-  return {};
+  return {true, "", read.text, read.stamp};
 }
 
 void RemoveStaleTemporaryFiles(Host& host, const std::string& folder) {
@@ -222,7 +232,9 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
     result.failures.push_back({name, error});
     return false;
   }
-  board.schedules[static_cast<size_t>(n)].on_disk = grid.Rows() == 0 ? std::nullopt : std::optional<std::string>(text);
+  ScheduleState& state = board.schedules[static_cast<size_t>(n)];
+  state.on_disk = grid.Rows() == 0 ? std::nullopt : std::optional<std::string>(text);
+  state.stamp.reset();
   for (int r = 0; r < grid.Rows(); ++r) {
     // A row without a job number marks nothing but stays in the mechanic's list.
     const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
@@ -268,24 +280,29 @@ bool ChangedHere(BoardState& board, size_t n) {
 enum class ListAction { kNothing, kSave, kTake, kAsk, kCannotCheck };
 
 // What to do with each list, from what changed here (the jobs or their order) and what changed
-// on disk since this board last read or wrote it (another workstation saved it).
+// on disk since this board last read or wrote it (another workstation saved it). A list that did
+// not change here is read only when its file's stamp changed; a changed one is always read, so
+// that a save never goes over another workstation's list unseen.
 std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
-                                     std::vector<std::optional<std::string>>& current, UpdateResult& result) {
+                                     std::vector<ScheduleRead>& current, UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
   std::vector<ListAction> actions(count, ListAction::kNothing);
-  current.assign(count, std::nullopt);
+  current.assign(count, ScheduleRead{});
   for (size_t i = 0; i < count; ++i) {
     ScheduleState& state = board.schedules[i];
     if (!state.loaded) continue;
-    const ScheduleRead read = ReadSchedule(engine.host(), SchedulePath(info, board.mechanics.MechanicNumber[i]));
+    const std::string path = SchedulePath(info, board.mechanics.MechanicNumber[i]);
+    const bool mine = ChangedHere(board, i);
+    if (!mine && !MayHaveChanged(engine.host(), path, state)) continue;
+    current[i] = ReadSchedule(engine.host(), path);
+    const ScheduleRead& read = current[i];
     if (!read.problem.empty()) {
       result.failures.push_back({board.mechanics.MechanicName[i], read.problem});
       actions[i] = ListAction::kCannotCheck;
       continue;
     }
-    current[i] = read.text;
-    const bool mine = ChangedHere(board, i);
     const bool theirs = read.text != state.on_disk;
+    if (!theirs) state.stamp = read.stamp;
     actions[i] = mine ? (theirs ? ListAction::kAsk : ListAction::kSave) : (theirs ? ListAction::kTake : ListAction::kNothing);
   }
   return actions;
@@ -294,17 +311,17 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
 // Takes another workstation's list into grid n. Jobs this board had put on it that the other
 // list lacks and that no other list here holds go back where their record says: to the list of
 // the mechanic it is marked for, or to the unassigned grid.
-void TakeTheirs(cBusinessBasic& engine, BoardState& board, JobRecordReader& reader, const JobIndex& index, int n,
-                const std::optional<std::string>& theirs) {
+void TakeTheirs(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n, const ScheduleRead& theirs) {
   GridModel& grid = board.Mg(n);
   const std::vector<std::string> mine = RowTexts(grid);
   grid.SetRows(0);
-  if (theirs) FillGrid(grid, *theirs);
+  if (theirs.text) FillGrid(grid, *theirs.text);
   grid.SetRedraw(true);
-  board.schedules[static_cast<size_t>(n)].on_disk = theirs;
+  ScheduleState& state = board.schedules[static_cast<size_t>(n)];
+  state.on_disk = theirs.text;
+  state.stamp = theirs.stamp;
   UpdateGrid(board, reader, index, n);
   ReturnDroppedJobs(board, reader, index, mine);
-  (void)engine;
 }
 
 // Saves the lists that changed here, in the order PlanSave gives and under its rule: a list is
@@ -359,11 +376,13 @@ void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& 
 UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
                              const ConflictResolver& resolve) {
   UpdateResult result;
+  // The data folder is looked up once for all lists, not once per file.
+  const DirectoryCacheScope directories(engine.host());
   try {
     const JobIndex index = JobIndex::Load(engine);
     JobRecordReader reader(engine);
     ReadNames(engine, board.settings);
-    std::vector<std::optional<std::string>> current;
+    std::vector<ScheduleRead> current;
     std::vector<ListAction> actions = CompareLists(engine, info, board, current, result);
     std::vector<int> asked;
     std::vector<std::string> names;
@@ -384,11 +403,11 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
         actions[i] = keep ? ListAction::kSave : ListAction::kTake;
         // This board's list wins, but jobs only the other one holds must not end on no list:
         // those marked for this mechanic join it, those marked for nobody go to g.
-        if (keep) ReturnDroppedJobs(board, reader, index, RowTexts(current[i]));
+        if (keep) ReturnDroppedJobs(board, reader, index, RowTexts(current[i].text));
       }
     }
     for (size_t i = 0; i < actions.size(); ++i) {
-      if (actions[i] == ListAction::kTake) TakeTheirs(engine, board, reader, index, static_cast<int>(i), current[i]);
+      if (actions[i] == ListAction::kTake) TakeTheirs(board, reader, index, static_cast<int>(i), current[i]);
     }
     SaveChangedLists(engine, info, board, reader, index, actions, result);
   } catch (const EngineError& e) {

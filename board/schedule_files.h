@@ -23,18 +23,23 @@ std::string DataFolderPath(const cEpcInfo& info);
 
 // Fills a grid from a schedule file: one row per non-empty line, tabs turned back into line
 // feeds; empty lines still count as a line position. A missing file leaves the grid empty.
-// Returns why a file that is there could not be read (empty when it was read or is missing).
-// The file as it was read is kept in `on_disk` when given (none when there is no file).
-std::string LoadSchedule(Host& host, GridModel& grid, const std::string& path,
-                         std::optional<std::string>* on_disk = nullptr);
+// Returns what the board then knows of the file: read (with its text and stamp), or not loaded
+// with the reason when a file that is there could not be read.
+ScheduleState LoadSchedule(Host& host, GridModel& grid, const std::string& path);
 
 // A schedule file read whole: its lines each followed by CR LF (none when there is no file), or
-// why it could not be read.
+// why it could not be read; with the file's stamp taken just before the read, so that a file
+// replaced in between looks changed at the next look rather than the same.
 struct ScheduleRead {
   std::optional<std::string> text;
   std::string problem;
+  std::optional<FileStamp> stamp;
 };
 ScheduleRead ReadSchedule(Host& host, const std::string& path);
+
+// Whether a list may have changed on disk since the board last saw it: one look at the file's
+// stamp. True also when there is no stamp to compare or the look failed (then reading tells).
+bool MayHaveChanged(Host& host, const std::string& path, const ScheduleState& state);
 // Rows of a grid from such a text, as LoadSchedule makes them.
 void FillGrid(GridModel& grid, const std::string& text);
 

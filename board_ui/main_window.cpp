@@ -379,8 +379,8 @@ void MainWindow::OnCheckTimer() {
   check_started_.start();
   if (check_thread_.joinable()) check_thread_.join();
   QPointer<MainWindow> window(this);
-  check_thread_ = std::thread([window, lists = WatchedLists(form_.board(), *gEpcInfo), &host = CurrentHost()] {
-    const ListCheck check = CheckLists(host, lists);
+  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = CurrentHost()] {
+    const ListCheck check = CheckBoard(host, watched);
     QMetaObject::invokeMethod(
         qApp, [window, check] { if (window) window->OnCheckDone(check); }, Qt::QueuedConnection);
   });
@@ -388,12 +388,13 @@ void MainWindow::OnCheckTimer() {
 
 void MainWindow::OnCheckDone(const ListCheck& check) {
   checking_ = false;
+  KeepConfirmedStamps(form_.board(), check.confirmed);
   QStringList parts;
-  if (!check.changed.empty()) {
-    QStringList names;
-    for (const std::string& name : check.changed) names << QString::fromLatin1(name.c_str());
-    parts << "Changed on another workstation: " + names.join(", ");
-  }
+  QStringList names;
+  // New jobs land in the unassigned grid.
+  if (check.jobs_changed) names << "Unassigned Jobs";
+  for (const std::string& name : check.changed) names << QString::fromLatin1(name.c_str());
+  if (!names.isEmpty()) parts << "Changed on another workstation: " + names.join(", ");
   if (!check.problems.empty()) {
     QStringList problems;
     for (const std::string& p : check.problems) problems << QString::fromLatin1(p.c_str());
@@ -402,7 +403,7 @@ void MainWindow::OnCheckDone(const ListCheck& check) {
   if (parts.isEmpty()) {
     change_bar_->hide();
   } else {
-    ShowChangeBar(parts.join("    "), !check.changed.empty());
+    ShowChangeBar(parts.join("    "), !names.isEmpty());
   }
 }
 

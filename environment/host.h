@@ -4,13 +4,16 @@
 // system only when a file is touched. Tests swap in another Host (fault-injecting, counting) with
 // ScopedHost.
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -40,6 +43,17 @@ struct DirectoryEntry {
   int64_t age_seconds = 0;
 };
 
+// What tells one version of a file from another without reading it: a file replaced by a rename
+// has another file number, one written in place another size or modification time.
+struct FileStamp {
+  bool exists = false;
+  uint64_t device = 0;
+  uint64_t file_number = 0;
+  int64_t size = 0;
+  int64_t modified_ns = 0;
+  bool operator==(const FileStamp&) const = default;
+};
+
 struct MessageBoxRequest {
   std::string text;
   std::string title;
@@ -65,16 +79,18 @@ struct ShareCallCounts {
 };
 
 // Counts the host's calls on the share and, to stand in for a file server on a local disk, makes
-// each of them wait a set time first.
+// each of them wait a set time first. Calls may come from several threads (the board checks the
+// share in the background).
 class ShareMeter {
  public:
-  void SetLatency(std::chrono::nanoseconds latency) { latency_ = latency; }
-  std::chrono::nanoseconds latency() const { return latency_; }
-  const ShareCallCounts& counts() const { return counts_; }
+  void SetLatency(std::chrono::nanoseconds latency);
+  std::chrono::nanoseconds latency() const;
+  ShareCallCounts counts() const;
   // Records one call and waits the latency.
   void Call(ShareCall kind);
 
  private:
+  mutable std::mutex mutex_;
   std::chrono::nanoseconds latency_{0};
   ShareCallCounts counts_;
 };
@@ -96,6 +112,9 @@ class Host {
   // A text file read whole and cut into lines (CR LF or LF ends a line); none when it is missing
   // or unreadable, with error set to the system's error number (ENOENT when missing).
   virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) = 0;
+  // The stamp of a file (exists false when there is none); none when the file cannot be looked
+  // at, with error set to the system's error number.
+  virtual std::optional<FileStamp> StampOf(std::string_view path, int& error) = 0;
   // Replaces a file's contents so that readers see either the old file whole or the new one:
   // written beside it, flushed, then renamed over it. Returns an empty string or an error text.
   virtual std::string ReplaceFile(std::string_view path, std::string_view contents) = 0;
@@ -116,6 +135,7 @@ class Host {
   // While the calls are nested inside at least one Begin/End pair (one refresh of the board), the
   // host may resolve each directory of the share once and keep what it found: the share's folders
   // do not move within a refresh. Files created meanwhile are still found by their exact names.
+  // Only the thread that opened the cache uses it; other threads look their paths up afresh.
   virtual void BeginDirectoryCache() {}
   virtual void EndDirectoryCache() {}
 
@@ -134,6 +154,7 @@ class PosixHost : public Host {
   bool DirectoryExists(std::string_view path) override;
   std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
   std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override;
+  std::optional<FileStamp> StampOf(std::string_view path, int& error) override;
   std::string ReplaceFile(std::string_view path, std::string_view contents) override;
   std::string RemoveFile(std::string_view path) override;
   std::vector<DirectoryEntry> ListDirectory(std::string_view path) override;
@@ -158,8 +179,21 @@ class PosixHost : public Host {
   std::optional<std::string> MapSharePath(std::string_view path);
 
   std::shared_ptr<ShareMeter> meter_ = std::make_shared<ShareMeter>();
-  int cache_depth_ = 0;
+  int cache_depth_ = 0;  // changed only by the thread that opens the cache
+  std::atomic<std::thread::id> cache_owner_{};
   DirectoryCache cache_;
+};
+
+// Keeps the host's directory cache open for its lifetime.
+class DirectoryCacheScope {
+ public:
+  explicit DirectoryCacheScope(Host& host) : host_(host) { host_.BeginDirectoryCache(); }
+  ~DirectoryCacheScope() { host_.EndDirectoryCache(); }
+  DirectoryCacheScope(const DirectoryCacheScope&) = delete;
+  DirectoryCacheScope& operator=(const DirectoryCacheScope&) = delete;
+
+ private:
+  Host& host_;
 };
 
 // The host every part of the program uses.

@@ -230,7 +230,23 @@ mode_t NewFileMode() {
 
 }  // namespace
 
+void ShareMeter::SetLatency(std::chrono::nanoseconds latency) {
+  const std::lock_guard lock(mutex_);
+  latency_ = latency;
+}
+
+std::chrono::nanoseconds ShareMeter::latency() const {
+  const std::lock_guard lock(mutex_);
+  return latency_;
+}
+
+ShareCallCounts ShareMeter::counts() const {
+  const std::lock_guard lock(mutex_);
+  return counts_;
+}
+
 void ShareMeter::Call(ShareCall kind) {
+  std::unique_lock lock(mutex_);
   switch (kind) {
     case ShareCall::kRead: ++counts_.reads; break;
     case ShareCall::kWrite: ++counts_.writes; break;
@@ -239,7 +255,9 @@ void ShareMeter::Call(ShareCall kind) {
     case ShareCall::kClose: ++counts_.closes; break;
     case ShareCall::kOther: ++counts_.others; break;
   }
-  if (latency_.count() > 0) std::this_thread::sleep_for(latency_);
+  const std::chrono::nanoseconds latency = latency_;
+  lock.unlock();
+  if (latency.count() > 0) std::this_thread::sleep_for(latency);
 }
 
 std::optional<std::string> MapUncPath(std::string_view path, const std::string& root) {
@@ -290,15 +308,20 @@ std::shared_ptr<ShareMeter> PosixHost::MeterFor(std::string_view path) {
 }
 
 std::optional<std::string> PosixHost::MapSharePath(std::string_view path) {
-  return MapUnc(path, UncRoot(), MeterFor(path), cache_depth_ > 0 ? &cache_ : nullptr);
+  const bool cached = cache_owner_.load() == std::this_thread::get_id();
+  return MapUnc(path, UncRoot(), MeterFor(path), cached ? &cache_ : nullptr);
 }
 
 std::optional<std::string> PosixHost::MapPath(std::string_view path) { return MapSharePath(path); }
 
-void PosixHost::BeginDirectoryCache() { ++cache_depth_; }
+void PosixHost::BeginDirectoryCache() {
+  if (cache_depth_++ == 0) cache_owner_ = std::this_thread::get_id();
+}
 
 void PosixHost::EndDirectoryCache() {
-  if (cache_depth_ > 0 && --cache_depth_ == 0) cache_ = {};
+  if (cache_depth_ == 0 || --cache_depth_ > 0) return;
+  cache_owner_ = std::thread::id();
+  cache_ = {};
 }
 
 bool PosixHost::FileExists(std::string_view path) {
@@ -402,6 +425,22 @@ std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_vie
   }
   error = 0;
   return SplitTextLines(text);
+}
+
+std::optional<FileStamp> PosixHost::StampOf(std::string_view path, int& error) {
+  error = 0;
+  const auto mapped = MapSharePath(path);
+  if (!mapped) return FileStamp{};
+  Note(MeterFor(path), ShareCall::kLookup);
+  struct stat st {};
+  if (::stat(mapped->c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return FileStamp{};
+    error = errno;
+    return std::nullopt;
+  }
+  return FileStamp{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
+                   static_cast<int64_t>(st.st_size),
+                   static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
 std::string PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {

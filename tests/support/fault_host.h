@@ -36,13 +36,18 @@ class FaultHost : public TestHost {
   std::string unreadable;
 
   std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override {
-    const bool refused = !unreadable.empty() && path.size() >= unreadable.size() &&
-                         path.substr(path.size() - unreadable.size()) == unreadable;
-    if (Step() || refused) {
+    if (Step() || Unreadable(path)) {
       error = EIO;
       return std::nullopt;
     }
     return TestHost::ReadTextLines(path, error);
+  }
+  std::optional<FileStamp> StampOf(std::string_view path, int& error) override {
+    if (Step() || Unreadable(path)) {
+      error = EIO;
+      return std::nullopt;
+    }
+    return TestHost::StampOf(path, error);
   }
   std::string ReplaceFile(std::string_view path, std::string_view contents) override {
     // The three steps of a replacement: the new file written, flushed, renamed over the old one.
@@ -58,6 +63,11 @@ class FaultHost : public TestHost {
   }
 
  private:
+  bool Unreadable(std::string_view path) const {
+    return !unreadable.empty() && path.size() >= unreadable.size() &&
+           path.substr(path.size() - unreadable.size()) == unreadable;
+  }
+
   int64_t fail_at_ = 0;
   int64_t count_ = 0;
   bool fired_ = false;
