@@ -3,7 +3,11 @@
 // the same files.
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+
+#include <chrono>
+#include <fstream>
 
 #include <filesystem>
 #include <functional>
@@ -12,6 +16,7 @@
 #include "board/job_index.h"
 #include "board/job_moves.h"
 #include "board/job_record.h"
+#include "board/list_watch.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
 
@@ -150,6 +155,83 @@ TEST_F(WorkstationsTest, AtClosingTheQuestionHasNoCancel) {
   EXPECT_TRUE(mine_.Form_QueryUnload().Saved());
   EXPECT_FALSE(cancel_offered);
 }
+
+// A list unchanged here is read only when its file's stamp changed. Rewriting the file in place
+// with its two jobs swapped (the same size) and putting its old modification time back keeps the
+// stamp: the board does not look inside. Any change of the stamp makes the board read and take it.
+TEST_F(WorkstationsTest, UpdateReadsAnUnchangedListOnlyWhenItsStampChanged) {
+  const fs::path file = share_.DataDirectory() / "SCHEDULE.3";
+  struct stat before {};
+  ASSERT_EQ(::stat(file.c_str(), &before), 0);
+  const std::string five = ScheduleLine(Job(15), 5);
+  const std::string six = ScheduleLine(Job(16), 6);
+  ASSERT_EQ(five.size(), six.size());
+  std::fstream(file, std::ios::in | std::ios::out | std::ios::binary) << six << "\r\n" << five << "\r\n";
+  const timespec times[2] = {before.st_atim, before.st_mtim};
+  ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  EXPECT_TRUE(mine_.Save().Saved());
+  EXPECT_EQ(JobsOf(mine_.board().Mg(0), 0), (std::vector<int32_t>{5, 6})) << "same stamp: not read";
+
+  fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
+  EXPECT_TRUE(mine_.Save().Saved());
+  EXPECT_EQ(JobsOf(mine_.board().Mg(0), 0), (std::vector<int32_t>{6, 5})) << "new stamp: read and taken";
+}
+
+// The background check: one look per list, a read only where the stamp changed, the job index's
+// blocks for jobs that came or went. Each case changes the share behind this board's back.
+struct CheckCase {
+  std::string name;
+  std::function<void(WorkstationsTest& test, frmTervalo& theirs, const fs::path& data)> change;
+  std::vector<std::string> changed;
+  bool jobs_changed;
+  bool problem;
+  bool confirmed;  // read again because its stamp changed, and found as it was
+};
+
+const CheckCase kCheckCases[] = {
+    {"Nothing", [](WorkstationsTest&, frmTervalo&, const fs::path&) {}, {}, false, false, false},
+    {"SameListWrittenAgain",
+     [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+       const fs::path file = data / "SCHEDULE.3";
+       const std::string text = [&] { std::ifstream in(file, std::ios::binary); return std::string(std::istreambuf_iterator<char>(in), {}); }();
+       fs::remove(file);
+       std::ofstream(file, std::ios::binary) << text;
+       fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
+     },
+     {}, false, false, true},
+    {"ListSavedThere", [](WorkstationsTest&, frmTervalo& t, const fs::path&) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); },
+     {"ANNA KOWALSKI"}, false, false, false},
+    {"ListRemovedThere", [](WorkstationsTest&, frmTervalo&, const fs::path& data) { fs::remove(data / "SCHEDULE.3"); },
+     {"DAVE RUIZ"}, false, false, false},
+    {"ListCannotBeRead", [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+       fs::remove(data / "SCHEDULE.3");
+       fs::create_directory(data / "SCHEDULE.3"); },
+     {}, false, true, false},
+    // Job 8 gets an index entry (block 451, slot 8): record number 7, big-endian.
+    {"NewJob", [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+       std::fstream file0(data / "FILE0", std::ios::in | std::ios::out | std::ios::binary);
+       file0.seekp(451 * 512 + 8 * 4);
+       file0.write("\x00\x00\x00\x07", 4); },
+     {}, true, false, false},
+};
+
+class CheckTest : public WorkstationsTest, public ::testing::WithParamInterface<CheckCase> {};
+
+TEST_P(CheckTest, SeesOtherWorkstationsSavesAndNewJobs) {
+  const CheckCase& c = GetParam();
+  c.change(*this, theirs_, share_.DataDirectory());
+  const ListCheck check = CheckBoard(host_, WatchBoard(mine_.board(), *gEpcInfo));
+  EXPECT_EQ(check.changed, c.changed);
+  EXPECT_EQ(check.jobs_changed, c.jobs_changed);
+  EXPECT_EQ(!check.problems.empty(), c.problem) << (check.problems.empty() ? "" : check.problems[0]);
+  EXPECT_EQ(!check.confirmed.empty(), c.confirmed);
+  KeepConfirmedStamps(mine_.board(), check.confirmed);
+  EXPECT_TRUE(CheckBoard(host_, WatchBoard(mine_.board(), *gEpcInfo)).confirmed.empty())
+      << "a list found unchanged is not read again";
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CheckTest, ::testing::ValuesIn(kCheckCases),
+                         [](const ::testing::TestParamInfo<CheckCase>& param) { return param.param.name; });
 
 }  // namespace
 }  // namespace tervalo

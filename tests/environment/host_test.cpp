@@ -163,6 +163,26 @@ TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
   EXPECT_FALSE(fs::exists(base_ / "no-such-dir"));
 }
 
+// A stamp tells a file replaced or rewritten from the same file untouched, and a missing file
+// from one that cannot be looked at.
+TEST_F(HostFilesTest, StampChangesWithTheFileOnly) {
+  const fs::path target = base_ / "SCHEDULE.3";
+  int error = -1;
+  const auto missing = host_.StampOf(target.string(), error);
+  ASSERT_TRUE(missing);
+  EXPECT_FALSE(missing->exists);
+  EXPECT_EQ(error, 0);
+  share::WriteBinaryFile(target, "old\r\n");
+  const auto first = host_.StampOf(target.string(), error);
+  ASSERT_TRUE(first && first->exists);
+  EXPECT_EQ(host_.StampOf(target.string(), error), first) << "untouched";
+  ASSERT_EQ(host_.ReplaceFile(target.string(), "new\r\n"), "");
+  EXPECT_NE(host_.StampOf(target.string(), error), first) << "replaced with the same size";
+  fs::create_symlink("loop", base_ / "loop");
+  EXPECT_FALSE(host_.StampOf((base_ / "loop").string(), error));
+  EXPECT_EQ(error, ELOOP);
+}
+
 TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
   const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "CO1";
   fs::create_directories(dir);
@@ -179,6 +199,7 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
   };
   const Case cases[] = {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
+      {"stamp", [&] { int error = 0; host_.StampOf(schedule, error); }, {0, 0, 1, 0, 0, 0}},
       {"text file", [&] { int error = 0; host_.ReadTextLines(schedule, error); }, {1, 0, 0, 1, 1, 0}},
       {"replace: write, fchmod, fsync, rename", [&] { host_.ReplaceFile(schedule, "x\r\n"); }, {0, 1, 0, 1, 1, 3}},
       {"open, read, size, close",
