@@ -11,14 +11,15 @@ namespace {
 
 using JobKey = std::pair<int32_t, int32_t>;  // job number, request number (tall rows only)
 
+JobKey KeyOf(const BoardState& board, const std::string& text) {
+  return {GetJobNumber(text), board.settings.TallRows ? RequestNumberOf(text) : 0};
+}
+
 std::set<JobKey> JobsOnLists(BoardState& board) {
   std::set<JobKey> on_lists;
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const GridModel& grid = board.Mg(n);
-    for (int r = 0; r < grid.Rows(); ++r) {
-      const std::string& text = grid.TextMatrix(r, 0);
-      on_lists.insert({GetJobNumber(text), board.settings.TallRows ? RequestNumberOf(text) : 0});
-    }
+    for (int r = 0; r < grid.Rows(); ++r) on_lists.insert(KeyOf(board, grid.TextMatrix(r, 0)));
   }
   return on_lists;
 }
@@ -84,8 +85,8 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
   const std::set<JobKey> on_lists = JobsOnLists(board);
   bool unassigned_changed = false;
   for (const std::string& text : job_texts) {
-    const int32_t job_number = GetJobNumber(text);
-    const JobKey key{job_number, board.settings.TallRows ? RequestNumberOf(text) : 0};
+    const JobKey key = KeyOf(board, text);
+    const int32_t job_number = key.first;
     if (on_lists.count(key) > 0) continue;
     const int32_t record = index.RecordNumber(job_number);
     if (!reader.Exists(record)) continue;  // the job is gone
@@ -106,6 +107,13 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
     }
   }
   if (unassigned_changed) board.g.SortColumn0Ascending();
+}
+
+void DropListedFromUnassigned(BoardState& board) {
+  const std::set<JobKey> on_lists = JobsOnLists(board);
+  for (int r = board.g.Rows() - 1; r >= 0; --r) {
+    if (on_lists.count(KeyOf(board, board.g.TextMatrix(r, 1))) > 0) board.g.RemoveItem(r);
+  }
 }
 
 }  // namespace tervalo

@@ -25,4 +25,8 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
 void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
                        const std::vector<std::string>& job_texts);
 
+// Removes from the unassigned grid the jobs that a mechanic grid holds: a list taken from another
+// workstation brings jobs that workstation assigned while this board still shows them unassigned.
+void DropListedFromUnassigned(BoardState& board);
+
 }  // namespace tervalo

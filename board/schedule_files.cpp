@@ -321,6 +321,7 @@ void TakeTheirs(BoardState& board, JobRecordReader& reader, const JobIndex& inde
   state.on_disk = theirs.text;
   state.stamp = theirs.stamp;
   UpdateGrid(board, reader, index, n);
+  DropListedFromUnassigned(board);
   ReturnDroppedJobs(board, reader, index, mine);
 }
 

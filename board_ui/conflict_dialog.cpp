@@ -36,6 +36,8 @@ std::optional<std::vector<bool>> AskWhichListsToKeep(QWidget* parent, const std:
     rows->addWidget(mine, row, 1);
     rows->addWidget(theirs, row, 2);
     keep.push_back(mine);
+    // The keyboard starts on the first list's choice: an arrow key switches it, Return answers.
+    if (i == 0) theirs->setFocus();
   }
   layout->addLayout(rows);
   auto* buttons = new QDialogButtonBox(can_cancel ? QDialogButtonBox::Ok | QDialogButtonBox::Cancel : QDialogButtonBox::Ok,

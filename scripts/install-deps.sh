@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libsqlite3-dev
   clang libclang-rt-14-dev
-  xvfb xdotool poppler-utils xauth
+  xvfb xdotool libx11-dev poppler-utils xauth
   librsvg2-bin desktop-file-utils lintian file man-db
 )
 

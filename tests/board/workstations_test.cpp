@@ -9,6 +9,7 @@
 #include <chrono>
 #include <fstream>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 
@@ -130,6 +131,13 @@ TEST_P(WhoChangedTest, UpdateTakesKeepsOrAsks) {
   EXPECT_EQ(JobsOf(mine_.board().Mg(0), 0), c.dave_here);
   EXPECT_EQ(JobsOf(mine_.board().Mg(1), 0), c.anna_here);
   EXPECT_EQ((std::vector<int32_t>{MarkOf(1), MarkOf(2), MarkOf(5), MarkOf(7)}), c.marks);
+  std::vector<int32_t> shown = JobsOf(mine_.board().g, 1);
+  for (int n : {0, 1}) {
+    const std::vector<int32_t> listed = JobsOf(mine_.board().Mg(n), 0);
+    shown.insert(shown.end(), listed.begin(), listed.end());
+  }
+  std::sort(shown.begin(), shown.end());
+  EXPECT_EQ(shown, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7})) << "every job once on the board";
   if (c.name == "Neither" || c.name == "ThereOnly") {
     struct stat after {};
     ::stat((share_.DataDirectory() / "SCHEDULE.3").c_str(), &after);

@@ -33,6 +33,7 @@ constexpr int kGridTop = 40;
 constexpr int kUnassignedLeft = 8;
 constexpr int kMechanicLeft = 208;
 constexpr int kMechanicStep = 160;
+constexpr uint32_t kChangeBarColor = 0xFFF2B3;
 
 struct Point {
   int x;
@@ -45,16 +46,19 @@ std::string HostName() {
   return name;
 }
 
+// One board program and its window. Several may run on one display: each finds its own window
+// by its process, and `left` places it that many pixels from the screen's left edge.
 class BoardWindow {
  public:
-  BoardWindow(const XServer& x, const std::filesystem::path& base)
+  BoardWindow(const XServer& x, const std::filesystem::path& base, const std::vector<std::string>& args = {},
+              const std::string& name = "board", int left = 0)
       : display_(x.display()),
-        log_(base / "board.log"),
-        process_({TERVALO_BOARD_PROGRAM}, Environment(x, base), log_.string()) {
+        log_(base / (name + ".log")),
+        process_(Command(args), Environment(x, base), log_.string()) {
     const bool shown = WaitUntil(
         [this] {
           try {
-            window_ = Xdo({"search", "--onlyvisible", "--name", "^Quorlin"});
+            window_ = Xdo({"search", "--all", "--onlyvisible", "--pid", std::to_string(process_.pid()), "--name", "^Quorlin"});
           } catch (const std::exception&) {
             return !process_.Running();
           }
@@ -62,6 +66,7 @@ class BoardWindow {
         },
         60s);
     if (!shown || window_.empty()) throw std::runtime_error("the board did not open: " + Log());
+    if (left > 0) Xdo({"windowmove", "--sync", window_, std::to_string(left), "0"});
     std::istringstream geometry(Xdo({"getwindowgeometry", "--shell", window_}));
     for (std::string line; std::getline(geometry, line);) {
       if (line.rfind("X=", 0) == 0) origin_.x = std::stoi(line.substr(2));
@@ -82,6 +87,9 @@ class BoardWindow {
   Point MechanicRow(int n, int row) const { return At(kMechanicLeft + n * kMechanicStep + 60, RowY(row)); }
   Point MechanicLabel(int n) const { return At(kMechanicLeft + n * kMechanicStep + 40, 28); }
   Point ShowAllStatuses() const { return At(224 + 8, 504 + 12); }
+  // A point of the bar that names lists changed on another workstation, left of its text.
+  Point ChangeBar() const { return At(3, 3); }
+  bool ChangeBarShown() const { return e2e::PixelAt(display_, ChangeBar().x, ChangeBar().y) == kChangeBarColor; }
 
   void Click(Point p, const std::string& modifier = "") {
     Xdo({"mousemove", std::to_string(p.x), std::to_string(p.y)});
@@ -125,11 +133,18 @@ class BoardWindow {
   }
 
  private:
+  static std::vector<std::string> Command(const std::vector<std::string>& args) {
+    std::vector<std::string> command{TERVALO_BOARD_PROGRAM};
+    command.insert(command.end(), args.begin(), args.end());
+    return command;
+  }
   static std::map<std::string, std::string> Environment(const XServer& x, const std::filesystem::path& base) {
     std::filesystem::create_directories(base / "run");
     std::filesystem::permissions(base / "run", std::filesystem::perms::owner_all);
     return {{"DISPLAY", x.display()},
             {"QT_QPA_PLATFORM", "xcb"},
+            // The user's settings (the check period among them) stay in the test's folder.
+            {"XDG_CONFIG_HOME", (base / "config").string()},
             {"QT_FONT_DPI", "96"},
             {"XDG_RUNTIME_DIR", (base / "run").string()},
             // The X libraries keep a few allocations until the process ends.
@@ -163,6 +178,9 @@ class BoardE2eTest : public testing::BoardCompanyTest {
     const std::string request = "\tReq 1" + std::string(25, ' ');
     company_.WriteSchedule(3, {ScheduleLine(Job(16, 'O', 2), 6) + request, ScheduleLine(Job(17, 'O', 2), 7) + request,
                                ScheduleLine(Job(18, 'C', 2), 8) + request});
+    StartBoards();
+  }
+  virtual void StartBoards() {
     x_ = std::make_unique<XServer>();
     board_ = std::make_unique<BoardWindow>(*x_, base_);
   }
@@ -189,10 +207,13 @@ class BoardE2eTest : public testing::BoardCompanyTest {
   // Presses Update (Alt+U) and waits until the lists on disk are as expected (Update writes only
   // the lists that changed, so there is nothing else to wait for).
   void UpdateAndExpect(const std::vector<int32_t>& dave, const std::vector<int32_t>& anna) {
-    board_->Key("alt+u");
+    UpdateAndExpect(*board_, dave, anna);
+  }
+  void UpdateAndExpect(BoardWindow& b, const std::vector<int32_t>& dave, const std::vector<int32_t>& anna) {
+    b.Key("alt+u");
     WaitUntil([&] { return Saved(3) == dave && Saved(4) == anna; });
-    EXPECT_EQ(Saved(3), dave) << board_->Log();
-    EXPECT_EQ(Saved(4), anna) << board_->Log();
+    EXPECT_EQ(Saved(3), dave) << b.Log();
+    EXPECT_EQ(Saved(4), anna) << b.Log();
   }
 
   std::map<int32_t, int32_t> records_;
@@ -259,6 +280,68 @@ TEST_F(BoardE2eTest, DragsDeleteMenuMovesAndUndoReachTheFiles) {
   b.Key("alt+x");
   EXPECT_EQ(b.process().Wait(30s), 0) << b.Log();
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 7, 8}));
+}
+
+// Two workstations on one share side by side, each checking the share every two seconds.
+class TwoWorkstationsE2eTest : public BoardE2eTest {
+ protected:
+  static constexpr int kPollSeconds = 2;
+  void StartBoards() override {
+    x_ = std::make_unique<XServer>(3300, 1000);
+    const std::vector<std::string> args{"--poll", std::to_string(kPollSeconds)};
+    board_ = std::make_unique<BoardWindow>(*x_, base_, args, "first");
+    second_ = std::make_unique<BoardWindow>(*x_, base_, args, "second", 1650);
+  }
+  void TearDown() override {
+    second_.reset();
+    BoardE2eTest::TearDown();
+  }
+
+  // Presses Update on the second board, which is asked about DAVE RUIZ's list; `answer` are the
+  // keys that answer (Return alone: the default, "Take theirs").
+  void UpdateSecondAndAnswer(const std::vector<std::string>& answer) {
+    BoardWindow& b = *second_;
+    b.Key("alt+u");
+    ASSERT_TRUE(WaitUntil([&] { return b.WindowOpen("^Changed on another workstation$"); })) << b.Log();
+    for (const std::string& key : answer) b.Key(key);
+    EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^Changed on another workstation$"); })) << b.Log();
+  }
+
+  std::unique_ptr<BoardWindow> second_;
+};
+
+TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses) {
+  BoardWindow& first = *board_;
+  BoardWindow& second = *second_;
+  EXPECT_FALSE(second.ChangeBarShown());
+
+  // The first board puts job 1 second on DAVE RUIZ's list and saves; the second board's bar shows
+  // it within two checks.
+  first.Click(first.UnassignedRow(0));
+  first.RightDrag(first.UnassignedRow(0), first.MechanicRow(0, 1));
+  UpdateAndExpect(first, {6, 1, 7, 8}, {});
+  EXPECT_TRUE(WaitUntil([&] { return second.ChangeBarShown(); }, std::chrono::seconds(2 * kPollSeconds) + 500ms))
+      << second.Log();
+
+  // The second board, without refreshing, puts job 2 on the same list and presses Update: it is
+  // asked, and "Take theirs" leaves the first board's list on disk and job 2 unassigned.
+  second.Click(second.UnassignedRow(1));
+  second.RightDrag(second.UnassignedRow(1), second.MechanicRow(0, 1));
+  UpdateSecondAndAnswer({"Return"});
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 1, 7, 8})) << second.Log();
+  EXPECT_EQ((std::vector<int>{MarkOf(1), MarkOf(2)}), (std::vector<int>{3, 0}));
+
+  // Again, with jobs 3 (first board) and 4 (second board): "Keep mine" saves the second board's
+  // list, and job 3, which only the first board's list held, joins it at the end of its open jobs.
+  first.Click(first.UnassignedRow(1));
+  first.RightDrag(first.UnassignedRow(1), first.MechanicRow(0, 1));
+  UpdateAndExpect(first, {6, 3, 1, 7, 8}, {});
+  second.Click(second.UnassignedRow(2));
+  second.RightDrag(second.UnassignedRow(2), second.MechanicRow(0, 1));
+  UpdateSecondAndAnswer({"Left", "Return"});
+  EXPECT_TRUE(WaitUntil([&] { return Saved(3) == std::vector<int32_t>{6, 4, 1, 7, 3, 8}; })) << second.Log();
+  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 4, 1, 7, 3, 8}));
+  EXPECT_EQ((std::vector<int>{MarkOf(3), MarkOf(4)}), (std::vector<int>{3, 3}));
 }
 
 // The demo company, which has everything a job card shows.

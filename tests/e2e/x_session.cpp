@@ -6,7 +6,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 #include <cstring>
+#include <memory>
 #include <stdexcept>
 #include <thread>
 
@@ -172,6 +176,17 @@ std::string Xdo(const std::string& display, const std::vector<std::string>& args
   }
   while (!out.empty() && out.back() == '\n') out.pop_back();
   return out;
+}
+
+uint32_t PixelAt(const std::string& display, int x, int y) {
+  const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(display.c_str()), XCloseDisplay);
+  if (!connection) throw std::runtime_error("cannot open display " + display);
+  XImage* image = XGetImage(connection.get(), DefaultRootWindow(connection.get()), x, y, 1, 1, AllPlanes, ZPixmap);
+  if (image == nullptr) throw std::runtime_error("cannot read the screen of " + display);
+  // Xvfb's screens are 24-bit true colour: the pixel value is the colour.
+  const auto pixel = static_cast<uint32_t>(XGetPixel(image, 0, 0) & 0xFFFFFF);
+  XDestroyImage(image);
+  return pixel;
 }
 
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {

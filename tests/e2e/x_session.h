@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -51,6 +52,10 @@ class XServer {
 // Runs xdotool on a display; its standard output, without the last line feed. Throws when it
 // fails.
 std::string Xdo(const std::string& display, const std::vector<std::string>& args);
+
+// The colour (0xRRGGBB) of the screen at x, y of a display, as the X server holds it. Throws when
+// the display cannot be opened.
+uint32_t PixelAt(const std::string& display, int x, int y);
 
 // Polls `done` every 50 ms until it holds or the timeout passes; whether it held.
 bool WaitUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = std::chrono::seconds(10));
