@@ -318,6 +318,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::RunAction(const std::function<void()>& action) {
+  ++actions_;
   try {
     action();
   } catch (const EngineError& error) {
@@ -379,15 +380,19 @@ void MainWindow::OnCheckTimer() {
   check_started_.start();
   if (check_thread_.joinable()) check_thread_.join();
   QPointer<MainWindow> window(this);
-  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = CurrentHost()] {
+  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = CurrentHost(),
+                               actions = actions_] {
     const ListCheck check = CheckBoard(host, watched);
     QMetaObject::invokeMethod(
-        qApp, [window, check] { if (window) window->OnCheckDone(check); }, Qt::QueuedConnection);
+        qApp, [window, check, actions] { if (window) window->OnCheckDone(check, actions); }, Qt::QueuedConnection);
   });
 }
 
-void MainWindow::OnCheckDone(const ListCheck& check) {
+void MainWindow::OnCheckDone(const ListCheck& check, int actions_then) {
   checking_ = false;
+  // An Update or Refresh meanwhile may have read or written the lists this check compared: its
+  // findings may be stale. The next check looks again.
+  if (actions_then != actions_) return;
   KeepConfirmedStamps(form_.board(), check.confirmed);
   QStringList parts;
   QStringList names;

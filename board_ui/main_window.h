@@ -106,7 +106,8 @@ class MainWindow : public QWidget {
   void UpdateUndoActions();
   void CreateChangeBar();
   void OnCheckTimer();
-  void OnCheckDone(const ListCheck& check);
+  // `actions_then`: actions_ when the check started.
+  void OnCheckDone(const ListCheck& check, int actions_then);
   void ShowChangeBar(const QString& text, bool refresh);
   // A mechanic whose list could not be read shows a warning mark and why in its tooltip.
   void ShowListStates();
@@ -136,6 +137,7 @@ class MainWindow : public QWidget {
   QTimer* check_timer_ = nullptr;
   std::thread check_thread_;
   bool checking_ = false;
+  int actions_ = 0;  // the user's actions so far; a check that saw an older board is dropped
   QElapsedTimer check_started_;
   QAction* undo_ = nullptr;
   QAction* redo_ = nullptr;
