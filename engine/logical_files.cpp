@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "environment/host.h"
 #include "environment/system.h"

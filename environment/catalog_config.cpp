@@ -5,7 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"

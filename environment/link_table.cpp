@@ -2,7 +2,7 @@
 
 #include "environment/link_table.h"
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 
 namespace tervalo {
 namespace {

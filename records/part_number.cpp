@@ -1,6 +1,6 @@
 #include "records/part_number.h"
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "environment/shared_instances.h"
 
 namespace tervalo {

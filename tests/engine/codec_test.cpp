@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
