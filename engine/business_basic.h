@@ -14,9 +14,9 @@
 
 #include "base/engine_error.h"
 #include "engine/calendar.h"
+#include "engine/link_table.h"
 #include "engine/logical_files.h"
 #include "engine/physical_files.h"
-#include "environment/link_table.h"
 
 namespace tervalo {
 

@@ -13,8 +13,8 @@
 #include "base/basic_text.h"
 #include "base/coding.h"
 #include "engine/business_basic.h"
-#include "environment/shared_instances.h"
-#include "environment/system.h"
+#include "engine/engine_tables.h"
+#include "engine/system.h"
 
 namespace tervalo {
 namespace {

@@ -7,8 +7,8 @@
 
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
-#include "environment/system.h"
 
 namespace tervalo {
 namespace {

@@ -9,6 +9,7 @@
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "engine/codec.h"
+#include "engine/engine_tables.h"
 #include "environment/shared_instances.h"
 #include "records/part_number.h"
 

@@ -8,8 +8,8 @@
 #include <set>
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 #include "tools/data_file_builder.h"

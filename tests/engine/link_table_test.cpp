@@ -1,4 +1,4 @@
-#include "environment/link_table.h"
+#include "engine/link_table.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The link table: loading LINKSFILE and resolving logical names to resolution and data files.
 
-#include "environment/link_table.h"
+#include "engine/link_table.h"
 
 #include "base/basic_text.h"
 
