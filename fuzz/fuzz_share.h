@@ -10,7 +10,7 @@
 #include "engine/business_basic.h"
 #include "engine/system.h"
 #include "environment/host.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::fuzz {
 

@@ -13,7 +13,7 @@
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {

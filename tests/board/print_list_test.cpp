@@ -16,7 +16,7 @@
 #include "engine/calendar.h"
 #include "environment/shared_instances.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {

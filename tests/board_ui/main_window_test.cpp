@@ -22,11 +22,11 @@
 #include "board/frm_tervalo.h"
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
-#include "tests/board_ui/qt_test_app.h"
 #include "environment/shared_instances.h"
+#include "tests/board_ui/qt_test_app.h"
 #include "tests/support/fault_host.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {

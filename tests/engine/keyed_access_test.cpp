@@ -16,9 +16,9 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/counting_file.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/counting_file.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {

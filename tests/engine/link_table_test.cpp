@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {

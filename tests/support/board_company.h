@@ -10,7 +10,7 @@
 
 #include "board/frm_tervalo.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo::testing {
 

@@ -1,4 +1,4 @@
-#include "tools/index_verify.h"
+#include "tools/inspect/index_verify.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {

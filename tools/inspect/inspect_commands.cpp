@@ -1,4 +1,4 @@
-#include "tools/inspect_commands.h"
+#include "tools/inspect/inspect_commands.h"
 
 #include <functional>
 #include <iomanip>
@@ -19,7 +19,7 @@
 #include "environment/shared_instances.h"
 #include "records/part_record.h"
 #include "records/product_line.h"
-#include "tools/index_verify.h"
+#include "tools/inspect/index_verify.h"
 
 namespace tervalo::inspect {
 namespace {

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "base/coding.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::share {
 

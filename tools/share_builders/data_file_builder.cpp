@@ -1,4 +1,4 @@
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-#include "tools/index_verify.h"
+#include "tools/inspect/index_verify.h"
 
 #include <array>
 #include <set>

@@ -1,4 +1,4 @@
-#include "tools/records_builder.h"
+#include "tools/share_builders/records_builder.h"
 
 #include <algorithm>
 #include <stdexcept>
@@ -6,8 +6,8 @@
 #include "base/coding.h"
 #include "engine/char_table.h"
 #include "records/part_number.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo::share {
 namespace {
