@@ -25,7 +25,7 @@
 #include "board/frm_tervalo.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "tools/large_company.h"
+#include "tools/share_builders/large_company.h"
 
 namespace tervalo {
 namespace {

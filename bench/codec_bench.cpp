@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
-#include "environment/system.h"
 
 #include "bench/allocation_counter.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "environment/host.h"
-#include "tools/counting_file.h"
+#include "tools/share_builders/counting_file.h"
 
 namespace tervalo {
 

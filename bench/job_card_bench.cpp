@@ -11,7 +11,7 @@
 #include "board/job_card.h"
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
-#include "tools/demo_company.h"
+#include "tools/share_builders/demo_company.h"
 
 namespace tervalo {
 namespace {

@@ -11,12 +11,12 @@
 
 #include "bench/allocation_counter.h"
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
-#include "tools/counting_file.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/counting_file.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {

@@ -7,10 +7,10 @@
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "engine/read_scope.h"
+#include "engine/system.h"
 #include "environment/catalog_config.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 
 #ifndef TERVALO_VERSION_MAJOR
 #define TERVALO_VERSION_MAJOR 0

@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "board/board_state.h"
 #include "board/job_moves.h"
 #include "board/print_list.h"
 #include "board/schedule_files.h"
 #include "board/window_layout.h"
-#include "engine/engine_error.h"
 
 namespace tervalo {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/engine_error.h"
+#include "base/engine_error.h"
 
 namespace tervalo {
 namespace {

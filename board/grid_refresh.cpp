@@ -2,9 +2,9 @@
 
 #include <optional>
 
+#include "base/basic_text.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
-#include "engine/basic_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
+#include "base/basic_text.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
-#include "engine/basic_text.h"
 #include "engine/business_basic.h"
 #include "records/address_records.h"
 #include "records/invoice_fields.h"
@@ -68,9 +68,9 @@ std::string Padded(std::string text, size_t length) {
   return text;
 }
 
-std::string CustomerAddress(cBusinessBasic& engine, const std::string& record) {
+std::string CustomerAddress(const std::string& record) {
   CustomerRecord customer;
-  customer.Unpack(engine, record);
+  customer.Unpack(record);
   std::string address = Padded(customer.Address, kAddressLength);
   // A fourth line starting with "." is not part of the address.
   if (address[90] == '.') address.replace(90, kAddressLineLength, Blanks(kAddressLineLength));
@@ -108,8 +108,8 @@ std::vector<CardItem> LineItems(JobRecordReader& reader, const PageList& pages,
     if (request && reader.Decode(record_number).request_number != *request) continue;
     const std::string& record = reader.Read(record_number);
     InvoiceCardFields page;
-    page.Unpack(engine, record);
-    for (const InvoiceLineItem& item : LineItemsOf(engine, record, page.Item_Count)) {
+    page.Unpack(record);
+    for (const InvoiceLineItem& item : LineItemsOf(record, page.Item_Count)) {
       rows.push_back(ItemRow(engine, item));
     }
   }
@@ -132,7 +132,7 @@ void FillSerialDates(cBusinessBasic& engine, const InvoiceCardFields& fields, Jo
   const int32_t rec = FindExact(engine, "SNBRI", fields.Serial_1_Key);
   if (rec == 0) return;
   SerialNumberRecord serial;
-  serial.Unpack(engine, engine.LreadFile("SNUML", rec));
+  serial.Unpack(engine.LreadFile("SNUML", rec));
   WarrantyDates dates = SerialDates(engine, serial);
   card.purchase = std::move(dates.purchase);
   card.warranty = std::move(dates.warranty);
@@ -152,7 +152,7 @@ JobCard BuildCard(JobRecordReader& reader, int32_t job_number, int32_t index_rec
   const int32_t header_record = HeaderRecord(reader, index_record, pages, request);
   const JobRecord header = reader.Decode(header_record);
   InvoiceCardFields fields;
-  fields.Unpack(engine, reader.Read(header_record));
+  fields.Unpack(reader.Read(header_record));
 
   JobCard card;
   card.caption = Caption(header, job_number, request);
@@ -211,12 +211,12 @@ PageList LoadPages(JobRecordReader& reader, int32_t record_number) {
 }
 
 std::string GetAddress(cBusinessBasic& engine, int32_t account) {
-  if (const int32_t rec = FindExact(engine, "CUSTI", AccountKey(engine, account))) {
-    return CustomerAddress(engine, engine.LreadFile("CUSTL", rec));
+  if (const int32_t rec = FindExact(engine, "CUSTI", AccountKey(account))) {
+    return CustomerAddress(engine.LreadFile("CUSTL", rec));
   }
-  if (const int32_t rec = FindExact(engine, "MAILI", AccountKey(engine, account))) {
+  if (const int32_t rec = FindExact(engine, "MAILI", AccountKey(account))) {
     MailingRecord mailing;
-    mailing.Unpack(engine, engine.LreadFile("MAILL", rec));
+    mailing.Unpack(engine.LreadFile("MAILL", rec));
     return Padded(mailing.Address, kAddressLength);
   }
   return Blanks(kAddressLength);

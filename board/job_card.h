@@ -12,9 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "board/colors.h"
 #include "engine/calendar.h"
-#include "engine/engine_error.h"
 
 namespace tervalo {
 

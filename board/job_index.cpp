@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <unordered_set>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

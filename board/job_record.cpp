@@ -1,6 +1,6 @@
 #include "board/job_record.h"
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

@@ -5,11 +5,11 @@
 #include <cstring>
 #include <tuple>
 
+#include "base/basic_text.h"
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
-#include "board/orphan_jobs.h"
 #include "board/job_record.h"
-#include "engine/basic_text.h"
+#include "board/orphan_jobs.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
 #include "environment/host.h"

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/engine_error.h"
+#include "base/engine_error.h"
 #include "environment/host.h"
 
 namespace tervalo {

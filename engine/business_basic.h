@@ -12,11 +12,11 @@
 #include <variant>
 #include <vector>
 
+#include "base/engine_error.h"
 #include "engine/calendar.h"
-#include "engine/engine_error.h"
+#include "engine/link_table.h"
 #include "engine/logical_files.h"
 #include "engine/physical_files.h"
-#include "environment/link_table.h"
 
 namespace tervalo {
 

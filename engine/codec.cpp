@@ -1,6 +1,8 @@
 // The field codec: packed binary integers, dates, 3-for-2 character compression and the small
 // text, number and clock helpers of the engine.
 
+#include "engine/codec.h"
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -8,10 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
+#include "base/coding.h"
 #include "engine/business_basic.h"
-#include "environment/shared_instances.h"
-#include "environment/system.h"
+#include "engine/engine_tables.h"
+#include "engine/system.h"
 
 namespace tervalo {
 namespace {
@@ -92,14 +95,7 @@ inline void PackField(Opcode op, std::string_view opcode, std::string& data, int
   if (!FieldFits(position, op.width, data.size())) [[unlikely]] {
     FailPackRange(op.upper, position, data.size());
   }
-  const auto bits = static_cast<uint32_t>(value);
-  char* out = data.data() + (position - 1);
-  switch (op.width) {
-    case 4: *out++ = static_cast<char>(bits >> 24); [[fallthrough]];
-    case 3: *out++ = static_cast<char>(bits >> 16); [[fallthrough]];
-    case 2: *out++ = static_cast<char>(bits >> 8); [[fallthrough]];
-    default: *out = static_cast<char>(bits);
-  }
+  EncodeBigEndian(data.data() + (position - 1), static_cast<uint32_t>(value), op.width);
 }
 
 inline int32_t UnpackField(Opcode op, std::string_view opcode, std::string_view data,
@@ -113,16 +109,13 @@ inline int32_t UnpackField(Opcode op, std::string_view opcode, std::string_view 
   if (!FieldFits(position, op.width, data.size())) [[unlikely]] {
     FailUnpackRange(op.upper, position, data.size());
   }
-  const auto* in = reinterpret_cast<const unsigned char*>(data.data()) + (position - 1);
+  const char* in = data.data() + (position - 1);
   const int unused = 32 - 8 * op.width;
-  uint32_t bits = 0;  // the field in the top op.width bytes
-  if (static_cast<size_t>(position) + 3 <= data.size()) {
-    // Four bytes are there to read at once (one load); the ones past the field are shifted out.
-    bits = static_cast<uint32_t>(in[0]) << 24 | static_cast<uint32_t>(in[1]) << 16 |
-           static_cast<uint32_t>(in[2]) << 8 | in[3];
-  } else {
-    for (int i = 0; i < op.width; ++i) bits |= static_cast<uint32_t>(in[i]) << (24 - 8 * i);
-  }
+  // The field in the top op.width bytes. When four bytes are there to read at once (one load),
+  // the ones past the field are shifted out below.
+  const uint32_t bits = static_cast<size_t>(position) + 3 <= data.size()
+                            ? DecodeBigEndian32(in)
+                            : DecodeBigEndian(in, op.width) << unused;
   // Shifting down from the top extends the sign arithmetically or fills with zeros.
   if (op.sign_extends) return static_cast<int32_t>(bits) >> unused;
   return static_cast<int32_t>(bits >> unused);
@@ -186,25 +179,25 @@ LocalClock ReadLocalClock() {
 
 }  // namespace
 
-void cBusinessBasic::Pack(std::string& OpCode, std::string& Data, int32_t value, int32_t Position) {
+namespace codec {
+
+void Pack(std::string& OpCode, std::string& Data, int32_t value, int32_t Position) {
   PackField(UpperCaseOpcode(OpCode), OpCode, Data, value, Position);
 }
 
-void cBusinessBasic::Pack(std::string_view OpCode, std::string& Data, int32_t value,
-                          int32_t Position) {
+void Pack(std::string_view OpCode, std::string& Data, int32_t value, int32_t Position) {
   PackField(Lookup(OpCode), OpCode, Data, value, Position);
 }
 
-int32_t cBusinessBasic::Unpack(std::string& OpCode, std::string_view Data, int32_t Position) {
+int32_t Unpack(std::string& OpCode, std::string_view Data, int32_t Position) {
   return UnpackField(UpperCaseOpcode(OpCode), OpCode, Data, Position);
 }
 
-int32_t cBusinessBasic::Unpack(std::string_view OpCode, std::string_view Data, int32_t Position) {
+int32_t Unpack(std::string_view OpCode, std::string_view Data, int32_t Position) {
   return UnpackField(Lookup(OpCode), OpCode, Data, Position);
 }
 
-void cBusinessBasic::PackDate(std::string_view OpCode, std::string& Data, int32_t Position,
-                              const DateTime& value) {
+void PackDate(std::string_view OpCode, std::string& Data, int32_t Position, const DateTime& value) {
   if (OpCode.size() != 1) return;
   const year_month_day ymd = value.Ymd();
   const int yy = static_cast<int>(ymd.year()) % 100;
@@ -227,8 +220,7 @@ void cBusinessBasic::PackDate(std::string_view OpCode, std::string& Data, int32_
   }
 }
 
-DateTime cBusinessBasic::UnPackDate(std::string_view OpCode, std::string_view Data,
-                                    int32_t Position) {
+DateTime UnPackDate(std::string_view OpCode, std::string_view Data, int32_t Position) {
   DateTime result{kEmptyDate};
   if (OpCode.size() != 1) return result;
   const char op = OpCode[0];
@@ -243,37 +235,71 @@ DateTime cBusinessBasic::UnPackDate(std::string_view OpCode, std::string_view Da
   return result;
 }
 
-std::string cBusinessBasic::Crm(std::string& Source) {
+std::string Crm(const CharTable& alphabet, std::string& Source) {
   if (const size_t rest = Source.size() % 3; rest != 0) Source.append(3 - rest, ' ');
   std::string out(Source.size() / 3 * 2, '\0');
   const char* in = Source.data();
   char* o = out.data();
   for (size_t g = 0; g < Source.size(); g += 3, o += 2) {
-    const auto v = static_cast<unsigned>(gCharTable.IndexOf(in[g]) * 1600 +
-                                         gCharTable.IndexOf(in[g + 1]) * 40 +
-                                         gCharTable.IndexOf(in[g + 2]));
-    o[0] = static_cast<char>(v >> 8);
-    o[1] = static_cast<char>(v & 0xFF);
+    const auto v =
+        static_cast<uint32_t>(alphabet.IndexOf(in[g]) * 1600 + alphabet.IndexOf(in[g + 1]) * 40 +
+                              alphabet.IndexOf(in[g + 2]));
+    EncodeBigEndian16(o, v);
   }
   return out;
 }
 
-std::string cBusinessBasic::Ucm(std::string& Source) {
+std::string Ucm(const CharTable& alphabet, std::string& Source) {
   if (Source.size() % 2 != 0) Source.push_back('\0');
   std::string out(Source.size() / 2 * 3, '\0');
-  const auto* in = reinterpret_cast<const unsigned char*>(Source.data());
-  const char* alphabet = gCharTable.Text().data();
+  const char* in = Source.data();
+  const char* letters = alphabet.Text().data();
   char* o = out.data();
   for (size_t g = 0; g < Source.size(); g += 2) {
-    const unsigned v = (static_cast<unsigned>(in[g]) << 8) | in[g + 1];
+    const uint32_t v = DecodeBigEndian16(in + g);
     // 64000 and above have no first character: index 40 lies past the alphabet.
-    if (v / 1600 < static_cast<unsigned>(CharTable::kSize)) *o++ = alphabet[v / 1600];
-    *o++ = alphabet[v / 40 % 40];
-    *o++ = alphabet[v % 40];
+    if (v / 1600 < static_cast<unsigned>(CharTable::kSize)) *o++ = letters[v / 1600];
+    *o++ = letters[v / 40 % 40];
+    *o++ = letters[v % 40];
   }
   out.resize(static_cast<size_t>(o - out.data()));
   return out;
 }
+
+}  // namespace codec
+
+// The engine's codec calls: the functions above with the engine's alphabet.
+
+void cBusinessBasic::Pack(std::string& OpCode, std::string& Data, int32_t value, int32_t Position) {
+  codec::Pack(OpCode, Data, value, Position);
+}
+
+void cBusinessBasic::Pack(std::string_view OpCode, std::string& Data, int32_t value,
+                          int32_t Position) {
+  codec::Pack(OpCode, Data, value, Position);
+}
+
+int32_t cBusinessBasic::Unpack(std::string& OpCode, std::string_view Data, int32_t Position) {
+  return codec::Unpack(OpCode, Data, Position);
+}
+
+int32_t cBusinessBasic::Unpack(std::string_view OpCode, std::string_view Data, int32_t Position) {
+  return codec::Unpack(OpCode, Data, Position);
+}
+
+void cBusinessBasic::PackDate(std::string_view OpCode, std::string& Data, int32_t Position,
+                              const DateTime& value) {
+  codec::PackDate(OpCode, Data, Position, value);
+}
+
+DateTime cBusinessBasic::UnPackDate(std::string_view OpCode, std::string_view Data,
+                                    int32_t Position) {
+  return codec::UnPackDate(OpCode, Data, Position);
+}
+
+std::string cBusinessBasic::Crm(std::string& Source) { return codec::Crm(gCharTable, Source); }
+
+std::string cBusinessBasic::Ucm(std::string& Source) { return codec::Ucm(gCharTable, Source); }
 
 std::string cBusinessBasic::Trun(std::string_view Source, int32_t flgRemoveControlCharacters) {
   auto removable = [flgRemoveControlCharacters](char c) {

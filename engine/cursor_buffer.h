@@ -29,6 +29,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/coding.h"
+
 namespace tervalo::index_format {
 
 inline constexpr size_t kBlockSize = 512;
@@ -67,22 +69,8 @@ inline constexpr int32_t kMaxBlockNumber = 0xFFFE;
 // The engine's error number for a damaged index file.
 inline constexpr int32_t kErrDamagedIndex = 101;
 
-inline int32_t ReadC(const char* p) {
-  return (static_cast<unsigned char>(p[0]) << 8) | static_cast<unsigned char>(p[1]);
-}
-inline void WriteC(char* p, int32_t v) {
-  p[0] = static_cast<char>((v >> 8) & 0xFF);
-  p[1] = static_cast<char>(v & 0xFF);
-}
-inline int32_t ReadL(const char* p) {
-  uint32_t v = 0;
-  for (int i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return static_cast<int32_t>(v);
-}
-inline void WriteL(char* p, int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((u >> (24 - 8 * i)) & 0xFF);
-}
+// A two-byte field of a block (counts, links, block numbers): 0 to 65535.
+inline int32_t Field16(const char* p) { return static_cast<int32_t>(DecodeBigEndian16(p)); }
 
 // Keys compare byte by byte as unsigned values; a key that is a prefix of another is smaller.
 inline int CompareKeys(std::string_view a, std::string_view b) {
@@ -107,8 +95,8 @@ class NodeView {
     assert(ValidEntryLength(entry_length));
   }
 
-  int32_t count() const { return ReadC(block_); }
-  int32_t link() const { return ReadC(block_ + 2); }
+  int32_t count() const { return Field16(block_); }
+  int32_t link() const { return Field16(block_ + 2); }
   bool is_leaf() const { return link() != kInnerLink; }
   bool is_last_leaf() const { return link() == kLastLeafLink; }
   int32_t entry_length() const { return entry_length_; }
@@ -125,7 +113,9 @@ class NodeView {
   }
   std::string_view Key(int32_t i) const { return Entry(i).substr(0, static_cast<size_t>(key_length())); }
   // The stored pointer as it is: -1 for the sentinel.
-  int32_t RawPointer(int32_t i) const { return ReadL(Entry(i).data() + key_length()); }
+  int32_t RawPointer(int32_t i) const {
+    return static_cast<int32_t>(DecodeBigEndian32(Entry(i).data() + key_length()));
+  }
   // The pointer as keyed access reports it: -1 (FF FF FF FF) reads as 0.
   int32_t Pointer(int32_t i) const {
     const int32_t p = RawPointer(i);
@@ -176,10 +166,10 @@ class CursorBuffer {
   const char* node_block() const { return buff_.data() + kNodeAt; }
 
   // Fields of the header copy.
-  int32_t entry_length() const { return ReadC(buff_.data() + kHeaderEntryLengthAt); }
+  int32_t entry_length() const { return Field16(buff_.data() + kHeaderEntryLengthAt); }
   int32_t key_length() const { return entry_length() - kPointerSize; }
-  int32_t root() const { return ReadC(buff_.data() + kHeaderRootAt); }
-  bool equal_keys_allowed() const { return ReadC(buff_.data() + kHeaderDuplicatesAt) != 0; }
+  int32_t root() const { return Field16(buff_.data() + kHeaderRootAt); }
+  bool equal_keys_allowed() const { return Field16(buff_.data() + kHeaderDuplicatesAt) != 0; }
 
   int32_t entry_index() const { return static_cast<unsigned char>(buff_[kEntryIndexAt]); }
   // REQUIRES: 0 <= i <= 255 (a node holds at most 127 entries).
@@ -197,11 +187,12 @@ class CursorBuffer {
   // Block of the path at a level. REQUIRES: ValidLevel(level).
   int32_t path(int32_t level) const {
     assert(ValidLevel(level));
-    return ReadC(buff_.data() + kPathAt + 2 * static_cast<size_t>(level - 1));
+    return Field16(buff_.data() + kPathAt + 2 * static_cast<size_t>(level - 1));
   }
   void set_path(int32_t level, int32_t block) {
     assert(ValidLevel(level));
-    WriteC(buff_.data() + kPathAt + 2 * static_cast<size_t>(level - 1), block);
+    EncodeBigEndian16(buff_.data() + kPathAt + 2 * static_cast<size_t>(level - 1),
+                      static_cast<uint32_t>(block));
   }
 
   // The current node. REQUIRES: ValidEntryLength(entry_length()).

@@ -15,6 +15,7 @@
 #include <bitset>
 #include <cstring>
 
+#include "base/coding.h"
 #include "engine/business_basic.h"
 #include "engine/cursor_buffer.h"
 #include "environment/host.h"
@@ -298,7 +299,8 @@ void cBusinessBasic::KPrev(const LogicalFileArg& LogicalFile, std::string& Buff,
       // The parent's entry for this node: the node's last key with the node's block number.
       std::array<char, kMaxEntryLength> probe_bytes;
       std::memcpy(probe_bytes.data(), node.Entry(node.count()).data(), entry_length);
-      index_format::WriteL(probe_bytes.data() + cursor.key_length(), cursor.path(level + 1));
+      EncodeBigEndian32(probe_bytes.data() + cursor.key_length(),
+                        static_cast<uint32_t>(cursor.path(level + 1)));
       const std::string_view probe(probe_bytes.data(), entry_length);
       const int32_t parent = cursor.path(level);
       walk.ReadNode(parent);

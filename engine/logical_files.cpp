@@ -5,10 +5,10 @@
 
 #include <array>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
-#include "environment/system.h"
 
 namespace tervalo {
 namespace {

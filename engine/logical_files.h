@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "base/keyed_collection.h"
 #include "engine/physical_files.h"
-#include "environment/keyed_collection.h"
 
 namespace tervalo {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "engine/business_basic.h"
-#include "environment/system.h"
+#include "engine/system.h"
 
 namespace tervalo {
 namespace {

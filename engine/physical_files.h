@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "base/keyed_collection.h"
 #include "environment/host.h"
-#include "environment/keyed_collection.h"
 
 namespace tervalo {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/engine_error.h"
+#include "base/engine_error.h"
 
 namespace tervalo {
 

@@ -1,18 +1,14 @@
 #include "environment/shared_instances.h"
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/catalog_config.h"
-#include "environment/system.h"
 
 namespace tervalo {
 
 std::unique_ptr<cEpcInfo> gEpcInfo;
 std::unique_ptr<cSystem> gSystem;
 std::unique_ptr<cBusinessBasic> gEngine;
-CharTable gCharTable;
-cLinks* gLinks = nullptr;
-cOpenFiles* gOpenFiles = nullptr;
-cLogicalFiles* gLogicalFiles = nullptr;
 
 void ResetSharedInstances() {
   gEngine.reset();

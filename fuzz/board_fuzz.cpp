@@ -23,8 +23,8 @@
 #include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "fuzz/company_image.h"
-#include "tools/company_builder.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 using namespace tervalo;
 

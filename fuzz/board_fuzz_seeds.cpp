@@ -13,9 +13,9 @@
 
 #include "environment/host.h"
 #include "fuzz/company_image.h"
-#include "tools/company_builder.h"
-#include "tools/demo_company.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/demo_company.h"
+#include "tools/share_builders/share_builder.h"
 
 using namespace tervalo;
 

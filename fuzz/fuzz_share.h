@@ -8,9 +8,9 @@
 #include <string>
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
-#include "environment/system.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::fuzz {
 

@@ -11,7 +11,7 @@
 #include <string>
 
 #include "fuzz/fuzz_share.h"
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 using namespace tervalo;
 

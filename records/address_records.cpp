@@ -1,6 +1,6 @@
 #include "records/address_records.h"
 
-#include "engine/business_basic.h"
+#include "engine/codec.h"
 
 namespace tervalo {
 
@@ -12,9 +12,7 @@ const std::vector<FieldBinding<CustomerRecord>>& CustomerRecord::FieldTable() {
   return table;
 }
 
-void CustomerRecord::Unpack(cBusinessBasic& engine, std::string_view Rec) {
-  UnpackFields(engine, FieldTable(), *this, Rec);
-}
+void CustomerRecord::Unpack(std::string_view Rec) { UnpackFields(FieldTable(), *this, Rec); }
 
 FieldList CustomerRecord::Fields() const { return DescribeFields(FieldTable(), *this); }
 
@@ -25,15 +23,13 @@ const std::vector<FieldBinding<MailingRecord>>& MailingRecord::FieldTable() {
   return table;
 }
 
-void MailingRecord::Unpack(cBusinessBasic& engine, std::string_view Rec) {
-  UnpackFields(engine, FieldTable(), *this, Rec);
-}
+void MailingRecord::Unpack(std::string_view Rec) { UnpackFields(FieldTable(), *this, Rec); }
 
 FieldList MailingRecord::Fields() const { return DescribeFields(FieldTable(), *this); }
 
-std::string AccountKey(cBusinessBasic& engine, int32_t account) {
+std::string AccountKey(int32_t account) {
   std::string key(4, '\0');
-  engine.Pack("L", key, account, 1);
+  codec::Pack("L", key, account, 1);
   return key;
 }
 

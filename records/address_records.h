@@ -11,14 +11,12 @@
 
 namespace tervalo {
 
-class cBusinessBasic;
-
 inline constexpr int32_t kAddressLength = 120;
 
 struct CustomerRecord {
   std::string Address;  // 120 characters
 
-  void Unpack(cBusinessBasic& engine, std::string_view Rec);
+  void Unpack(std::string_view Rec);
   FieldList Fields() const;
   static const std::vector<FieldBinding<CustomerRecord>>& FieldTable();
 };
@@ -26,12 +24,12 @@ struct CustomerRecord {
 struct MailingRecord {
   std::string Address;  // 120 characters
 
-  void Unpack(cBusinessBasic& engine, std::string_view Rec);
+  void Unpack(std::string_view Rec);
   FieldList Fields() const;
   static const std::vector<FieldBinding<MailingRecord>>& FieldTable();
 };
 
 // The 4-byte key of an account in "CUSTI" and "MAILI": the number as an "L" field.
-std::string AccountKey(cBusinessBasic& engine, int32_t account);
+std::string AccountKey(int32_t account);
 
 }  // namespace tervalo

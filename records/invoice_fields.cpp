@@ -1,6 +1,6 @@
 #include "records/invoice_fields.h"
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 
 namespace tervalo {
 namespace {
@@ -43,9 +43,7 @@ const std::vector<FieldBinding<InvoiceCardFields>>& InvoiceCardFields::FieldTabl
   return table;
 }
 
-void InvoiceCardFields::Unpack(cBusinessBasic& engine, std::string_view Rec) {
-  UnpackFields(engine, FieldTable(), *this, Rec);
-}
+void InvoiceCardFields::Unpack(std::string_view Rec) { UnpackFields(FieldTable(), *this, Rec); }
 
 FieldList InvoiceCardFields::Fields() const { return DescribeFields(FieldTable(), *this); }
 
@@ -54,21 +52,18 @@ const std::vector<FieldBinding<InvoiceLineItem>>& InvoiceLineItem::FieldTable() 
   return table;
 }
 
-void InvoiceLineItem::Unpack(cBusinessBasic& engine, std::string_view Item) {
-  UnpackFields(engine, FieldTable(), *this, Item);
-}
+void InvoiceLineItem::Unpack(std::string_view Item) { UnpackFields(FieldTable(), *this, Item); }
 
 FieldList InvoiceLineItem::Fields() const { return DescribeFields(FieldTable(), *this); }
 
-std::vector<InvoiceLineItem> LineItemsOf(cBusinessBasic& engine, std::string_view record,
-                                         int32_t item_count) {
+std::vector<InvoiceLineItem> LineItemsOf(std::string_view record, int32_t item_count) {
   std::vector<InvoiceLineItem> items;
   for (int32_t i = 0; i < item_count; ++i) {
     const int64_t start = kLineItemsPosition + int64_t{kLineItemLength} * i;
     // A count larger than the record holds would read bytes that are not items.
     if (start + kLineItemLength - 1 > static_cast<int64_t>(record.size())) break;
     InvoiceLineItem item;
-    item.Unpack(engine, Mid(record, start, kLineItemLength));
+    item.Unpack(Mid(record, start, kLineItemLength));
     items.push_back(std::move(item));
   }
   return items;

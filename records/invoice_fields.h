@@ -13,8 +13,6 @@
 
 namespace tervalo {
 
-class cBusinessBasic;
-
 inline constexpr int32_t kLineItemsPosition = 161;
 inline constexpr int32_t kLineItemLength = 44;
 
@@ -31,7 +29,7 @@ struct InvoiceCardFields {
   int32_t Item_Count = 0;
 
   // Decodes the fields of one record, each on its own (see record_fields.h).
-  void Unpack(cBusinessBasic& engine, std::string_view Rec);
+  void Unpack(std::string_view Rec);
   FieldList Fields() const;
   static const std::vector<FieldBinding<InvoiceCardFields>>& FieldTable();
 };
@@ -45,13 +43,12 @@ struct InvoiceLineItem {
   std::string Description;
 
   bool IsRemark() const { return Item_Code == "REM"; }
-  void Unpack(cBusinessBasic& engine, std::string_view Item);
+  void Unpack(std::string_view Item);
   FieldList Fields() const;
   static const std::vector<FieldBinding<InvoiceLineItem>>& FieldTable();
 };
 
 // The line items of one page: as many of its item count as lie wholly inside the record.
-std::vector<InvoiceLineItem> LineItemsOf(cBusinessBasic& engine, std::string_view record,
-                                         int32_t item_count);
+std::vector<InvoiceLineItem> LineItemsOf(std::string_view record, int32_t item_count);
 
 }  // namespace tervalo

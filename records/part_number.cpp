@@ -1,7 +1,7 @@
 #include "records/part_number.h"
 
-#include "engine/basic_text.h"
-#include "environment/shared_instances.h"
+#include "base/basic_text.h"
+#include "engine/engine_tables.h"
 
 namespace tervalo {
 namespace {

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/keyed_collection.h"
 #include "engine/calendar.h"
-#include "environment/keyed_collection.h"
 #include "records/fixed_point.h"
 #include "records/record_fields.h"
 

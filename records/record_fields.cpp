@@ -1,4 +1,4 @@
-// Decoding and encoding of single record fields through the engine's codec, each field on its
+// Decoding and encoding of single record fields with the engine's codec, each field on its
 // own: a failure of one field skips that field and nothing else.
 
 #include "records/record_fields.h"
@@ -6,8 +6,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
+#include "engine/codec.h"
+#include "engine/engine_tables.h"
 #include "environment/shared_instances.h"
 #include "records/part_number.h"
 
@@ -39,15 +41,15 @@ std::string FieldBytes(const FieldLayout& layout, std::string_view rec) {
 
 // The field's bytes decoded as compressed text, or a failure when they are not all there: half a
 // compressed field would decode to characters that were never stored.
-std::string Expanded(cBusinessBasic& engine, const FieldLayout& layout, std::string_view rec) {
+std::string Expanded(const FieldLayout& layout, std::string_view rec) {
   if (!Fits(layout, rec)) FailOutside("UnPack");
   std::string bytes = FieldBytes(layout, rec);
-  return engine.Ucm(bytes);
+  return codec::Ucm(gCharTable, bytes);
 }
 
 // text compressed, followed by NULs and cut to `length` bytes.
-std::string Compressed(cBusinessBasic& engine, std::string text, int32_t length) {
-  std::string bytes = engine.Crm(text);
+std::string Compressed(std::string text, int32_t length) {
+  std::string bytes = codec::Crm(gCharTable, text);
   bytes.resize(static_cast<size_t>(length), '\0');
   return bytes;
 }
@@ -94,21 +96,21 @@ int32_t IntegerOf(ConstFieldRef value) {
 constexpr int32_t kSerialBit = 16;
 constexpr int32_t kSerialTrackedBit = 32;
 
-void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
-            ConstFieldRef companion, std::string_view rec) {
+void Decode(const FieldLayout& layout, FieldRef value, ConstFieldRef companion,
+            std::string_view rec) {
   switch (layout.encoding) {
     case Encoding::kNotStored:
       return;
     case Encoding::kInteger:
-      AssignInteger(value, engine.Unpack(Opcode(layout), rec, layout.position));
+      AssignInteger(value, codec::Unpack(Opcode(layout), rec, layout.position));
       return;
     case Encoding::kFixed:
       Target<FixedPoint>(value) =
-          FixedPoint::FromStored(engine.Unpack(Opcode(layout), rec, layout.position), layout.scale);
+          FixedPoint::FromStored(codec::Unpack(Opcode(layout), rec, layout.position), layout.scale);
       return;
     case Encoding::kYearToDate: {
       // The record holds the year without the current month; the object includes it.
-      const int32_t stored = engine.Unpack(Opcode(layout), rec, layout.position);
+      const int32_t stored = codec::Unpack(Opcode(layout), rec, layout.position);
       if (std::holds_alternative<FixedPoint*>(value)) {
         const auto sum =
             FixedPoint::FromStored(stored, layout.scale).Plus(Source<FixedPoint>(companion));
@@ -123,10 +125,10 @@ void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
       return;
     }
     case Encoding::kCompressed:
-      Target<std::string>(value) = Expanded(engine, layout, rec);
+      Target<std::string>(value) = Expanded(layout, rec);
       return;
     case Encoding::kCompressedChar: {
-      const std::string text = Expanded(engine, layout, rec);
+      const std::string text = Expanded(layout, rec);
       // A group of 64000 or more decodes to fewer characters; the character is then missing.
       if (static_cast<size_t>(layout.scale) >= text.size()) FailOutside("UnPack");
       Target<std::string>(value) = text.substr(static_cast<size_t>(layout.scale), 1);
@@ -150,19 +152,19 @@ void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
       Target<bool>(value) = IsYes(Mid(rec, layout.position, layout.length));
       return;
     case Encoding::kDate:
-      Target<DateTime>(value) = engine.UnPackDate(Opcode(layout), rec, layout.position);
+      Target<DateTime>(value) = codec::UnPackDate(Opcode(layout), rec, layout.position);
       return;
     case Encoding::kBit:
-      Target<bool>(value) = (engine.Unpack("B", rec, layout.position) & layout.scale) != 0;
+      Target<bool>(value) = (codec::Unpack("B", rec, layout.position) & layout.scale) != 0;
       return;
     case Encoding::kSerialNumbers: {
-      const int32_t byte = engine.Unpack("B", rec, layout.position);
+      const int32_t byte = codec::Unpack("B", rec, layout.position);
       AssignInteger(value, (byte & kSerialTrackedBit) != 0 ? 2 : (byte & kSerialBit) != 0 ? 1 : 0);
       return;
     }
     case Encoding::kDashedNumber: {
       // The number and, in the last three characters, its separator codes.
-      const std::string text = Expanded(engine, layout, rec);
+      const std::string text = Expanded(layout, rec);
       const size_t number_length = text.size() >= 3 ? text.size() - 3 : 0;
       std::string number = text.substr(0, number_length);
       InsertDashes(number, std::string_view(text).substr(number_length));
@@ -172,19 +174,19 @@ void Decode(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
   }
 }
 
-void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
-            ConstFieldRef companion, std::string& rec) {
+void Encode(const FieldLayout& layout, ConstFieldRef value, ConstFieldRef companion,
+            std::string& rec) {
   switch (layout.encoding) {
     case Encoding::kNotStored:
     case Encoding::kCompressedChar:
       return;
     case Encoding::kInteger:
-      engine.Pack(Opcode(layout), rec, IntegerOf(value), layout.position);
+      codec::Pack(Opcode(layout), rec, IntegerOf(value), layout.position);
       return;
     case Encoding::kFixed: {
       const auto stored = Source<FixedPoint>(value).ToStored(layout.scale);
       if (!stored) FailOverflow("Pack");
-      engine.Pack(Opcode(layout), rec, *stored, layout.position);
+      codec::Pack(Opcode(layout), rec, *stored, layout.position);
       return;
     }
     case Encoding::kYearToDate: {
@@ -198,12 +200,12 @@ void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef val
                                         &stored)) {
         FailOverflow("Pack");
       }
-      engine.Pack(Opcode(layout), rec, stored, layout.position);
+      codec::Pack(Opcode(layout), rec, stored, layout.position);
       return;
     }
     case Encoding::kCompressed:
       if (!Fits(layout, rec)) FailOutside("Pack");
-      Overwrite(layout, rec, Compressed(engine, Source<std::string>(value), layout.length));
+      Overwrite(layout, rec, Compressed(Source<std::string>(value), layout.length));
       return;
     case Encoding::kPlain:
     case Encoding::kPlainNulAsSpace:
@@ -214,21 +216,21 @@ void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef val
       WritePlain(layout, rec, YesNo(Source<bool>(value)));
       return;
     case Encoding::kDate:
-      engine.PackDate(Opcode(layout), rec, layout.position, Source<DateTime>(value));
+      codec::PackDate(Opcode(layout), rec, layout.position, Source<DateTime>(value));
       return;
     case Encoding::kBit: {
       // Only this flag's bit changes; the byte's other bits belong to other flags.
-      int32_t byte = engine.Unpack("B", rec, layout.position) & ~layout.scale;
+      int32_t byte = codec::Unpack("B", rec, layout.position) & ~layout.scale;
       if (Source<bool>(value)) byte |= layout.scale;
-      engine.Pack("B", rec, byte, layout.position);
+      codec::Pack("B", rec, byte, layout.position);
       return;
     }
     case Encoding::kSerialNumbers: {
       const int32_t serial = IntegerOf(value);
-      int32_t byte = engine.Unpack("B", rec, layout.position) & ~(kSerialBit | kSerialTrackedBit);
+      int32_t byte = codec::Unpack("B", rec, layout.position) & ~(kSerialBit | kSerialTrackedBit);
       if (serial != 0) byte |= kSerialBit;
       if (serial == 2) byte |= kSerialTrackedBit;
-      engine.Pack("B", rec, byte, layout.position);
+      codec::Pack("B", rec, byte, layout.position);
       return;
     }
     case Encoding::kDashedNumber: {
@@ -237,8 +239,7 @@ void Encode(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef val
       std::string number = Source<std::string>(value);
       std::string codes;
       SplitPartNumber(number, codes);
-      Overwrite(layout, rec,
-                Compressed(engine, number, layout.length - 2) + Compressed(engine, codes, 2));
+      Overwrite(layout, rec, Compressed(number, layout.length - 2) + Compressed(codes, 2));
       return;
     }
   }
@@ -250,20 +251,20 @@ bool IsYes(std::string_view text) { return text == "Y"; }
 
 std::string YesNo(bool flag) { return flag ? "Y" : "N"; }
 
-void UnpackField(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
-                 ConstFieldRef companion, std::string_view rec) {
+void UnpackField(const FieldLayout& layout, FieldRef value, ConstFieldRef companion,
+                 std::string_view rec) {
   try {
-    Decode(engine, layout, value, companion, rec);
+    Decode(layout, value, companion, rec);
   } catch (const EngineError&) {
     // Skipped: the field keeps its value.
   }
 }
 
-void PackField(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
-               ConstFieldRef companion, std::string& rec) {
+void PackField(const FieldLayout& layout, ConstFieldRef value, ConstFieldRef companion,
+               std::string& rec) {
   if (layout.read_only) return;
   try {
-    Encode(engine, layout, value, companion, rec);
+    Encode(layout, value, companion, rec);
   } catch (const EngineError&) {
     // Skipped: every encoding checks before it writes, so the record is unchanged here.
   }

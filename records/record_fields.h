@@ -63,12 +63,13 @@ using ConstFieldRef =
                  const std::string*, const bool*, const DateTime*, const std::vector<std::string>*>;
 
 // Decodes one field of rec into value (companion: the month-to-date field of a year-to-date
-// one). A field that fails keeps its value.
-void UnpackField(cBusinessBasic& engine, const FieldLayout& layout, FieldRef value,
-                 ConstFieldRef companion, std::string_view rec);
+// one). A field that fails keeps its value. Compressed text reads with the engine's alphabet;
+// no engine object is needed.
+void UnpackField(const FieldLayout& layout, FieldRef value, ConstFieldRef companion,
+                 std::string_view rec);
 // Encodes one field into rec in place. A field that fails leaves rec as it was.
-void PackField(cBusinessBasic& engine, const FieldLayout& layout, ConstFieldRef value,
-               ConstFieldRef companion, std::string& rec);
+void PackField(const FieldLayout& layout, ConstFieldRef value, ConstFieldRef companion,
+               std::string& rec);
 // Appends the field's (name, value text) pairs.
 void DescribeField(const FieldLayout& layout, ConstFieldRef value, FieldList& out);
 
@@ -81,7 +82,8 @@ std::string PrintableText(std::string_view bytes);
 // "YYYY-MM-DD".
 std::string DateText(const DateTime& date);
 
-// The engine the record classes work through (gEngine); error 91 when none is running.
+// The engine the record classes read their files through (gEngine); error 91 when none is
+// running.
 cBusinessBasic& RecordEngine();
 
 // A logical file of a record class with the name it was opened under (the file is null when the
@@ -196,26 +198,19 @@ FieldBinding<Record> NotStoredField(std::string_view name, T Record::*member) {
 }
 
 template <typename Record>
-void UnpackFields(cBusinessBasic& engine, const std::vector<FieldBinding<Record>>& table,
-                  Record& object, std::string_view rec) {
+void UnpackFields(const std::vector<FieldBinding<Record>>& table, Record& object,
+                  std::string_view rec) {
   for (const auto& field : table) {
-    UnpackField(engine, field.layout, Bind<FieldRef>(object, field.member),
+    UnpackField(field.layout, Bind<FieldRef>(object, field.member),
                 Bind<ConstFieldRef>(std::as_const(object), field.companion), rec);
   }
 }
 
 template <typename Record>
-void UnpackFields(const std::vector<FieldBinding<Record>>& table, Record& object,
-                  std::string_view rec) {
-  UnpackFields(RecordEngine(), table, object, rec);
-}
-
-template <typename Record>
 void PackFields(const std::vector<FieldBinding<Record>>& table, const Record& object,
                 std::string& rec) {
-  cBusinessBasic& engine = RecordEngine();
   for (const auto& field : table) {
-    PackField(engine, field.layout, Bind<ConstFieldRef>(object, field.member),
+    PackField(field.layout, Bind<ConstFieldRef>(object, field.member),
               Bind<ConstFieldRef>(object, field.companion), rec);
   }
 }

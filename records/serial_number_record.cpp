@@ -13,9 +13,7 @@ const std::vector<FieldBinding<SerialNumberRecord>>& SerialNumberRecord::FieldTa
   return table;
 }
 
-void SerialNumberRecord::Unpack(cBusinessBasic& engine, std::string_view Rec) {
-  UnpackFields(engine, FieldTable(), *this, Rec);
-}
+void SerialNumberRecord::Unpack(std::string_view Rec) { UnpackFields(FieldTable(), *this, Rec); }
 
 FieldList SerialNumberRecord::Fields() const { return DescribeFields(FieldTable(), *this); }
 

@@ -10,8 +10,6 @@
 
 namespace tervalo {
 
-class cBusinessBasic;
-
 inline constexpr int32_t kSerialKeyLength = 12;
 
 struct SerialNumberRecord {
@@ -19,7 +17,7 @@ struct SerialNumberRecord {
   int32_t Ext_Warranty_Months = 0;  // added to the end of the warranty
   int32_t Purchase_Day = 0;         // a day number
 
-  void Unpack(cBusinessBasic& engine, std::string_view Rec);
+  void Unpack(std::string_view Rec);
   FieldList Fields() const;
   static const std::vector<FieldBinding<SerialNumberRecord>>& FieldTable();
 };

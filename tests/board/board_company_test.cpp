@@ -13,7 +13,7 @@
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {
@@ -25,6 +25,7 @@ using share::JobSpec;
 using testing::BoardCompanyTest;
 using testing::Job;
 using testing::kDay;
+using testing::Scheduled;
 
 TEST_F(BoardCompanyTest, StartUpLoadsMechanicsAndTheOpenUnscheduledJobs) {
   company_.AddJob({7, {Job(42, 'O', 2)}});
@@ -148,9 +149,9 @@ TEST_F(BoardCompanyTest, DamagedIndexEntriesAndChainsAreSkippedWithoutHanging) {
 }
 
 TEST_F(BoardCompanyTest, SchedulesRoundTripByteForByte) {
-  const InvoiceRecord a = [] { auto r = Job(42); r.mechanic = 3; return r; }();
-  const InvoiceRecord b = [] { auto r = Job(43, '2', 5); r.mechanic = 3; return r; }();
-  const InvoiceRecord c = [] { auto r = Job(44); r.mechanic = 3; return r; }();
+  const InvoiceRecord a = Scheduled(Job(42), 3);
+  const InvoiceRecord b = Scheduled(Job(43, '2', 5), 3);
+  const InvoiceRecord c = Scheduled(Job(44), 3);
   company_.AddJob({7, {a}});
   company_.AddJob({8, {b}});
   company_.AddJob({9, {c}});

@@ -1,6 +1,6 @@
 #include "board/grid_model.h"
 
-#include "engine/engine_error.h"
+#include "base/engine_error.h"
 
 #include <gtest/gtest.h>
 

@@ -10,13 +10,13 @@
 #include <map>
 #include <stdexcept>
 
+#include "base/engine_error.h"
 #include "board/frm_tervalo.h"
 #include "engine/business_basic.h"
 #include "engine/calendar.h"
-#include "engine/engine_error.h"
 #include "environment/shared_instances.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {

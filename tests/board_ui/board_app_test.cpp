@@ -15,8 +15,9 @@
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
 #include "tests/board_ui/qt_test_app.h"
+#include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {
@@ -121,11 +122,7 @@ class BoardAppTest : public testing::TempShareTest {
   BoardAppTest() : company_(share_) {}
 
   void Build() {
-    share::BoardFile0 file0;
-    file0.priority_names = {"Normal", "Rush"};
-    file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF,
-                             0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
-    company_.SetFile0(file0);
+    company_.SetFile0(testing::NormalAndRushFile0());
     company_.AddMechanic({3, "DAVE RUIZ"});
     share::InvoiceRecord job;
     job.reference = 42;

@@ -22,11 +22,12 @@
 #include "board/frm_tervalo.h"
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
-#include "tests/board_ui/qt_test_app.h"
 #include "environment/shared_instances.h"
+#include "tests/board_ui/qt_test_app.h"
+#include "tests/support/board_records.h"
 #include "tests/support/fault_host.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {
@@ -34,24 +35,14 @@ namespace {
 namespace fs = std::filesystem;
 using share::InvoiceRecord;
 
+// An open job of priority "Rush", marked for a mechanic when one is given.
 InvoiceRecord Job(int32_t reference, char status = 'O', int32_t mechanic = 0) {
-  InvoiceRecord r;
-  r.reference = reference;
-  r.status = status;
-  r.mechanic = mechanic;
-  r.priority = 2;
-  r.date_in = 21000;
-  r.description1 = "HARLAN MOWER";
-  r.description2 = "HR217 WONT START";
-  return r;
+  return testing::Scheduled(testing::Job(reference, status, testing::kRush), mechanic);
 }
 
 class MainWindowTest : public testing::TempShareTest {
  protected:
-  MainWindowTest() : company_(share_) {
-    file0_.priority_names = {"Normal", "Rush"};
-    file0_.priority_colors = {0xFFFFFF, 0xB4B4FF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
-  }
+  MainWindowTest() : file0_(testing::NormalAndRushFile0()), company_(share_) {}
 
   void AddMechanics(int count) {
     for (int i = 0; i < count; ++i) company_.AddMechanic({3 + i, "MECHANIC " + std::to_string(3 + i)});

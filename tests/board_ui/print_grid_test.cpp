@@ -23,7 +23,7 @@
 #include "board_ui/board_app.h"
 #include "tests/board_ui/qt_test_app.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo {
 namespace {

@@ -15,7 +15,7 @@
 #include "board/job_record.h"
 #include "tests/e2e/x_session.h"
 #include "tests/support/board_company.h"
-#include "tools/demo_company.h"
+#include "tools/share_builders/demo_company.h"
 
 namespace tervalo {
 namespace {

@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 
 namespace tervalo {
 namespace {

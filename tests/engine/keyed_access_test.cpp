@@ -16,9 +16,9 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/counting_file.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/counting_file.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {
@@ -49,18 +49,6 @@ class KeyedAccessTest : public testing::TempShareTest {
  protected:
   ~KeyedAccessTest() override { ResetSharedInstances(); }  // the engine ends before its host
 
-  // Writes index files into one data file and starts the engine.
-  void Install(const std::vector<std::pair<std::string, std::vector<std::string>>>& indexes) {
-    share::DataFileBuilder data(share_, "IDXLK");
-    for (const auto& [name, blocks] : indexes) {
-      data.Add({name, 'I', 512, static_cast<int32_t>(blocks.size()) - 1});
-      for (size_t b = 0; b < blocks.size(); ++b) data.SetBlock(name, static_cast<int32_t>(b), blocks[b]);
-    }
-    data.Write();
-    WriteBasicShare(data.Links());
-    StartEngine();
-  }
-
   // Reads that an action costs.
   int64_t ReadsOf(const std::function<void()>& action) {
     const int64_t before = host_.counts.reads;
@@ -87,7 +75,7 @@ class KeyedAccessTest : public testing::TempShareTest {
 };
 
 TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {
-  Install({{"HANDI", HandWrittenIndex()}});
+  InstallIndexes({{"HANDI", HandWrittenIndex()}});
   ASSERT_TRUE(gEngine->LogicalOpen("HANDI"));  // the resolution file is read once, here
   std::string buff;
   std::string key = Hex("0020");
@@ -136,7 +124,7 @@ TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {
 }
 
 TEST_F(KeyedAccessTest, WalksEndAtBothEnds) {
-  Install({{"HANDI", HandWrittenIndex()}});
+  InstallIndexes({{"HANDI", HandWrittenIndex()}});
   std::string buff;
   std::string key;
   int32_t rec = 0;
@@ -158,7 +146,7 @@ TEST_F(KeyedAccessTest, WalksEndAtBothEnds) {
 }
 
 TEST_F(KeyedAccessTest, KLastSkipsALastLeafLeftWithTheSentinelAlone) {
-  Install({{"TAILI", {Block("0006 0054 0003 0002 0001 0000 0000 0000"),
+  InstallIndexes({{"TAILI", {Block("0006 0054 0003 0002 0001 0000 0000 0000"),
                       Block("0002 0000  0040 00000002  FFFF 00000003"),
                       Block("0004 0003  0010 00000065  0020 00000066  0030 00000067  0040 00000068"),
                       Block("0001 FFFF  FFFF FFFFFFFF")}}});
@@ -172,7 +160,7 @@ TEST_F(KeyedAccessTest, KLastSkipsALastLeafLeftWithTheSentinelAlone) {
 }
 
 TEST_F(KeyedAccessTest, AnEmptyIndexHasOnlyTheSentinel) {
-  Install({{"EMPTYI", {Block("000C 002A 0001 0002 0001 0000 0000 0000"),
+  InstallIndexes({{"EMPTYI", {Block("000C 002A 0001 0002 0001 0000 0000 0000"),
                        C2(1) + std::string(510, '\xFF')}}});
   std::string buff;
   std::string key = "ABC";
@@ -210,14 +198,14 @@ TEST_F(KeyedAccessTest, AgreesWithASortedMapOnTreesOfOneToFourLevels) {
     int fill;
     int depth;
   } trees[] = {{"ONEI", 4, 20, 100, 1}, {"TWOI", 6, 300, 100, 2}, {"THREEI", 8, 900, 50, 3}, {"FOURI", 3, 600, 10, 4}};
-  std::vector<std::pair<std::string, std::vector<std::string>>> indexes;
+  testing::NamedIndexBlocks indexes;
   std::map<std::string, std::map<std::string, int32_t>> expected;
   for (const auto& t : trees) {
     expected[t.name] = RandomKeys(random, t.key_length, t.count);
     const share::IndexEntries entries(expected[t.name].begin(), expected[t.name].end());
     indexes.emplace_back(t.name, share::BuildIndexBlocks({t.key_length, t.fill}, entries));
   }
-  Install(indexes);
+  InstallIndexes(indexes);
 
   for (const auto& t : trees) {
     SCOPED_TRACE(t.name);
@@ -287,7 +275,7 @@ TEST_F(KeyedAccessTest, DamagedIndexesEndInAMessageOrAnErrorNamingTheFile) {
   };
   std::vector<std::string> deep = {Block("0006 0054 0008 0002 0001 0000 0000 0000")};
   for (int b = 1; b <= 8; ++b) deep.push_back(Block("0001 0000 FFFF 0000000" + std::to_string(b + 1)));
-  Install({{"FULLI", with(2, "0060 0003  0010 00000065")},
+  InstallIndexes({{"FULLI", with(2, "0060 0003  0010 00000065")},
            {"LOOPI", with(3, "0002 0002  0040 00000068  8000 00000069")},  // last leaf links back
            {"SELFI", with(2, "0003 0002  0010 00000065  0020 00000066  0030 00000067")},
            {"ORPHANI", with(1, "0002 0000  0030 00000002  FFFE 00000003")},  // parent key differs
@@ -354,7 +342,7 @@ TEST_F(KeyedAccessTest, ABlockOutsideTheFileShowsTheMessageAndFindsNothing) {
   child_out_of_range[1] = Block("0002 0000  0030 00000009  FFFF 00000003");
   auto root_zero = HandWrittenIndex();
   root_zero[0] = Block("0006 0054 0003 0002 0000 0000 0000 0000");
-  Install({{"RANGEI", child_out_of_range}, {"ROOTI", root_zero}});
+  InstallIndexes({{"RANGEI", child_out_of_range}, {"ROOTI", root_zero}});
   for (const char* index : {"RANGEI", "ROOTI"}) {
     host_.messages.clear();
     std::string buff, key = Hex("0010");
@@ -373,7 +361,7 @@ TEST_F(KeyedAccessTest, ABlockOutsideTheFileShowsTheMessageAndFindsNothing) {
 TEST_F(KeyedAccessTest, ARecordNumberThatCannotBeNegatedIsReturnedAsItIs) {
   auto index = HandWrittenIndex();
   index[2] = Block("0003 0003  0010 80000000  0020 00000066  0030 00000067");
-  Install({{"MINI", index}});
+  InstallIndexes({{"MINI", index}});
   std::string buff, key = Hex("0001");
   int32_t rec = 0;
   gEngine->KFind("MINI", buff, key, rec);
@@ -395,7 +383,7 @@ std::string FileBytes(const fs::path& path) {
 }
 
 TEST_F(KeyedAccessTest, AReadScopeReadsEachIndexBlockOnceUntilAWriteOrItsEnd) {
-  Install({{"HANDI", HandWrittenIndex()}});
+  InstallIndexes({{"HANDI", HandWrittenIndex()}});
   ASSERT_TRUE(gEngine->LogicalOpen("HANDI"));
   auto find = [](const char* hex) {
     std::string buff;

@@ -8,11 +8,11 @@
 #include <set>
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 namespace tervalo {
 namespace {

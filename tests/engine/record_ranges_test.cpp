@@ -7,7 +7,7 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 namespace tervalo {
 namespace {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <functional>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {

@@ -19,7 +19,7 @@
 
 #include "board/job_card_layout.h"
 #include "board_ui/main_window.h"
-#include "tools/demo_company.h"
+#include "tools/share_builders/demo_company.h"
 
 extern char** environ;
 

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "records/address_records.h"
 #include "records/invoice_fields.h"
@@ -24,7 +23,11 @@ constexpr const char* k123 = "20 37";
 constexpr const char* kAB = "59 D8";
 constexpr const char* kABC = "59 E8";
 
-class CardRecordsTest : public testing::RecordEngineTest {};
+// Decoding needs no running engine: the shared instances are cleared before each test.
+class CardRecordsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ResetSharedInstances(); }
+};
 
 TEST_F(CardRecordsTest, InvoiceFieldsComeFromTheirPositions) {
   const std::string record = RecordBytes(512, {{3, "00 00 13 89"},  // bill-to 5001
@@ -37,7 +40,7 @@ TEST_F(CardRecordsTest, InvoiceFieldsComeFromTheirPositions) {
                                                {115, "03"},    // page 3
                                                {146, "02"}});
   InvoiceCardFields f;
-  f.Unpack(*gEngine, record);
+  f.Unpack(record);
   EXPECT_EQ(f.Bill_To, 5001);
   EXPECT_EQ(f.Ship_To, 6000);
   EXPECT_EQ(f.Meter.ToString(), "1234.5");
@@ -53,7 +56,7 @@ TEST_F(CardRecordsTest, InvoiceFieldsComeFromTheirPositions) {
 
 TEST_F(CardRecordsTest, InvoiceFieldsBeyondAShortRecordKeepTheirDefaults) {
   InvoiceCardFields f;
-  f.Unpack(*gEngine, RecordBytes(100, {{3, "FF FF FF FE"}, {95, "00 00"}, {100, "05"}}));
+  f.Unpack(RecordBytes(100, {{3, "FF FF FF FE"}, {95, "00 00"}, {100, "05"}}));
   EXPECT_EQ(f.Bill_To, -2) << "an L field is signed";
   EXPECT_EQ(f.Date_In, DateTime{kEmptyDate});
   EXPECT_EQ(f.Delivery, 5);
@@ -80,7 +83,7 @@ TEST_F(CardRecordsTest, LineItemsAreRemarksOrParts) {
   };
   for (const Case& c : cases) {
     InvoiceLineItem item;
-    item.Unpack(*gEngine, c.bytes);
+    item.Unpack(c.bytes);
     EXPECT_EQ(item.Item_Code, c.code);
     EXPECT_EQ(item.Remark, c.remark) << c.code;
     EXPECT_EQ(item.Part_Number, c.part) << c.code;
@@ -91,41 +94,41 @@ TEST_F(CardRecordsTest, LineItemsAreRemarksOrParts) {
 
 TEST_F(CardRecordsTest, LineItemsStartAt161AndStopAtTheRecordsEnd) {
   std::string record = RecordBytes(512, {{146, "FF"}, {161, kREM}, {205, kPRT}, {469, kREM}});
-  const auto items = LineItemsOf(*gEngine, record, 255);
+  const auto items = LineItemsOf(record, 255);
   ASSERT_EQ(items.size(), 8u) << "eight 44-byte items fill bytes 161-512";
   EXPECT_EQ(items[0].Item_Code, "REM");
   EXPECT_EQ(items[1].Item_Code, "PRT");
   EXPECT_EQ(items[7].Item_Code, "REM");
-  EXPECT_EQ(LineItemsOf(*gEngine, record, 2).size(), 2u);
-  EXPECT_EQ(LineItemsOf(*gEngine, record.substr(0, 511), 8).size(), 7u) << "a cut item is left out";
+  EXPECT_EQ(LineItemsOf(record, 2).size(), 2u);
+  EXPECT_EQ(LineItemsOf(record.substr(0, 511), 8).size(), 7u) << "a cut item is left out";
 }
 
 TEST_F(CardRecordsTest, CustomerAndMailingAddressesStartAtSixAndSeven) {
   const std::string at6 = RecordBytes(128, {{6, kABC}, {84, kAB}});
   const std::string at7 = RecordBytes(128, {{7, kABC}, {85, kAB}});
   CustomerRecord customer;
-  customer.Unpack(*gEngine, at6);
+  customer.Unpack(at6);
   MailingRecord mailing;
-  mailing.Unpack(*gEngine, at7);
+  mailing.Unpack(at7);
   const std::string expected = "ABC" + std::string(114, ' ') + "AB ";
   EXPECT_EQ(customer.Address, expected) << "80 bytes from 6 hold 120 characters";
   EXPECT_EQ(mailing.Address, expected) << "80 bytes from 7 hold 120 characters";
   CustomerRecord shifted;
-  shifted.Unpack(*gEngine, at7);
+  shifted.Unpack(at7);
   EXPECT_NE(shifted.Address.substr(0, 3), "ABC");
   MailingRecord cut;
-  cut.Unpack(*gEngine, at7.substr(0, 85));
+  cut.Unpack(at7.substr(0, 85));
   EXPECT_EQ(cut.Address, "") << "an address cut by the record's end is not decoded";
 }
 
 TEST_F(CardRecordsTest, AccountKeysAreFourByteLFields) {
-  EXPECT_EQ(HexBytes(AccountKey(*gEngine, 5001)), "00 00 13 89");
-  EXPECT_EQ(HexBytes(AccountKey(*gEngine, -1)), "FF FF FF FF");
+  EXPECT_EQ(HexBytes(AccountKey(5001)), "00 00 13 89");
+  EXPECT_EQ(HexBytes(AccountKey(-1)), "FF FF FF FF");
 }
 
 TEST_F(CardRecordsTest, SerialNumberRecordsHoldWarrantyMonthsAndThePurchaseDay) {
   SerialNumberRecord serial;
-  serial.Unpack(*gEngine, RecordBytes(64, {{1, "12"}, {2, "FF"}, {3, "01 02 03"}, {6, "2C 0D"}}));
+  serial.Unpack(RecordBytes(64, {{1, "12"}, {2, "FF"}, {3, "01 02 03"}, {6, "2C 0D"}}));
   EXPECT_EQ(serial.Warranty_Months, 18);
   EXPECT_EQ(serial.Ext_Warranty_Months, 255);
   EXPECT_EQ(serial.Purchase_Day, 11277) << "15 November 1998";

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <utility>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 

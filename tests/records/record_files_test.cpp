@@ -10,8 +10,8 @@
 #include "records/part_record.h"
 #include "records/product_line.h"
 #include "tests/records/record_bytes.h"
-#include "tools/data_file_builder.h"
-#include "tools/records_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/records_builder.h"
 
 namespace tervalo {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
-// A small company for board tests: three mechanics (one not shown), a FILE0 with priority colours
-// and names, jobs added by each test, and the board's form loaded on it.
+// A small company for board tests: three mechanics (one not shown), a FILE0 with eight priority
+// colours and names, jobs added by each test (Job() in board_records.h), and the board's form
+// loaded on it.
 
 #include <filesystem>
 #include <fstream>
@@ -9,32 +10,15 @@
 #include <vector>
 
 #include "board/frm_tervalo.h"
+#include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo::testing {
 
-inline constexpr int32_t kDay = 21000;  // 29 June 2025
-
-inline share::InvoiceRecord Job(int32_t reference, char status = 'O', int32_t priority = 1) {
-  share::InvoiceRecord r;
-  r.reference = reference;
-  r.status = status;
-  r.priority = priority;
-  r.date_in = kDay;
-  r.description1 = "HARLAN MOWER";
-  r.description2 = "HR217 WONT START";
-  return r;
-}
-
 class BoardCompanyTest : public TempShareTest {
  protected:
-  BoardCompanyTest() : company_(share_) {
-    share::BoardFile0 file0;
-    file0.priority_colors = {0x111111, 0x222222, 0x333333, 0x444444, 0x555555, 0x666666, 0x777777, 0x888888};
-    file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
-    file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
-    file0_ = file0;
+  BoardCompanyTest() : file0_(EightPriorityFile0()), company_(share_) {
     company_.AddMechanic({3, "DAVE RUIZ"});
     company_.AddMechanic({4, "ANNA KOWALSKI", 10000});
     company_.AddMechanic({5, "RETIRED", 9999});

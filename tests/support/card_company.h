@@ -11,7 +11,7 @@
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo::testing {
 

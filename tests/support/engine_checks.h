@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine_error.h"
+#include "base/engine_error.h"
 
 namespace tervalo::testing {
 

@@ -6,6 +6,7 @@
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
+#include "tools/share_builders/data_file_builder.h"
 
 namespace tervalo::testing {
 namespace {
@@ -70,6 +71,17 @@ void TempShareTest::StartEngine() {
   LoadCatalogConfig();
   ASSERT_TRUE(gEngine) << (EngineStartupFailure() ? EngineStartupFailure()->description() : "");
   ASSERT_TRUE(gEngine->HasTables());
+}
+
+void TempShareTest::InstallIndexes(const NamedIndexBlocks& indexes) {
+  share::DataFileBuilder data(share_, "IDXLK");
+  for (const auto& [name, blocks] : indexes) {
+    data.Add({name, 'I', 512, static_cast<int32_t>(blocks.size()) - 1});
+    for (size_t b = 0; b < blocks.size(); ++b) data.SetBlock(name, static_cast<int32_t>(b), blocks[b]);
+  }
+  data.Write();
+  WriteBasicShare(data.Links());
+  StartEngine();
 }
 
 }  // namespace tervalo::testing

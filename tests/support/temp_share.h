@@ -6,10 +6,11 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "environment/host.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::testing {
 
@@ -29,6 +30,9 @@ class TestHost : public PosixHost {
   }
 };
 
+// Index files given block by block (block 0 the header), each under its logical name.
+using NamedIndexBlocks = std::vector<std::pair<std::string, std::vector<std::string>>>;
+
 // A fresh temporary folder with unc/ (TERVALO_UNC_ROOT) and tmp/ (TMPDIR), a share builder for
 // server SRV and directory CO1, and the test host in place. Ends the engine when the test ends.
 class TempShareTest : public ::testing::Test {
@@ -40,6 +44,9 @@ class TempShareTest : public ::testing::Test {
   void WriteBasicShare(const std::vector<std::string>& link_records = {});
   // Runs LoadCatalogConfig and expects an engine with tables.
   void StartEngine();
+  // Writes the indexes into one data file ("IDXLK", 512-byte records), then a basic share with
+  // their links, and starts the engine.
+  void InstallIndexes(const NamedIndexBlocks& indexes);
 
   std::filesystem::path base_;
   std::filesystem::path unc_root_;

@@ -1,7 +1,7 @@
 // The builders' record files: the header of record zero counts the records they wrote, so that
 // the engine's allocation and anyone reading the counts see the files as they are.
 
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/demo_company.h"
+#include "tools/share_builders/demo_company.h"
 
 namespace tervalo {
 namespace {

@@ -1,4 +1,4 @@
-#include "tools/index_verify.h"
+#include "tools/inspect/index_verify.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {
@@ -26,15 +26,8 @@ class IndexVerifyTest : public testing::TempShareTest {
  protected:
   // Installs each named set of blocks as an index and returns the faults found in each.
   std::map<std::string, std::vector<std::string>> VerifyAll(
-      const std::vector<std::pair<std::string, std::vector<std::string>>>& indexes) {
-    share::DataFileBuilder data(share_, "IDXLK");
-    for (const auto& [name, blocks] : indexes) {
-      data.Add({name, 'I', 512, static_cast<int32_t>(blocks.size()) - 1});
-      for (size_t b = 0; b < blocks.size(); ++b) data.SetBlock(name, static_cast<int32_t>(b), blocks[b]);
-    }
-    data.Write();
-    WriteBasicShare(data.Links());
-    StartEngine();
+      const testing::NamedIndexBlocks& indexes) {
+    InstallIndexes(indexes);
     std::map<std::string, std::vector<std::string>> found;
     for (const auto& [name, blocks] : indexes) {
       for (const auto& p : VerifyIndex(*gEngine, gEngine->LogicalOpen(name))) {

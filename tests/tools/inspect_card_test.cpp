@@ -7,8 +7,8 @@
 #include <sstream>
 
 #include "tests/support/card_company.h"
-#include "tools/demo_company.h"
-#include "tools/inspect_commands.h"
+#include "tools/inspect/inspect_commands.h"
+#include "tools/share_builders/demo_company.h"
 
 namespace tervalo {
 namespace {

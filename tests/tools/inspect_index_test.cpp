@@ -7,9 +7,9 @@
 #include <sstream>
 
 #include "tests/support/temp_share.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
-#include "tools/inspect_commands.h"
+#include "tools/inspect/inspect_commands.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo {
 namespace {

@@ -6,9 +6,9 @@
 #include <sstream>
 
 #include "tests/support/temp_share.h"
-#include "tools/company_builder.h"
-#include "tools/inspect_commands.h"
-#include "tools/records_builder.h"
+#include "tools/inspect/inspect_commands.h"
+#include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/records_builder.h"
 
 namespace tervalo {
 namespace {

@@ -1,9 +1,9 @@
-#include "tools/index_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 namespace tervalo::share {
 namespace {

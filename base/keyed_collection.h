@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "engine/basic_text.h"
-#include "engine/engine_error.h"
+#include "base/basic_text.h"
+#include "base/engine_error.h"
 
 namespace tervalo {
 

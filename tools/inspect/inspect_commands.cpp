@@ -1,4 +1,4 @@
-#include "tools/inspect_commands.h"
+#include "tools/inspect/inspect_commands.h"
 
 #include <functional>
 #include <iomanip>
@@ -8,18 +8,18 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/basic_text.h"
 #include "board/frm_tervalo.h"
 #include "board/job_card.h"
-#include "engine/basic_text.h"
 #include "engine/business_basic.h"
 #include "engine/cursor_buffer.h"
+#include "engine/system.h"
 #include "environment/catalog_config.h"
 #include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
-#include "tools/index_verify.h"
 #include "records/part_record.h"
 #include "records/product_line.h"
+#include "tools/inspect/index_verify.h"
 
 namespace tervalo::inspect {
 namespace {

@@ -8,15 +8,15 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/share_builder.h"
+#include "base/coding.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::share {
 
-// Field encoders for hand-built bytes (big-endian, low bytes of value).
-std::string BigEndian(int64_t value, int width);
-inline std::string C2(int64_t v) { return BigEndian(v, 2); }
-inline std::string D3(int64_t v) { return BigEndian(v, 3); }
-inline std::string L4(int64_t v) { return BigEndian(v, 4); }
+// Short names for the field widths of hand-built bytes (big-endian, low bytes of value).
+inline std::string C2(int64_t v) { return BigEndianBytes(v, 2); }
+inline std::string D3(int64_t v) { return BigEndianBytes(v, 3); }
+inline std::string L4(int64_t v) { return BigEndianBytes(v, 4); }
 
 // One 32-byte resolution entry. The name fills bytes 1-10 (space padded); a non-zero flags value
 // is written over bytes 7-8, as the system stores it.

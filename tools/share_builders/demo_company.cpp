@@ -1,11 +1,11 @@
-#include "tools/demo_company.h"
+#include "tools/share_builders/demo_company.h"
 
 #include <chrono>
 #include <map>
 
-#include "tools/company_builder.h"
-#include "tools/records_builder.h"
-#include "tools/share_builder.h"
+#include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/records_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::share {
 namespace {

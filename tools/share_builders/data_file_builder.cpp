@@ -1,18 +1,8 @@
-#include "tools/data_file_builder.h"
+#include "tools/share_builders/data_file_builder.h"
 
 #include <stdexcept>
 
 namespace tervalo::share {
-
-std::string BigEndian(int64_t value, int width) {
-  std::string out(static_cast<size_t>(width), '\0');
-  auto v = static_cast<uint64_t>(value);
-  for (int i = width - 1; i >= 0; --i) {
-    out[static_cast<size_t>(i)] = static_cast<char>(v & 0xFF);
-    v >>= 8;
-  }
-  return out;
-}
 
 std::string ResolutionEntry(std::string_view name, int32_t flags, int32_t position,
                             int32_t record_length, char file_type, int32_t last_record) {

@@ -5,9 +5,9 @@
 #include <filesystem>
 
 #include "engine/business_basic.h"
+#include "engine/system.h"
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
-#include "environment/system.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {

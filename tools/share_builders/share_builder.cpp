@@ -1,4 +1,4 @@
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 #include <fstream>
 #include <stdexcept>

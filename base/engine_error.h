@@ -1,6 +1,7 @@
 #pragma once
-// The one failure type of the data engine and its environment: a number, the routine that raised
-// it (source) and a fixed description text. Callers that expect a failure catch it and go on.
+// The one failure type of the data engine and of every layer that reports through it: a number,
+// the routine that raised it (source) and a fixed description text. Callers that expect a failure
+// catch it and go on.
 
 #include <cstdint>
 #include <stdexcept>

@@ -1,4 +1,4 @@
-#include "environment/keyed_collection.h"
+#include "base/keyed_collection.h"
 
 #include <gtest/gtest.h>
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::share {
 

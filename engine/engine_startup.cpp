@@ -4,11 +4,17 @@
 #include <cstring>
 
 #include "engine/business_basic.h"
+#include "engine/engine_tables.h"
+#include "engine/system.h"
 #include "environment/host.h"
-#include "environment/shared_instances.h"
-#include "environment/system.h"
 
 namespace tervalo {
+
+CharTable gCharTable;
+cLinks* gLinks = nullptr;
+cOpenFiles* gOpenFiles = nullptr;
+cLogicalFiles* gLogicalFiles = nullptr;
+
 namespace {
 
 std::string DottedAddress(uint32_t address) {

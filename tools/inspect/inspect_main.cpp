@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "environment/catalog_config.h"
-#include "tools/inspect_commands.h"
+#include "tools/inspect/inspect_commands.h"
 
 namespace {
 

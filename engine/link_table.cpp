@@ -1,8 +1,8 @@
 // The link table: loading LINKSFILE and resolving logical names to resolution and data files.
 
-#include "environment/link_table.h"
+#include "engine/link_table.h"
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 
 namespace tervalo {
 namespace {

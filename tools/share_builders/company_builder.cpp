@@ -1,13 +1,13 @@
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <stdexcept>
 
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
-#include "tools/records_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
+#include "tools/share_builders/records_builder.h"
 
 namespace tervalo::share {
 namespace {

@@ -1,9 +1,9 @@
-#include "tools/index_verify.h"
+#include "tools/inspect/index_verify.h"
 
 #include <array>
 #include <set>
 
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 #include "engine/cursor_buffer.h"
 
 namespace tervalo {
@@ -44,10 +44,10 @@ class Verifier {
   // False when the tree cannot be walked at all.
   bool CheckHeader() {
     Read(0);
-    entry_length_ = fmt::ReadC(block_.data() + fmt::kHeaderEntryLengthAt);
-    const int32_t per_block = fmt::ReadC(block_.data() + fmt::kHeaderEntriesPerBlockAt);
-    const int32_t duplicates = fmt::ReadC(block_.data() + fmt::kHeaderDuplicatesAt);
-    root_ = fmt::ReadC(block_.data() + fmt::kHeaderRootAt);
+    entry_length_ = fmt::Field16(block_.data() + fmt::kHeaderEntryLengthAt);
+    const int32_t per_block = fmt::Field16(block_.data() + fmt::kHeaderEntriesPerBlockAt);
+    const int32_t duplicates = fmt::Field16(block_.data() + fmt::kHeaderDuplicatesAt);
+    root_ = fmt::Field16(block_.data() + fmt::kHeaderRootAt);
     if (!fmt::ValidEntryLength(entry_length_)) {
       Problem(0, "entry length " + Num(entry_length_) + " is not between " + Num(fmt::kMinEntryLength) +
                      " and " + Num(fmt::kMaxEntryLength));

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "environment/keyed_collection.h"
+#include "base/keyed_collection.h"
 
 namespace tervalo {
 

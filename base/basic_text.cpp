@@ -1,4 +1,4 @@
-#include "engine/basic_text.h"
+#include "base/basic_text.h"
 
 #include <algorithm>
 #include <limits>

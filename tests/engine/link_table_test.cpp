@@ -1,8 +1,8 @@
-#include "environment/link_table.h"
+#include "engine/link_table.h"
 
 #include <gtest/gtest.h>
 
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "tools/share_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::share {
 

@@ -11,8 +11,8 @@
 #include <string>
 
 #include "environment/host.h"
-#include "tools/demo_company.h"
-#include "tools/large_company.h"
+#include "tools/share_builders/demo_company.h"
+#include "tools/share_builders/large_company.h"
 
 namespace {
 

@@ -1,12 +1,13 @@
-#include "tools/records_builder.h"
+#include "tools/share_builders/records_builder.h"
 
 #include <algorithm>
 #include <stdexcept>
 
+#include "base/coding.h"
 #include "engine/char_table.h"
 #include "records/part_number.h"
-#include "tools/data_file_builder.h"
-#include "tools/index_builder.h"
+#include "tools/share_builders/data_file_builder.h"
+#include "tools/share_builders/index_builder.h"
 
 namespace tervalo::share {
 namespace {
@@ -59,8 +60,7 @@ std::string ComodityKey(int32_t line, char comodity) {
 
 int32_t StatusOf(std::string_view record) {
   if (record.size() < 2) return 0;
-  return static_cast<int16_t>(static_cast<uint16_t>(static_cast<unsigned char>(record[0]) << 8 |
-                                                    static_cast<unsigned char>(record[1])));
+  return static_cast<int16_t>(DecodeBigEndian16(record.data()));
 }
 
 }  // namespace
@@ -83,13 +83,13 @@ std::string EncodeProductLine(const ProductLineEntry& l, int32_t length) {
   Put(r, 5, CompressedText(l.alpha_line, 3));
   Put(r, 7, CompressedText(l.name, 30));
   Put(r, 27, std::string{l.auto_order, l.comodity});
-  Put(r, 29, BigEndian(l.distributor, 1));
+  Put(r, 29, BigEndianBytes(l.distributor, 1));
   Put(r, 33, C2(l.stock_depth) + C2(l.re_order_percent) + C2(l.low_gp_warning_percent));
   Put(r, 39, Padded(l.sequencing_anan, 6) + Padded(l.sequencing_prior, 6));
   for (size_t i = 0; i < l.price_definitions.size() && i < 6; ++i) {
     const auto& d = l.price_definitions[i];
     Put(r, 51 + 4 * static_cast<int32_t>(i),
-        BigEndian(d.level, 1) + BigEndian(d.use, 1) + C2(d.percent));
+        BigEndianBytes(d.level, 1) + BigEndianBytes(d.use, 1) + C2(d.percent));
   }
   Put(r, 75, L4(l.cost_of_mdse_cents) + L4(l.cost_of_freight_cents));
   Put(r, 83, L4(l.mtd_no_sales) + L4(l.mtd_sales_cents) + L4(l.mtd_cogs_cents));
@@ -101,11 +101,11 @@ std::string EncodeProductLine(const ProductLineEntry& l, int32_t length) {
   Put(r, 121, std::string(1, l.taxable));
   Put(r, 124, l.recalculate_max ? "Y" : "N");
   Put(r, 127, CompressedText(l.database_name, 3));
-  Put(r, 129, BigEndian(l.warranty, 1));
+  Put(r, 129, BigEndianBytes(l.warranty, 1));
   Put(r, 142, std::string(1, l.line_type));
   Put(r, 148, L4(l.a_p_vendor));
   Put(r, 193, L4(l.primary_vendor));
-  Put(r, 197, std::string(1, l.order_type_switch) + BigEndian(l.seasonal_percentage, 1));
+  Put(r, 197, std::string(1, l.order_type_switch) + BigEndianBytes(l.seasonal_percentage, 1));
   // The reorder codes run over the date (205-206) and the cost after it (207-210).
   Put(r, 203, Padded(l.seasonal_reorder_codes, 2).substr(0, 2));
   Put(r, 205, C2(DayNumber(l.seasonal_date_last_generated)));
@@ -131,7 +131,7 @@ std::string EncodePart(const PartEntry& p, int32_t length) {
   Put(r, 70, D3(Yymmdd(p.date_last_change)));
   Put(r, 76, C2(p.mtd_number_sold));
   Put(r, 82, C2(p.ytd_number_sold));
-  Put(r, 88, BigEndian(p.flags88, 1) + BigEndian(p.flags89, 1));
+  Put(r, 88, BigEndianBytes(p.flags88, 1) + BigEndianBytes(p.flags89, 1));
   Put(r, 90, C2(p.weight));
   Put(r, 141, Padded(p.bin, 6));
   for (size_t n = 1; n <= p.mtd_demand.size() && n <= 12; ++n) {

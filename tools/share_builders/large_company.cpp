@@ -1,9 +1,9 @@
-#include "tools/large_company.h"
+#include "tools/share_builders/large_company.h"
 
 #include <map>
 #include <vector>
 
-#include "tools/company_builder.h"
+#include "tools/share_builders/company_builder.h"
 
 namespace tervalo::share {
 namespace {
