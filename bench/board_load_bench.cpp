@@ -23,8 +23,8 @@
 
 #include "bench/counting_host.h"
 #include "board/frm_tervalo.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 #include "tools/large_company.h"
 
 namespace tervalo {

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 #include "bench/allocation_counter.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/counting_file.h"
 
 namespace tervalo {

@@ -11,9 +11,9 @@
 
 #include "bench/allocation_counter.h"
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "host/host.h"
 #include "tools/counting_file.h"
 #include "tools/data_file_builder.h"
 #include "tools/index_builder.h"

@@ -8,9 +8,9 @@
 #include "engine/business_basic.h"
 #include "engine/read_scope.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 #ifndef TERVALO_VERSION_MAJOR
 #define TERVALO_VERSION_MAJOR 0

@@ -5,7 +5,7 @@
 #include "board/job_index.h"
 #include "board/schedule_files.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -12,7 +12,7 @@
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -14,8 +14,8 @@
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/twips.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

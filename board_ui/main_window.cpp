@@ -21,8 +21,8 @@
 #include "board_ui/print_grid.h"
 #include "board_ui/twips.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

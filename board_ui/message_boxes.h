@@ -7,7 +7,7 @@
 #include <string>
 
 #include "engine/engine_error.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 

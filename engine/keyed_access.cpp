@@ -17,7 +17,7 @@
 
 #include "engine/business_basic.h"
 #include "engine/cursor_buffer.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

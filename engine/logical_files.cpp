@@ -7,8 +7,8 @@
 
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
-#include "environment/host.h"
 #include "environment/keyed_collection.h"
+#include "host/host.h"
 
 namespace tervalo {
 

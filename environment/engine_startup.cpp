@@ -4,9 +4,9 @@
 #include <cstring>
 
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

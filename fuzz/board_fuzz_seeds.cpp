@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "environment/host.h"
 #include "fuzz/company_image.h"
+#include "host/host.h"
 #include "tools/company_builder.h"
 #include "tools/demo_company.h"
 #include "tools/share_builder.h"

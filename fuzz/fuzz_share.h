@@ -8,8 +8,8 @@
 #include <string>
 
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/system.h"
+#include "host/host.h"
 #include "tools/share_builder.h"
 
 namespace tervalo::fuzz {

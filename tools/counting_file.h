@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 

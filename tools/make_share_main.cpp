@@ -10,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/demo_company.h"
 #include "tools/large_company.h"
 

@@ -5,8 +5,8 @@
 #include "board/job_index.h"
 #include "board/job_record.h"
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -11,9 +11,9 @@
 
 #include "engine/basic_text.h"
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "environment/system.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/share_builder.h"
 
 namespace tervalo::testing {

@@ -18,7 +18,7 @@
 #include <thread>
 
 #include "engine/basic_text.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
