@@ -22,13 +22,13 @@ class CountingHost : public PosixHost {
 
   std::string ComputerName() override { return computer_name; }
   uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = PosixHost::OpenShared(path, create, error);
-    if (!file) return file;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = PosixHost::OpenShared(path, create);
+    if (!file.ok()) return file;
     IoCounts* also = path.find("INVDB") != std::string_view::npos   ? &counts.invol
                      : path.find("FILE0") != std::string_view::npos ? &counts.file0
                                                                     : nullptr;
-    return std::make_unique<CountingFile>(std::move(file), counts.all, also);
+    return std::make_unique<CountingFile>(std::move(file).value(), counts.all, also);
   }
 };
 

@@ -28,9 +28,10 @@ constexpr int kKeys = 1000000;
 class CountingHost : public PosixHost {
  public:
   IoCounts counts;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = PosixHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = PosixHost::OpenShared(path, create);
+    if (!file.ok()) return file;
+    return std::make_unique<CountingFile>(std::move(file).value(), counts);
   }
   std::string ComputerName() override { return "BENCH"; }
   uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }

@@ -17,22 +17,25 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/host_status.h"
+
 namespace tervalo {
 
-// An open file shared with other programs and workstations. Offsets are 0-based.
+// An open file shared with other programs and workstations. Offsets are 0-based. A failure names
+// the path the file was opened under.
 class HostFile {
  public:
   virtual ~HostFile() = default;
-  // Reads up to n bytes at offset into buffer; returns the number read (fewer at the end of the
-  // file) or -1 on a failure of the system (errno-style code in LastError()).
-  virtual int64_t ReadAt(int64_t offset, char* buffer, size_t n) = 0;
-  // Writes all n bytes at offset, growing the file as needed; false on failure.
-  virtual bool WriteAt(int64_t offset, const char* data, size_t n) = 0;
-  virtual int64_t Size() = 0;
-  // Non-blocking exclusive lock of a byte range that other processes respect; true when granted.
+  // Reads up to n bytes at offset into buffer: the number read, fewer at the end of the file.
+  virtual HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) = 0;
+  // Writes all n bytes at offset, growing the file as needed.
+  virtual HostStatus WriteAt(int64_t offset, const char* data, size_t n) = 0;
+  // The file's length in bytes.
+  virtual HostResult<int64_t> Size() = 0;
+  // Non-blocking exclusive lock of a byte range that other processes respect; true when granted,
+  // false when another holds it (or the system refuses it).
   virtual bool TryLock(int64_t offset, int64_t length) = 0;
   virtual void Unlock(int64_t offset, int64_t length) = 0;
-  virtual int LastError() const = 0;
 };
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
@@ -103,27 +106,29 @@ class Host {
   // an empty server or share name, or one that would leave its share).
   virtual std::optional<std::string> MapPath(std::string_view path) = 0;
 
-  // Files and directories (hidden, system and read-only files count as existing).
+  // Files and directories (hidden, system and read-only files count as existing). A path that
+  // cannot be looked at counts as missing.
   virtual bool FileExists(std::string_view path) = 0;
   virtual bool DirectoryExists(std::string_view path) = 0;
-  // Opens an existing file for shared reading and writing; with create, a missing file is created
-  // empty. On failure returns null and sets error to the system's error number.
-  virtual std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) = 0;
-  // A text file read whole and cut into lines (CR LF or LF ends a line); none when it is missing
-  // or unreadable, with error set to the system's error number (ENOENT when missing).
-  virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) = 0;
-  // The stamp of a file (exists false when there is none); none when the file cannot be looked
-  // at, with error set to the system's error number.
-  virtual std::optional<FileStamp> StampOf(std::string_view path, int& error) = 0;
-  // Replaces a file's contents so that readers see either the old file whole or the new one:
-  // written beside it, flushed, then renamed over it. Returns an empty string or an error text.
-  virtual std::string ReplaceFile(std::string_view path, std::string_view contents) = 0;
-  // Deletes a file. Returns an empty string when it is gone afterwards (also when there was none),
-  // else an error text naming the file and the system's reason.
-  virtual std::string RemoveFile(std::string_view path) = 0;
 
-  // The files of a directory (not its subdirectories); empty when it cannot be read.
-  virtual std::vector<DirectoryEntry> ListDirectory(std::string_view path) = 0;
+  // The calls below fail with the system's error number and the path as given. A path that
+  // cannot be mapped (see MapPath) fails with ENOENT; its stamp says that there is no file.
+
+  // Opens an existing file for shared reading and writing; with create, a missing file is created
+  // empty.
+  virtual HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) = 0;
+  // A text file read whole and cut into lines (CR LF or LF ends a line); fails with ENOENT when
+  // the file is missing.
+  virtual HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
+  // The stamp of a file (exists false when there is none); fails when the file cannot be looked at.
+  virtual HostResult<FileStamp> StampOf(std::string_view path) = 0;
+  // Replaces a file's contents so that readers see either the old file whole or the new one:
+  // written beside it, flushed, then renamed over it. On a failure the old file is as it was.
+  virtual HostStatus ReplaceFile(std::string_view path, std::string_view contents) = 0;
+  // Deletes a file; succeeds when it is gone afterwards (also when there was none).
+  virtual HostStatus RemoveFile(std::string_view path) = 0;
+  // The files of a directory (not its subdirectories).
+  virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) = 0;
 
   // Temporary directory with its final separator; empty when there is none.
   virtual std::string TempDirectory() = 0;
@@ -152,12 +157,12 @@ class PosixHost : public Host {
   std::optional<std::string> MapPath(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool DirectoryExists(std::string_view path) override;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
-  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override;
-  std::optional<FileStamp> StampOf(std::string_view path, int& error) override;
-  std::string ReplaceFile(std::string_view path, std::string_view contents) override;
-  std::string RemoveFile(std::string_view path) override;
-  std::vector<DirectoryEntry> ListDirectory(std::string_view path) override;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override;
+  HostResult<FileStamp> StampOf(std::string_view path) override;
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override;
+  HostStatus RemoveFile(std::string_view path) override;
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override;
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;

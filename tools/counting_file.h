@@ -21,20 +21,19 @@ class CountingFile : public HostFile {
   CountingFile(std::unique_ptr<HostFile> inner, IoCounts& counts, IoCounts* also = nullptr)
       : inner_(std::move(inner)), counts_(counts), also_(also) {}
 
-  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
     ++counts_.reads;
     if (also_ != nullptr) ++also_->reads;
     return inner_->ReadAt(offset, buffer, n);
   }
-  bool WriteAt(int64_t offset, const char* data, size_t n) override {
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
     ++counts_.writes;
     if (also_ != nullptr) ++also_->writes;
     return inner_->WriteAt(offset, data, n);
   }
-  int64_t Size() override { return inner_->Size(); }
+  HostResult<int64_t> Size() override { return inner_->Size(); }
   bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
   void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-  int LastError() const override { return inner_->LastError(); }
 
  private:
   std::unique_ptr<HostFile> inner_;

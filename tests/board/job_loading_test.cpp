@@ -165,17 +165,16 @@ class LoggingFile : public HostFile {
  public:
   LoggingFile(std::unique_ptr<HostFile> inner, ReadLog& log)
       : inner_(std::move(inner)), log_(log) {}
-  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
     log_.reads.push_back({offset, static_cast<int64_t>(n)});
     return inner_->ReadAt(offset, buffer, n);
   }
-  bool WriteAt(int64_t offset, const char* data, size_t n) override {
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
     return inner_->WriteAt(offset, data, n);
   }
-  int64_t Size() override { return inner_->Size(); }
+  HostResult<int64_t> Size() override { return inner_->Size(); }
   bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
   void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-  int LastError() const override { return inner_->LastError(); }
 
  private:
   std::unique_ptr<HostFile> inner_;
@@ -187,10 +186,10 @@ class LoggingHost : public testing::TestHost {
  public:
   explicit LoggingHost(std::string file) : file_(std::move(file)) {}
   ReadLog log;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = TestHost::OpenShared(path, create, error);
-    if (!file || !path.ends_with(file_)) return file;
-    return std::make_unique<LoggingFile>(std::move(file), log);
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = TestHost::OpenShared(path, create);
+    if (!file.ok() || !path.ends_with(file_)) return file;
+    return std::make_unique<LoggingFile>(std::move(file).value(), log);
   }
 
  private:

@@ -39,9 +39,10 @@ std::string Block(std::string_view hex) {
 class CountingHost : public testing::TestHost {
  public:
   IoCounts counts;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = TestHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = TestHost::OpenShared(path, create);
+    if (!file.ok()) return file;
+    return std::make_unique<CountingFile>(std::move(file).value(), counts);
   }
 };
 
