@@ -130,6 +130,12 @@ class Host {
   // The files of a directory (not its subdirectories).
   virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) = 0;
 
+  // The workstation's wall-clock time: its local date and time of day, to the second.
+  virtual std::chrono::local_seconds Now() = 0;
+  // Waits for the given time. Retries that wait for another workstation or the file server wait
+  // here, so that a test host can skip the waits.
+  virtual void Sleep(std::chrono::milliseconds duration) = 0;
+
   // Temporary directory with its final separator; empty when there is none.
   virtual std::string TempDirectory() = 0;
   virtual std::string ComputerName() = 0;
@@ -163,6 +169,8 @@ class PosixHost : public Host {
   HostStatus ReplaceFile(std::string_view path, std::string_view contents) override;
   HostStatus RemoveFile(std::string_view path) override;
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override;
+  std::chrono::local_seconds Now() override;
+  void Sleep(std::chrono::milliseconds duration) override;
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;

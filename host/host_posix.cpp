@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <thread>
@@ -442,7 +443,7 @@ HostStatus PosixHost::ReplaceFile(std::string_view path, std::string_view conten
         status = HostStatus(errno, path);
         break;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+      Sleep(std::chrono::milliseconds(100 * (attempt + 1)));
     }
   }
   Note(meter, ShareCall::kOther);
@@ -475,6 +476,18 @@ HostResult<std::vector<DirectoryEntry>> PosixHost::ListDirectory(std::string_vie
   ::closedir(dir);
   return entries;
 }
+
+std::chrono::local_seconds PosixHost::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  using namespace std::chrono;
+  return local_days{year{local.tm_year + 1900} / month{static_cast<unsigned>(local.tm_mon + 1)} /
+                    day{static_cast<unsigned>(local.tm_mday)}} +
+         hours{local.tm_hour} + minutes{local.tm_min} + seconds{local.tm_sec};
+}
+
+void PosixHost::Sleep(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 std::string PosixHost::TempDirectory() {
   const char* dir = std::getenv("TMPDIR");
