@@ -2,7 +2,7 @@
 // The host layer: the one place that talks to the operating system. Paths stay in the system's
 // UNC form ("\\SERVER\SHARE\rest") everywhere else; the host maps them to the machine's file
 // system only when a file is touched. Tests swap in another Host (fault-injecting, counting) with
-// ScopedHost.
+// ScopedHost, most often a HostWrapper around the machine's host.
 
 #include <atomic>
 #include <chrono>
@@ -150,8 +150,10 @@ class Host {
   virtual void BeginDirectoryCache() {}
   virtual void EndDirectoryCache() {}
 
-  void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
-  void ShowMessage(const MessageBoxRequest& request);
+  // Message boxes go to the handler (without one, to standard error) with the text's control
+  // bytes escaped.
+  virtual void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
+  virtual void ShowMessage(const MessageBoxRequest& request);
 
  private:
   MessageBoxHandler message_box_;
@@ -195,6 +197,68 @@ class PosixHost : public Host {
   int cache_depth_ = 0;  // changed only by the thread that opens the cache
   std::atomic<std::thread::id> cache_owner_{};
   DirectoryCache cache_;
+};
+
+// An open file that passes every call to the file it wraps; a test host's files derive from it
+// and override only what they change.
+class HostFileWrapper : public HostFile {
+ public:
+  explicit HostFileWrapper(std::unique_ptr<HostFile> target) : target_(std::move(target)) {}
+  HostFile& target() const { return *target_; }
+
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+    return target_->ReadAt(offset, buffer, n);
+  }
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
+    return target_->WriteAt(offset, data, n);
+  }
+  HostResult<int64_t> Size() override { return target_->Size(); }
+  bool TryLock(int64_t offset, int64_t length) override { return target_->TryLock(offset, length); }
+  void Unlock(int64_t offset, int64_t length) override { target_->Unlock(offset, length); }
+
+ private:
+  std::unique_ptr<HostFile> target_;
+};
+
+// A host that passes every call to a target host; a test host derives from it and overrides only
+// the calls it changes. What the target does inside a call stays with the target: the waits of
+// its own retries go to its own Sleep.
+class HostWrapper : public Host {
+ public:
+  explicit HostWrapper(Host& target) : target_(target) {}
+  Host& target() const { return target_; }
+
+  std::optional<std::string> MapPath(std::string_view path) override { return target_.MapPath(path); }
+  bool FileExists(std::string_view path) override { return target_.FileExists(path); }
+  bool DirectoryExists(std::string_view path) override { return target_.DirectoryExists(path); }
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    return target_.OpenShared(path, create);
+  }
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
+    return target_.ReadTextLines(path);
+  }
+  HostResult<FileStamp> StampOf(std::string_view path) override { return target_.StampOf(path); }
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
+    return target_.ReplaceFile(path, contents);
+  }
+  HostStatus RemoveFile(std::string_view path) override { return target_.RemoveFile(path); }
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
+    return target_.ListDirectory(path);
+  }
+  std::chrono::local_seconds Now() override { return target_.Now(); }
+  void Sleep(std::chrono::milliseconds duration) override { target_.Sleep(duration); }
+  std::string TempDirectory() override { return target_.TempDirectory(); }
+  std::string ComputerName() override { return target_.ComputerName(); }
+  uint32_t ResolveHostAddress(std::string_view name) override { return target_.ResolveHostAddress(name); }
+  void BeginDirectoryCache() override { target_.BeginDirectoryCache(); }
+  void EndDirectoryCache() override { target_.EndDirectoryCache(); }
+  void SetMessageBoxHandler(MessageBoxHandler handler) override {
+    target_.SetMessageBoxHandler(std::move(handler));
+  }
+  void ShowMessage(const MessageBoxRequest& request) override { target_.ShowMessage(request); }
+
+ private:
+  Host& target_;
 };
 
 // Keeps the host's directory cache open for its lifetime.

@@ -1,19 +1,23 @@
 #pragma once
 // A host that fails one chosen operation on files, as a share does when the disk is full, the
 // server drops the connection or a folder turns read-only: the Nth open, read, write, flush,
-// rename or removal counted from FailAt. Everything else goes to the machine's own host.
+// rename or removal counted from FailAt. Everything else goes to the target host (the test host).
 
 #include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "tests/support/temp_share.h"
+#include "host/host.h"
 
 namespace tervalo::testing {
 
-class FaultHost : public TestHost {
+class FaultHost : public HostWrapper {
  public:
+  explicit FaultHost(Host& target) : HostWrapper(target) {}
+
   // Fails operation n (1-based) from now on; 0 fails none. The counter starts again.
   void FailAt(int64_t n) {
     fail_at_ = n;
@@ -37,11 +41,11 @@ class FaultHost : public TestHost {
 
   HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
     if (Step() || Unreadable(path)) return HostStatus(EIO, path);
-    return TestHost::ReadTextLines(path);
+    return HostWrapper::ReadTextLines(path);
   }
   HostResult<FileStamp> StampOf(std::string_view path) override {
     if (Step() || Unreadable(path)) return HostStatus(EIO, path);
-    return TestHost::StampOf(path);
+    return HostWrapper::StampOf(path);
   }
   HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
     // The three steps of a replacement: the new file written, flushed, renamed over the old one.
@@ -49,11 +53,11 @@ class FaultHost : public TestHost {
     if (Step()) return HostStatus(ENOSPC, path);
     if (Step()) return HostStatus(EIO, path);
     if (Step()) return HostStatus(EACCES, path);
-    return TestHost::ReplaceFile(path, contents);
+    return HostWrapper::ReplaceFile(path, contents);
   }
   HostStatus RemoveFile(std::string_view path) override {
     if (Step()) return HostStatus(EACCES, path);
-    return TestHost::RemoveFile(path);
+    return HostWrapper::RemoveFile(path);
   }
 
  private:
@@ -68,31 +72,27 @@ class FaultHost : public TestHost {
 };
 
 // A file of the fault host: reads fail with EIO and writes with ENOSPC when their turn comes.
-class FaultFile : public HostFile {
+class FaultFile : public HostFileWrapper {
  public:
-  FaultFile(FaultHost& host, std::string_view path, std::unique_ptr<HostFile> file)
-      : host_(host), path_(path), file_(std::move(file)) {}
+  FaultFile(FaultHost& host, std::string_view path, std::unique_ptr<HostFile> target)
+      : HostFileWrapper(std::move(target)), host_(host), path_(path) {}
   HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
     if (host_.Step()) return HostStatus(EIO, path_);
-    return file_->ReadAt(offset, buffer, n);
+    return HostFileWrapper::ReadAt(offset, buffer, n);
   }
   HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
     if (host_.Step()) return HostStatus(ENOSPC, path_);
-    return file_->WriteAt(offset, data, n);
+    return HostFileWrapper::WriteAt(offset, data, n);
   }
-  HostResult<int64_t> Size() override { return file_->Size(); }
-  bool TryLock(int64_t offset, int64_t length) override { return file_->TryLock(offset, length); }
-  void Unlock(int64_t offset, int64_t length) override { file_->Unlock(offset, length); }
 
  private:
   FaultHost& host_;
   std::string path_;
-  std::unique_ptr<HostFile> file_;
 };
 
 inline HostResult<std::unique_ptr<HostFile>> FaultHost::OpenShared(std::string_view path, bool create) {
   if (Step()) return HostStatus(EACCES, path);
-  auto file = TestHost::OpenShared(path, create);
+  auto file = HostWrapper::OpenShared(path, create);
   if (!file.ok()) return file;
   return std::make_unique<FaultFile>(*this, path, std::move(file).value());
 }
