@@ -200,7 +200,7 @@ void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text
   const CardOutcome outcome = ShowJob(*gEngine, job_text, form.board().settings.TallRows);
   if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
   if (!outcome.message.empty()) {
-    CurrentHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
+    BoardHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
   }
   if (!outcome.card) return;
   frmJob card(*outcome.card, main_window);

@@ -380,7 +380,9 @@ void MainWindow::OnCheckTimer() {
   check_started_.start();
   if (check_thread_.joinable()) check_thread_.join();
   QPointer<MainWindow> window(this);
-  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = CurrentHost(),
+  // The check reads the files through the engine's host, taken here on the window's thread; the
+  // engine itself is not touched by the check.
+  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = BoardHost(),
                                actions = actions_] {
     const ListCheck check = CheckBoard(host, watched);
     QMetaObject::invokeMethod(
