@@ -21,10 +21,11 @@
 #include <string>
 #include <vector>
 
-#include "bench/counting_host.h"
+#include "bench/bench_host.h"
 #include "board/frm_tervalo.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/counting_host.h"
+#include "host/host.h"
 #include "tools/share_builders/large_company.h"
 
 namespace tervalo {
@@ -36,14 +37,16 @@ share::LargeCompanyOptions g_options;
 
 struct LargeCompany {
   fs::path base = fs::temp_directory_path() / "tervalo-board-bench";
-  CountingHost host;
+  BenchHost machine;  // its share meter counts every call on the share
+  CountingHost host{machine};
   int32_t records = 0;
 
   LargeCompany() {
+    host.CountApart("INVDB");
     // Built in a child process, so that the builder's memory never counts as the board's.
     const pid_t child = ::fork();
     if (child == 0) {
-      share::BuildLargeCompany(base, host.computer_name, g_options);
+      share::BuildLargeCompany(base, machine.computer_name, g_options);
       std::_Exit(0);
     }
     int status = 0;
@@ -78,12 +81,12 @@ void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 // What one case costs: calls on the share by kind per iteration, and INVOL's reads.
 class CallReport {
  public:
-  explicit CallReport(CountingHost& host)
-      : host_(host), calls_(host.share_meter().counts()), invol_(host.counts.invol) {}
+  explicit CallReport(LargeCompany& company)
+      : company_(company), calls_(company.machine.share_meter().counts()), invol_(company.host.of("INVDB")) {}
 
   void Report(benchmark::State& state) const {
     const double n = static_cast<double>(state.iterations());
-    const ShareCallCounts& now = host_.share_meter().counts();
+    const ShareCallCounts& now = company_.machine.share_meter().counts();
     state.counters["calls"] = static_cast<double>(now.Total() - calls_.Total()) / n;
     state.counters["reads"] = static_cast<double>(now.reads - calls_.reads) / n;
     state.counters["writes"] = static_cast<double>(now.writes - calls_.writes) / n;
@@ -91,11 +94,11 @@ class CallReport {
     state.counters["open_close"] =
         static_cast<double>(now.opens + now.closes - calls_.opens - calls_.closes) / n;
     state.counters["others"] = static_cast<double>(now.others - calls_.others) / n;
-    state.counters["invol_reads"] = static_cast<double>(host_.counts.invol.reads - invol_.reads) / n;
+    state.counters["invol_reads"] = static_cast<double>(company_.host.of("INVDB").reads - invol_.reads) / n;
   }
 
  private:
-  CountingHost& host_;
+  LargeCompany& company_;
   ShareCallCounts calls_;
   IoCounts invol_;
 };
@@ -104,13 +107,14 @@ class CallReport {
 class SimulatedShare {
  public:
   explicit SimulatedShare(benchmark::State& state) : company_(Company()), scoped_(company_.host) {
-    company_.host.share_meter().SetLatency(std::chrono::microseconds(state.range(0)));
+    meter().SetLatency(std::chrono::microseconds(state.range(0)));
   }
   ~SimulatedShare() {
-    company_.host.share_meter().SetLatency(std::chrono::nanoseconds(0));
+    meter().SetLatency(std::chrono::nanoseconds(0));
     ResetSharedInstances();
   }
-  CountingHost& host() { return company_.host; }
+  LargeCompany& company() { return company_; }
+  ShareMeter& meter() { return company_.machine.share_meter(); }
 
  private:
   LargeCompany& company_;
@@ -120,7 +124,7 @@ class SimulatedShare {
 void BM_StartUp(benchmark::State& state) {
   SimulatedShare share(state);
   ResetSharedInstances();
-  const CallReport report(share.host());
+  const CallReport report(share.company());
   ResetPeakMemory();
   int64_t rows = 0;
   for (auto _ : state) {
@@ -145,15 +149,15 @@ void RunOnLoadedBoard(benchmark::State& state, Prepare prepare, Action action) {
   ResetSharedInstances();
   frmTervalo form;
   {
-    const std::chrono::nanoseconds latency = share.host().share_meter().latency();
-    share.host().share_meter().SetLatency(std::chrono::nanoseconds(0));
+    const std::chrono::nanoseconds latency = share.meter().latency();
+    share.meter().SetLatency(std::chrono::nanoseconds(0));
     if (!form.Form_Load()) {
       state.SkipWithError("start-up failed");
       return;
     }
-    share.host().share_meter().SetLatency(latency);
+    share.meter().SetLatency(latency);
   }
-  CallReport report(share.host());
+  CallReport report(share.company());
   for (auto _ : state) {
     state.PauseTiming();
     prepare(form);

@@ -7,7 +7,7 @@
 
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 #include "bench/allocation_counter.h"
 

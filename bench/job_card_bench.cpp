@@ -7,10 +7,11 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "bench/counting_host.h"
+#include "bench/bench_host.h"
 #include "board/job_card.h"
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
+#include "host/counting_host.h"
 #include "tools/share_builders/demo_company.h"
 
 namespace tervalo {
@@ -20,11 +21,12 @@ namespace fs = std::filesystem;
 
 struct Demo {
   fs::path base = fs::temp_directory_path() / "tervalo-card-bench";
-  CountingHost host;
+  BenchHost machine;
+  CountingHost host{machine};
 
   Demo() {
     fs::remove_all(base);
-    const share::DemoLocation where = share::BuildDemoCompany(base, host.computer_name);
+    const share::DemoLocation where = share::BuildDemoCompany(base, machine.computer_name);
     ::setenv("TERVALO_UNC_ROOT", where.unc_root.c_str(), 1);
     ::setenv("TMPDIR", where.temp_dir.c_str(), 1);
   }
@@ -48,13 +50,13 @@ void BM_OpenJobCard(benchmark::State& state) {
   ResetSharedInstances();
   LoadCatalogConfig();
   const std::string text = RowText(static_cast<int>(state.range(0)));
-  const auto before = demo.host.counts.all.reads;
+  const auto before = demo.host.all().reads;
   for (auto _ : state) {
     const CardOutcome outcome = ShowJob(*gEngine, text, false);
     if (!outcome.card) state.SkipWithError(outcome.message.c_str());
     benchmark::DoNotOptimize(outcome);
   }
-  state.counters["reads_per_card"] = static_cast<double>(demo.host.counts.all.reads - before) /
+  state.counters["reads_per_card"] = static_cast<double>(demo.host.all().reads - before) /
                                      static_cast<double>(state.iterations());
   ResetSharedInstances();
 }

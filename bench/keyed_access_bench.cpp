@@ -10,11 +10,12 @@
 #include <random>
 
 #include "bench/allocation_counter.h"
+#include "bench/bench_host.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
-#include "tools/share_builders/counting_file.h"
+#include "host/counting_host.h"
+#include "host/host.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
 
@@ -23,18 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 constexpr int kKeys = 1000000;
-
-// Counts read calls that reach the file system.
-class CountingHost : public PosixHost {
- public:
-  IoCounts counts;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = PosixHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
-  }
-  std::string ComputerName() override { return "BENCH"; }
-  uint32_t ResolveHostAddress(std::string_view) override { return 0x7F000001; }
-};
 
 std::string Key(uint64_t n) {
   std::string key(8, '\0');
@@ -47,7 +36,8 @@ uint64_t KeyValue(int i) { return static_cast<uint64_t>(i) * 0x9E3779B97Full; }
 
 struct Fixture {
   fs::path base = fs::temp_directory_path() / "tervalo-keyed-bench";
-  CountingHost host;
+  BenchHost machine;
+  CountingHost host{machine};  // counts the reads that reach the file system
   cSystem system;
   std::unique_ptr<cBusinessBasic> engine;
   std::shared_ptr<cLogicalFile> index;
@@ -105,14 +95,14 @@ void BM_KFind(benchmark::State& state) {
   std::mt19937 random(7);
   std::string buff, key;
   int32_t rec = 0;
-  const int64_t reads_before = f.host.counts.reads;
+  const int64_t reads_before = f.host.all().reads;
   for (auto _ : state) {
     key = Key(KeyValue(static_cast<int>(random() % kKeys)));
     f.engine->KFind(f.index, buff, key, rec);
     benchmark::DoNotOptimize(rec);
   }
   state.counters["reads_per_find"] =
-      static_cast<double>(f.host.counts.reads - reads_before) / static_cast<double>(state.iterations());
+      static_cast<double>(f.host.all().reads - reads_before) / static_cast<double>(state.iterations());
   state.counters["depth"] = static_cast<unsigned char>(buff[17]);
 }
 BENCHMARK(BM_KFind)->MinTime(2.0);
@@ -137,11 +127,11 @@ void BM_KNextWalk(benchmark::State& state) {
     int32_t rec = 0;
     f.engine->KFind(f.index, buff, key, rec);
     int64_t count = 0;
-    const int64_t reads_before = f.host.counts.reads;
+    const int64_t reads_before = f.host.all().reads;
     const size_t allocations_before = bench::g_allocations;
     for (rec = rec < 0 ? -rec : rec; rec != 0; f.engine->KNext(f.index, buff, key, rec)) ++count;
     state.counters["keys"] = static_cast<double>(count);
-    state.counters["reads"] = static_cast<double>(f.host.counts.reads - reads_before);
+    state.counters["reads"] = static_cast<double>(f.host.all().reads - reads_before);
     state.counters["allocations"] = static_cast<double>(bench::g_allocations - allocations_before);
   }
 }

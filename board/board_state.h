@@ -11,7 +11,7 @@
 
 #include "board/colors.h"
 #include "board/grid_model.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 

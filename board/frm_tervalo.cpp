@@ -9,8 +9,8 @@
 #include "engine/read_scope.h"
 #include "engine/system.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 #ifndef TERVALO_VERSION_MAJOR
 #define TERVALO_VERSION_MAJOR 0

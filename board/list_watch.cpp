@@ -1,11 +1,9 @@
 #include "board/list_watch.h"
 
-#include <cstring>
-
 #include "board/job_index.h"
 #include "board/schedule_files.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -13,18 +11,17 @@ namespace {
 // The job index's blocks read through the host as JobIndex::Load reads them through the engine:
 // bytes past the end of FILE0 as zeros. False with the reason when the file cannot be read.
 bool ReadJobIndexBytes(Host& host, const std::string& path, std::string& bytes, std::string& problem) {
-  int error = 0;
-  const auto file = host.OpenShared(path, false, error);
-  if (!file) {
-    problem = path + ": " + std::strerror(error);
+  const HostResult<std::unique_ptr<HostFile>> file = host.OpenShared(path, false);
+  if (!file.ok()) {
+    problem = file.status().Message();
     return false;
   }
   bytes.clear();
   for (const auto& [offset, size] : kJobIndexRanges) {
     std::string run(static_cast<size_t>(size), '\0');
-    const int64_t got = file->ReadAt(offset, run.data(), run.size());
-    if (got < 0) {
-      problem = path + ": " + std::strerror(file->LastError());
+    const HostResult<int64_t> got = (*file)->ReadAt(offset, run.data(), run.size());
+    if (!got.ok()) {
+      problem = got.status().Message();
       return false;
     }
     bytes += run;
@@ -49,10 +46,9 @@ WatchedBoard WatchBoard(const BoardState& board, const cEpcInfo& info) {
 ListCheck CheckBoard(Host& host, const WatchedBoard& watched) {
   ListCheck check;
   for (const WatchedList& list : watched.lists) {
-    int error = 0;
-    const std::optional<FileStamp> stamp = host.StampOf(list.path, error);
-    if (!stamp) {
-      check.problems.push_back(list.mechanic + " (" + list.path + ": " + std::strerror(error) + ")");
+    const HostResult<FileStamp> stamp = host.StampOf(list.path);
+    if (!stamp.ok()) {
+      check.problems.push_back(list.mechanic + " (" + stamp.status().Message() + ")");
       continue;
     }
     if (list.stamp && *stamp == *list.stamp) continue;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <tuple>
 
 #include "base/basic_text.h"
@@ -12,7 +11,7 @@
 #include "board/orphan_jobs.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -39,26 +38,24 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
 }
 
 ScheduleRead ReadSchedule(Host& host, const std::string& path) {
-  int error = 0;
-  const std::optional<FileStamp> stamp = host.StampOf(path, error);
-  if (!stamp) return {std::nullopt, path + ": " + std::strerror(error), std::nullopt};
-  if (!stamp->exists) return {std::nullopt, "", stamp};
-  const auto lines = host.ReadTextLines(path, error);
-  if (!lines) {
+  const HostResult<FileStamp> stamp = host.StampOf(path);
+  if (!stamp.ok()) return {std::nullopt, stamp.status().Message(), std::nullopt};
+  if (!stamp->exists) return {std::nullopt, "", *stamp};
+  const HostResult<std::vector<std::string>> lines = host.ReadTextLines(path);
+  if (!lines.ok()) {
     // Removed between the look and the read: no file, and no stamp that would claim otherwise.
-    if (error == ENOENT) return {};
-    return {std::nullopt, path + ": " + std::strerror(error), std::nullopt};
+    if (lines.status().error() == ENOENT) return {};
+    return {std::nullopt, lines.status().Message(), std::nullopt};
   }
   std::string text;
   for (const std::string& line : *lines) text += line + "\r\n";
-  return {text, "", stamp};
+  return {text, "", *stamp};
 }
 
 bool MayHaveChanged(Host& host, const std::string& path, const ScheduleState& state) {
   if (!state.stamp) return true;
-  int error = 0;
-  const std::optional<FileStamp> now = host.StampOf(path, error);
-  return !now || *now != *state.stamp;
+  const HostResult<FileStamp> now = host.StampOf(path);
+  return !now.ok() || *now != *state.stamp;
 }
 
 void FillGrid(GridModel& grid, const std::string& text) {
@@ -88,13 +85,16 @@ ScheduleState LoadSchedule(Host& host, GridModel& grid, const std::string& path)
 
 void RemoveStaleTemporaryFiles(Host& host, const std::string& folder) {
   constexpr int64_t kStaleSeconds = 10 * 60;
-  for (const DirectoryEntry& entry : host.ListDirectory(folder)) {
+  const HostResult<std::vector<DirectoryEntry>> entries = host.ListDirectory(folder);
+  if (!entries.ok()) return;
+  for (const DirectoryEntry& entry : *entries) {
     const std::string upper = UCase(entry.name);
     const size_t tmp = upper.find(".~TMP");
     if (upper.rfind("SCHEDULE.", 0) != 0 || tmp == std::string::npos || entry.age_seconds < kStaleSeconds) continue;
     const std::string number = upper.substr(9, tmp - 9);
     if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) continue;
-    host.RemoveFile(folder + "\\" + entry.name);
+    // One that cannot be removed now is tried again at the next start-up.
+    static_cast<void>(host.RemoveFile(folder + "\\" + entry.name));
   }
 }
 
@@ -209,9 +209,9 @@ bool SaveCircleFirst(cBusinessBasic& engine, const cEpcInfo& info, BoardState& b
     if (!to_save[i]) continue;
     std::string text = ScheduleText(board.Mg(n));
     for (const std::string& row : plan.leaving[i]) text += ScheduleLine(row);
-    const std::string error = engine.host().ReplaceFile(SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
-    if (!error.empty()) {
-      result.failures.push_back({board.mechanics.MechanicName[i], error});
+    const HostStatus written = engine.host().ReplaceFile(SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
+    if (!written.ok()) {
+      result.failures.push_back({board.mechanics.MechanicName[i], "Could not write " + written.Message()});
       return false;
     }
   }
@@ -227,9 +227,10 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   GridModel& grid = board.Mg(n);
   const std::string path = SchedulePath(info, number);
   const std::string text = ScheduleText(grid);
-  const std::string error = grid.Rows() == 0 ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, text);
-  if (!error.empty()) {
-    result.failures.push_back({name, error});
+  const bool removing = grid.Rows() == 0;
+  const HostStatus saved = removing ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, text);
+  if (!saved.ok()) {
+    result.failures.push_back({name, (removing ? "Could not remove " : "Could not write ") + saved.Message()});
     return false;
   }
   ScheduleState& state = board.schedules[static_cast<size_t>(n)];

@@ -249,8 +249,8 @@ int RunBoard(const BoardOptions& options) {
     ReportEngineError(error);
     return 1;
   } catch (const std::exception& error) {
-    CurrentHost().ShowMessage({std::string("Tervalo could not start: ") + error.what(), "Tervalo",
-                               MessageIcon::kCritical});
+    BoardHost().ShowMessage({std::string("Tervalo could not start: ") + error.what(), "Tervalo",
+                             MessageIcon::kCritical});
     return 1;
   }
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);

@@ -14,8 +14,8 @@
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/twips.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -200,7 +200,7 @@ void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text
   const CardOutcome outcome = ShowJob(*gEngine, job_text, form.board().settings.TallRows);
   if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
   if (!outcome.message.empty()) {
-    CurrentHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
+    BoardHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
   }
   if (!outcome.card) return;
   frmJob card(*outcome.card, main_window);

@@ -21,8 +21,8 @@
 #include "board_ui/print_grid.h"
 #include "board_ui/twips.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -380,7 +380,9 @@ void MainWindow::OnCheckTimer() {
   check_started_.start();
   if (check_thread_.joinable()) check_thread_.join();
   QPointer<MainWindow> window(this);
-  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = CurrentHost(),
+  // The check reads the files through the engine's host, taken here on the window's thread; the
+  // engine itself is not touched by the check.
+  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = BoardHost(),
                                actions = actions_] {
     const ListCheck check = CheckBoard(host, watched);
     QMetaObject::invokeMethod(

@@ -1,5 +1,8 @@
 #include "board_ui/message_boxes.h"
 
+#include "engine/business_basic.h"
+#include "environment/shared_instances.h"
+
 namespace tervalo {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon) {
@@ -24,12 +27,14 @@ void InstallMessageBoxHandler() {
   });
 }
 
+Host& BoardHost() { return gEngine ? gEngine->host() : CurrentHost(); }
+
 std::string EngineErrorText(const EngineError& error) {
   return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
 }
 
 void ReportEngineError(const EngineError& error) {
-  CurrentHost().ShowMessage({EngineErrorText(error), "Tervalo", MessageIcon::kCritical});
+  BoardHost().ShowMessage({EngineErrorText(error), "Tervalo", MessageIcon::kCritical});
 }
 
 }  // namespace tervalo

@@ -7,14 +7,20 @@
 #include <string>
 
 #include "base/engine_error.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 
 QMessageBox::Icon ToQtIcon(MessageIcon icon);
 
-// Routes the current host's messages to modal message boxes.
+// Routes the current host's messages to modal message boxes. Called at start, before there is
+// an engine; the engine is then built on this host and shares the handler.
 void InstallMessageBoxHandler();
+
+// The host the window reaches the system through: the running engine's, so that the board's
+// files, checks and messages all take one road; the program's host (CurrentHost) only while
+// there is no engine, before start-up or when it failed.
+Host& BoardHost();
 
 // "<description>" and, below it, "Error <number> in <source>".
 std::string EngineErrorText(const EngineError& error);

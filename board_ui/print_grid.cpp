@@ -129,8 +129,8 @@ void AddSavePdfAction(QPrintPreviewDialog& preview, const GridModel& sheet,
                                                       SuggestedPdfName(setup), "PDF files (*.pdf)");
     if (file.isEmpty()) return;
     if (!WriteSheetPdf(sheet, setup, file)) {
-      CurrentHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ".",
-                                 "Tervalo", MessageIcon::kExclamation});
+      BoardHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ".",
+                               "Tervalo", MessageIcon::kExclamation});
     }
   });
 }

@@ -7,7 +7,7 @@
 # `#include "board/grid_model.h"` in records/ does not compile. Only board_ui and app link Qt.
 
 # Gives target an include directory that holds links to the given entries, each a folder or a
-# single header named from the source root ("engine", "environment/host.h").
+# single header named from the source root ("engine", "host/host.h").
 function(tervalo_layer_includes target)
   set(view ${CMAKE_BINARY_DIR}/layers/${target})
   file(MAKE_DIRECTORY ${view})

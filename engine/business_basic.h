@@ -105,7 +105,7 @@ class cBusinessBasic {
   std::string BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber, bool Orb = false);
   void BlockWriteFile(const OpenFileArg& OpenFile, int32_t BlockNumber, std::string_view Record,
                       bool Orb = false);
-  // Length of an open file in bytes (-10 without a descriptor).
+  // Length of an open file in bytes; -1 when the system cannot tell (-10 without a descriptor).
   int64_t LengthOfFile(const OpenFileArg& OpenFile);
   // The failure of the last refused OpenFile (number, "iOpenFile", text), if any.
   const std::optional<EngineError>& LastError() const { return last_error_; }

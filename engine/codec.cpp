@@ -6,7 +6,6 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <optional>
 #include <string>
 
@@ -167,14 +166,11 @@ struct LocalClock {
   std::chrono::seconds time_of_day;
 };
 
-LocalClock ReadLocalClock() {
-  const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
-  return {year_month_day{std::chrono::year{local.tm_year + 1900},
-                         std::chrono::month{static_cast<unsigned>(local.tm_mon + 1)},
-                         std::chrono::day{static_cast<unsigned>(local.tm_mday)}},
-          std::chrono::seconds{local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec}};
+// The workstation's date and time of day, from the host's clock.
+LocalClock ReadLocalClock(Host& host) {
+  const std::chrono::local_seconds now = host.Now();
+  const std::chrono::local_days today = std::chrono::floor<days>(now);
+  return {year_month_day{today}, now - today};
 }
 
 }  // namespace
@@ -370,7 +366,7 @@ void cBusinessBasic::Stma(int32_t Var1, int32_t Var2, std::string_view Var3) {
 }
 
 int32_t cBusinessBasic::Sys(int32_t value) {
-  const LocalClock now = ReadLocalClock();
+  const LocalClock now = ReadLocalClock(host_);
   const int year = static_cast<int>(now.date.year());
   const int month = static_cast<int>(static_cast<unsigned>(now.date.month()));
   const int day = static_cast<int>(static_cast<unsigned>(now.date.day()));
@@ -389,7 +385,7 @@ int32_t cBusinessBasic::Sys(int32_t value) {
 }
 
 DateTime cBusinessBasic::Now() {
-  const LocalClock now = ReadLocalClock();
+  const LocalClock now = ReadLocalClock(host_);
   return DateTime{sys_days{now.date}, now.time_of_day};
 }
 

@@ -1,12 +1,10 @@
 // Engine start-up: share check, workstation identity from the terminal map, and the engine's
 // tables; and the order in which they end.
 
-#include <cstring>
-
 #include "engine/business_basic.h"
 #include "engine/engine_tables.h"
 #include "engine/system.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 
@@ -33,17 +31,18 @@ cBusinessBasic::cBusinessBasic(cSystem& system, Host& host) : system_(system), h
   LoadTerminalNumber();
 
   auto links = std::make_unique<cLinks>();
-  int error = 0;
   const std::string links_path = system_.LinkShareRoot() + "LINKSFILE";
-  auto file = host_.OpenShared(links_path, /*create=*/true, error);
-  if (!file) {
-    throw EngineError(error, "vltDataEngine_Initialization",
-                      "Could not open file: " + links_path + " (" + std::strerror(error) + ")");
+  const HostResult<std::unique_ptr<HostFile>> file = host_.OpenShared(links_path, /*create=*/true);
+  if (!file.ok()) {
+    throw EngineError(file.status().error(), "vltDataEngine_Initialization",
+                      "Could not open file: " + links_path + " (" + file.status().Reason() + ")");
   }
-  const int64_t size = file->Size();
-  std::string bytes(static_cast<size_t>(size < 0 ? 0 : size), '\0');
-  if (size < 0 || file->ReadAt(0, bytes.data(), bytes.size()) != size) {
-    throw EngineError(file->LastError(), "vltDataEngine_Initialization",
+  const HostResult<int64_t> size = (*file)->Size();
+  std::string bytes(static_cast<size_t>(size.value_or(0)), '\0');
+  // A short read fails too, with error number 0.
+  const HostResult<int64_t> got = size.ok() ? (*file)->ReadAt(0, bytes.data(), bytes.size()) : size;
+  if (!got.ok() || *got != *size) {
+    throw EngineError(got.status().error(), "vltDataEngine_Initialization",
                       "Could not read file: " + links_path);
   }
   links->LoadFrom(bytes);
@@ -75,9 +74,8 @@ void cBusinessBasic::IdentifyWorkstation() {
 }
 
 void cBusinessBasic::LoadTerminalNumber() {
-  int error = 0;
-  const auto lines = host_.ReadTextLines(system_.LinkShareRoot() + "ttymap", error);
-  if (!lines) {
+  const auto lines = host_.ReadTextLines(system_.LinkShareRoot() + "ttymap");
+  if (!lines.ok()) {
     throw EngineError(kErrUndefined, "vltDataEngine_Initialization",
                       "Terminal File 'ttymap' not found on drive \\\\" + system_.mUNCDrive +
                           "\\VLTRLNK");

@@ -18,7 +18,7 @@
 #include "base/coding.h"
 #include "engine/business_basic.h"
 #include "engine/cursor_buffer.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

@@ -8,7 +8,7 @@
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -34,22 +34,22 @@ namespace {
 std::optional<ResolutionEntry> FindResolutionEntry(cBusinessBasic& engine,
                                                    const std::string& resolution_path,
                                                    const std::string& entry_name) {
-  int error = 0;
-  auto file = engine.host().OpenShared(resolution_path, /*create=*/false, error);
-  if (!file) return std::nullopt;
+  const HostResult<std::unique_ptr<HostFile>> opened = engine.host().OpenShared(resolution_path, /*create=*/false);
+  if (!opened.ok()) return std::nullopt;
+  HostFile& file = **opened;
   // Many entries per read: a resolution file is small, and each read is a round trip.
   constexpr size_t kEntriesPerRead = 128;
   std::string chunk(kEntriesPerRead * kResolutionEntryLength, '\0');
   for (int64_t offset = 0;; offset += static_cast<int64_t>(chunk.size())) {
-    const int64_t got = file->ReadAt(offset, chunk.data(), chunk.size());
-    if (got < 0) return std::nullopt;
-    const size_t whole = static_cast<size_t>(got) / kResolutionEntryLength;
+    const HostResult<int64_t> got = file.ReadAt(offset, chunk.data(), chunk.size());
+    if (!got.ok()) return std::nullopt;
+    const size_t whole = static_cast<size_t>(*got) / kResolutionEntryLength;
     for (size_t i = 0; i < whole; ++i) {
       ResolutionEntry decoded =
           DecodeResolutionEntry(engine, chunk.substr(i * kResolutionEntryLength, kResolutionEntryLength));
       if (decoded.name == entry_name) return decoded;
     }
-    if (static_cast<size_t>(got) < chunk.size()) return std::nullopt;
+    if (static_cast<size_t>(*got) < chunk.size()) return std::nullopt;
   }
 }
 
@@ -119,7 +119,7 @@ std::shared_ptr<cLogicalFile> cBusinessBasic::PhysLogicalOpen(const std::string&
   if (LastRecord == 0) {
     if (RecordLength == 0) throw EngineError(kErrDivisionByZero, "PhysLogicalOpen", kDivisionByZeroText);
     HostFile* handle = OpenFiles().Handle(data->vbFileNumber);
-    const int64_t size = handle != nullptr ? handle->Size() : 0;
+    const int64_t size = handle != nullptr ? handle->Size().value_or(-1) : 0;
     LastRecord = static_cast<int32_t>(size / RecordLength - 1);
   }
   auto file = LogicalFiles().Add(FileName, FileType, data, 0, 0, RecordLength, LastRecord);

@@ -51,13 +51,12 @@ std::shared_ptr<cOpenFile> cBusinessBasic::OpenFile(const std::string& FileName)
       FileName.find('\\') == std::string::npos ? system_.VLTRLNK() + "\\" + FileName : FileName;
   if (auto open = OpenFiles().Find(path)) return open;
   if (!host_.FileExists(path)) return nullptr;
-  int error = 0;
-  auto file = host_.OpenShared(path, /*create=*/false, error);
-  if (!file) {
-    last_error_ = EngineError(error, "iOpenFile", "Could not open file: " + path);
+  HostResult<std::unique_ptr<HostFile>> file = host_.OpenShared(path, /*create=*/false);
+  if (!file.ok()) {
+    last_error_ = EngineError(file.status().error(), "iOpenFile", "Could not open file: " + path);
     return nullptr;
   }
-  const int32_t handle = OpenFiles().AttachHandle(std::move(file));
+  const int32_t handle = OpenFiles().AttachHandle(std::move(file).value());
   OpenFiles().Add(handle, path, 0, path);
   // The caller's descriptor is its own; later opens of the path return the table's.
   return std::make_shared<cOpenFile>(cOpenFile{handle, path, 0});
@@ -82,13 +81,13 @@ void cBusinessBasic::ReadBytes(const std::shared_ptr<cOpenFile>& file, int64_t o
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
   if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
-  const int64_t got = handle->ReadAt(offset, dst, n);
-  if (got < 0) {
-    throw EngineError(handle->LastError(), source,
-                      "Could not read file: " + file->Path + " (" + std::strerror(handle->LastError()) + ")");
+  const HostResult<int64_t> got = handle->ReadAt(offset, dst, n);
+  if (!got.ok()) {
+    throw EngineError(got.status().error(), source,
+                      "Could not read file: " + file->Path + " (" + got.status().Reason() + ")");
   }
   // Bytes past the end of the file read as spaces.
-  std::memset(dst + got, ' ', n - static_cast<size_t>(got));
+  std::memset(dst + *got, ' ', n - static_cast<size_t>(*got));
 }
 
 void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t offset,
@@ -97,9 +96,9 @@ void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t 
   if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
   if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
   index_blocks_.clear();  // whatever the write touched is read afresh
-  if (!handle->WriteAt(offset, data.data(), data.size())) {
-    throw EngineError(handle->LastError(), source,
-                      "Could not write file: " + file->Path + " (" + std::strerror(handle->LastError()) + ")");
+  if (const HostStatus written = handle->WriteAt(offset, data.data(), data.size()); !written.ok()) {
+    throw EngineError(written.error(), source,
+                      "Could not write file: " + file->Path + " (" + written.Reason() + ")");
   }
 }
 
@@ -145,7 +144,7 @@ int64_t cBusinessBasic::LengthOfFile(const OpenFileArg& OpenFile) {
   const auto file = ResolveOpenFile(OpenFile);
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, "LengthOfFile", kUndefinedOpenFile);
-  return handle->Size();
+  return handle->Size().value_or(-1);
 }
 
 std::string cBusinessBasic::BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber,

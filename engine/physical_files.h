@@ -7,7 +7,7 @@
 #include <string>
 
 #include "base/keyed_collection.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 

@@ -4,7 +4,7 @@
 // keeps nothing between calls outside one.
 
 #include "engine/business_basic.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "engine/business_basic.h"
 
@@ -40,7 +39,7 @@ int32_t LockRecordZero(cBusinessBasic& engine, const std::shared_ptr<cLogicalFil
   for (int attempt = 0;; ++attempt) {
     const int32_t number = engine.LogicalLock(file, 0);
     if (number > 0 || attempt + 1 == kLockAttempts) return number;
-    std::this_thread::sleep_for(kLockRetryPause);
+    engine.host().Sleep(kLockRetryPause);
   }
 }
 

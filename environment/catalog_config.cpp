@@ -8,8 +8,8 @@
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -63,8 +63,7 @@ void LoadCatalogConfigFrom(const std::string& path) {
                       "EpcError", MessageIcon::kNone});
     return;
   }
-  int error = 0;
-  const std::vector<std::string> lines = host.ReadTextLines(path, error).value_or(std::vector<std::string>{});
+  const std::vector<std::string> lines = host.ReadTextLines(path).value_or({});
   auto value = [&](const char* key) { return ProfileString(lines, kCatalogSection, key); };
 
   cEpcInfo& info = *gEpcInfo;

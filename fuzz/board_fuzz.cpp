@@ -20,9 +20,9 @@
 
 #include "board/frm_tervalo.h"
 #include "engine/business_basic.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
 #include "fuzz/company_image.h"
+#include "host/host.h"
 #include "tools/share_builders/company_builder.h"
 #include "tools/share_builders/share_builder.h"
 

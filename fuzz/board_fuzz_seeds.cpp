@@ -11,8 +11,8 @@
 #include <iterator>
 #include <string>
 
-#include "environment/host.h"
 #include "fuzz/company_image.h"
+#include "host/host.h"
 #include "tools/share_builders/company_builder.h"
 #include "tools/share_builders/demo_company.h"
 #include "tools/share_builders/share_builder.h"

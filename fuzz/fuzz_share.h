@@ -9,7 +9,7 @@
 
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/share_builders/share_builder.h"
 
 namespace tervalo::fuzz {

@@ -161,36 +161,27 @@ class ReadLog {
   std::vector<Read> reads;
 };
 
-class LoggingFile : public HostFile {
+class LoggingFile : public HostFileWrapper {
  public:
-  LoggingFile(std::unique_ptr<HostFile> inner, ReadLog& log)
-      : inner_(std::move(inner)), log_(log) {}
-  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+  LoggingFile(std::unique_ptr<HostFile> target, ReadLog& log) : HostFileWrapper(std::move(target)), log_(log) {}
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
     log_.reads.push_back({offset, static_cast<int64_t>(n)});
-    return inner_->ReadAt(offset, buffer, n);
+    return HostFileWrapper::ReadAt(offset, buffer, n);
   }
-  bool WriteAt(int64_t offset, const char* data, size_t n) override {
-    return inner_->WriteAt(offset, data, n);
-  }
-  int64_t Size() override { return inner_->Size(); }
-  bool TryLock(int64_t offset, int64_t length) override { return inner_->TryLock(offset, length); }
-  void Unlock(int64_t offset, int64_t length) override { inner_->Unlock(offset, length); }
-  int LastError() const override { return inner_->LastError(); }
 
  private:
-  std::unique_ptr<HostFile> inner_;
   ReadLog& log_;
 };
 
 // The test host with the reads of one data file logged.
-class LoggingHost : public testing::TestHost {
+class LoggingHost : public HostWrapper {
  public:
-  explicit LoggingHost(std::string file) : file_(std::move(file)) {}
+  LoggingHost(Host& target, std::string file) : HostWrapper(target), file_(std::move(file)) {}
   ReadLog log;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = TestHost::OpenShared(path, create, error);
-    if (!file || !path.ends_with(file_)) return file;
-    return std::make_unique<LoggingFile>(std::move(file), log);
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = HostWrapper::OpenShared(path, create);
+    if (!file.ok() || !path.ends_with(file_)) return file;
+    return std::make_unique<LoggingFile>(std::move(file).value(), log);
   }
 
  private:
@@ -199,8 +190,7 @@ class LoggingHost : public testing::TestHost {
 
 TEST_P(JobLoadingTest, StartUpReadsEachByteOfInvolOnceInLargeReads) {
   BuildCompany(600);
-  LoggingHost host("\\INVDB");
-  host.computer_name = host_.computer_name;
+  LoggingHost host(host_, "\\INVDB");
   ScopedHost scoped(host);
   ResetSharedInstances();
   ASSERT_TRUE(form_.Form_Load());
@@ -222,8 +212,7 @@ TEST_P(JobLoadingTest, StartUpReadsEachByteOfInvolOnceInLargeReads) {
 
 TEST_P(JobLoadingTest, EachPartListKeyIsLookedUpOncePerRefresh) {
   BuildCompany(300);  // 60 catalogued units of three keys, two of them in the part list
-  LoggingHost host("\\RPARDB");
-  host.computer_name = host_.computer_name;
+  LoggingHost host(host_, "\\RPARDB");
   ScopedHost scoped(host);
   ResetSharedInstances();
   ASSERT_TRUE(form_.Form_Load());

@@ -6,7 +6,7 @@
 #include "board/job_record.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {

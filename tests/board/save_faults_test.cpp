@@ -8,9 +8,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -126,7 +128,7 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
   // user would do them. An engine failure ends the action, as the window reports it and goes on.
   // After every action the files are checked as they are at that moment. Returns whether the user
   // was told of anything.
-  bool UseTheBoard(FaultHost& host, const std::string& when = "") {
+  bool UseTheBoard(const std::string& when = "") {
     ResetSharedInstances();
     frmTervalo form;
     bool told = false;
@@ -152,7 +154,7 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
       act([&] { told |= !form.Form_QueryUnload().Saved(); });
     }
     ResetSharedInstances();
-    return told || !host.messages.empty();
+    return told || !host_.messages.empty();
   }
 
   std::map<int32_t, int32_t> records_;
@@ -162,25 +164,24 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
 };
 
 TEST_F(SaveFaultsTest, EveryFailingFileOperationLosesNoJobAndIsReported) {
-  FaultHost faults;
-  faults.computer_name = host_.computer_name;
+  FaultHost faults(host_);
   // What the files hold when nothing fails.
   WriteCompany();
   {
     ScopedHost scoped(faults);
     faults.FailAt(0);
-    ASSERT_FALSE(UseTheBoard(faults)) << "a clean run told the user something";
+    ASSERT_FALSE(UseTheBoard()) << "a clean run told the user something";
   }
   const std::string saved = Files();
   int64_t steps = 0;
   for (int64_t n = 1;; ++n) {
     WriteCompany();
-    faults.messages.clear();
+    host_.messages.clear();
     bool told = false;
     {
       ScopedHost scoped(faults);
       faults.FailAt(n);
-      told = UseTheBoard(faults, "operation " + std::to_string(n) + " failed");
+      told = UseTheBoard("operation " + std::to_string(n) + " failed");
     }
     if (!faults.fired()) break;  // every operation has had its turn
     ++steps;
@@ -199,15 +200,14 @@ TEST_F(SaveFaultsTest, EveryFailingFileOperationLosesNoJobAndIsReported) {
 TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItCanBe) {
   WriteCompany();
   const std::string list = ReadAll(Data() / "SCHEDULE.3");
-  FaultHost faults;
-  faults.computer_name = host_.computer_name;
+  FaultHost faults(host_);
   ScopedHost scoped(faults);
   // The first text read of the start-up after the terminal map is DAVE RUIZ's list.
   frmTervalo form;
   int64_t list_read = 0;
   for (int64_t n = 1; list_read == 0 && n < 200; ++n) {
     ResetSharedInstances();
-    faults.messages.clear();
+    host_.messages.clear();
     faults.FailAt(n);
     frmTervalo probe;
     try {
@@ -218,12 +218,12 @@ TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItC
   }
   ASSERT_GT(list_read, 0) << "no failure made the list unreadable";
   ResetSharedInstances();
-  faults.messages.clear();
+  host_.messages.clear();
   faults.FailAt(list_read);
   ASSERT_TRUE(form.Form_Load());
-  ASSERT_EQ(faults.messages.size(), 1u);
-  EXPECT_NE(faults.messages[0].text.find("DAVE RUIZ: "), std::string::npos) << faults.messages[0].text;
-  EXPECT_NE(faults.messages[0].text.find("SCHEDULE.3: Input/output error"), std::string::npos) << faults.messages[0].text;
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("DAVE RUIZ: "), std::string::npos) << host_.messages[0].text;
+  EXPECT_NE(host_.messages[0].text.find("SCHEDULE.3: Input/output error"), std::string::npos) << host_.messages[0].text;
   EXPECT_EQ(form.board().Mg(0).Rows(), 0);
   // Nothing can be dropped on it, and Update and closing leave its file alone.
   form.board().g.Select(0, 0);
@@ -236,6 +236,70 @@ TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItC
   EXPECT_TRUE(form.board().schedules[0].loaded);
   EXPECT_EQ(form.board().Mg(0).Rows(), 3);
   ResetSharedInstances();
+}
+
+// The test host, refusing to replace or remove the files whose path ends in name.
+class RefusingHost : public HostWrapper {
+ public:
+  RefusingHost(Host& target, std::string name, int error)
+      : HostWrapper(target), name_(std::move(name)), error_(error) {}
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
+    return path.ends_with(name_) ? HostStatus(error_, path) : HostWrapper::ReplaceFile(path, contents);
+  }
+  HostStatus RemoveFile(std::string_view path) override {
+    return path.ends_with(name_) ? HostStatus(error_, path) : HostWrapper::RemoveFile(path);
+  }
+
+ private:
+  std::string name_;
+  int error_;
+};
+
+// A refusal from the host reaches the user naming the mechanic, the list's file and the reason.
+TEST_F(SaveFaultsTest, AListThatCannotBeSavedIsReportedWithItsFileAndTheSystemsReason) {
+  struct Case {
+    int mechanic;
+    const char* name;
+    std::function<void(frmTervalo&)> change;
+    int error;
+    const char* said;  // before the path
+    const char* reason;
+  };
+  const Case cases[] = {
+      {3, "DAVE RUIZ",
+       [this](frmTervalo& form) {
+         Select(form.board().g, 1, 1);
+         EXPECT_TRUE(form.moves().MoveToMechanic(kUnassigned, 0));
+       },
+       ENOSPC, "Could not write ", "No space left on device"},
+      // Anna's only job goes back: her list is left empty, and an empty list's file is removed.
+      {4, "ANNA KOWALSKI",
+       [this](frmTervalo& form) {
+         Select(form.board().Mg(1), 7, 0);
+         form.moves().SendBack(1);
+       },
+       EACCES, "Could not remove ", "Permission denied"},
+  };
+  for (const Case& c : cases) {
+    WriteCompany();
+    host_.messages.clear();
+    const std::string list = ReadAll(Data() / ("SCHEDULE." + std::to_string(c.mechanic)));
+    RefusingHost refusing(host_, "SCHEDULE." + std::to_string(c.mechanic), c.error);
+    ScopedHost scoped(refusing);
+    ResetSharedInstances();
+    frmTervalo form;
+    ASSERT_TRUE(form.Form_Load());
+    c.change(form);
+    form.btnUpdate_Click();
+    const std::string path = SchedulePath(*gEpcInfo, c.mechanic);
+    ASSERT_EQ(host_.messages.size(), 1u) << c.name;
+    EXPECT_NE(host_.messages[0].text.find(std::string(c.name) + ": " + c.said + path + ": " + c.reason),
+              std::string::npos)
+        << host_.messages[0].text;
+    EXPECT_EQ(ReadAll(Data() / ("SCHEDULE." + std::to_string(c.mechanic))), list) << c.name;
+    ExpectNothingLost(c.name);
+    ResetSharedInstances();
+  }
 }
 
 TEST_F(SaveFaultsTest, AJobMarkedForAMechanicButOnNoListIsPutBack) {

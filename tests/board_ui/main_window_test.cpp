@@ -300,16 +300,15 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   AddMechanics(2);
   schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
   company_.AddJob({7, {Job(42, 'O', 3)}});
-  testing::FaultHost faults;
-  faults.computer_name = host_.computer_name;
+  testing::FaultHost faults(host_);
   faults.unreadable = "SCHEDULE.3";
   ScopedHost scoped(faults);
   MainWindow& w = Open();
   EXPECT_TRUE(w.lblMECH(0)->text().startsWith(QString::fromUtf8("\u26A0 ")));
   EXPECT_TRUE(w.lblMECH(0)->toolTip().contains("Input/output error")) << w.lblMECH(0)->toolTip().toStdString();
   EXPECT_EQ(w.lblMECH(1)->text(), "MECHANIC 4");
-  ASSERT_EQ(faults.messages.size(), 1u);
-  EXPECT_NE(faults.messages[0].text.find("MECHANIC 3: "), std::string::npos);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("MECHANIC 3: "), std::string::npos);
   // The share answers again: Refresh reads the list and the mark goes.
   faults.unreadable.clear();
   QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);

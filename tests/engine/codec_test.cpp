@@ -12,8 +12,8 @@
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -495,6 +495,40 @@ TEST_F(CodecTest, SysReadsTodayAndTheTerminalNumber) {
   const auto day_number = static_cast<int32_t>((before.day - kDayNumberEpoch).count());
   EXPECT_EQ(sys, std::vector<int32_t>({day, month, year, month * 10000 + day * 100 + year % 100,
                                        (year % 100) * 10000 + month * 100 + day, day_number}));
+}
+
+// The machine's host with its clock stopped at a chosen local time.
+class StoppedClockHost : public PosixHost {
+ public:
+  std::chrono::local_seconds now{};
+  std::chrono::local_seconds Now() override { return now; }
+};
+
+TEST_F(CodecTest, TheClockCodesAndNowReadTheHostsClock) {
+  using namespace std::chrono;
+  StoppedClockHost host;
+  cBusinessBasic engine(system_, host);
+  struct Case {
+    local_seconds at;
+    std::vector<int32_t> sys;  // codes 1, 2, 3, 28, 128, 152
+    DateTime now;
+  } cases[] = {
+      {local_days{year{2000} / 1 / 1}, {1, 1, 2000, 10100, 101, 11689}, DateTime::FromYmd(2000, 1, 1)},
+      {local_days{year{1999} / 12 / 31} + 12h + 30min + 5s,
+       {31, 12, 1999, 123199, 991231, 11688},
+       DateTime::FromYmd(1999, 12, 31, 12, 30, 5)},
+      // Past 2029 the day number still counts from the full year.
+      {local_days{year{2031} / 3 / 15} + 23h + 59min + 59s,
+       {15, 3, 2031, 31531, 310315, 23085},
+       DateTime::FromYmd(2031, 3, 15, 23, 59, 59)},
+  };
+  for (const Case& c : cases) {
+    host.now = c.at;
+    std::vector<int32_t> sys;
+    for (const int32_t code : {1, 2, 3, 28, 128, 152}) sys.push_back(engine.Sys(code));
+    EXPECT_EQ(sys, c.sys) << c.sys[3];
+    EXPECT_EQ(engine.Now(), c.now) << c.sys[3];
+  }
 }
 
 TEST_F(CodecTest, NowIsTheLocalDateAndTimeOfDay) {

@@ -14,9 +14,9 @@
 #include "engine/business_basic.h"
 #include "engine/read_scope.h"
 #include "environment/shared_instances.h"
+#include "host/counting_host.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
-#include "tools/share_builders/counting_file.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
 
@@ -35,25 +35,15 @@ std::string Block(std::string_view hex) {
   return b;
 }
 
-// The test host, counting the reads that reach the file system.
-class CountingHost : public testing::TestHost {
- public:
-  IoCounts counts;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    auto file = TestHost::OpenShared(path, create, error);
-    return file ? std::make_unique<CountingFile>(std::move(file), counts) : nullptr;
-  }
-};
-
 class KeyedAccessTest : public testing::TempShareTest {
  protected:
   ~KeyedAccessTest() override { ResetSharedInstances(); }  // the engine ends before its host
 
   // Reads that an action costs.
   int64_t ReadsOf(const std::function<void()>& action) {
-    const int64_t before = host_.counts.reads;
+    const int64_t before = counting_.all().reads;
     action();
-    return host_.counts.reads - before;
+    return counting_.all().reads - before;
   }
 
   // A two-level index of 2-byte keys, E = 6: root block 1 over leaves 2 and 3.
@@ -68,10 +58,11 @@ class KeyedAccessTest : public testing::TempShareTest {
     };
   }
 
-  CountingHost host_;
+  // The test host, counting the reads that reach the file system.
+  CountingHost counting_{host_};
 
  private:
-  ScopedHost use_counting_host_{host_};
+  ScopedHost use_counting_host_{counting_};
 };
 
 TEST_F(KeyedAccessTest, FindsKeysInAHandWrittenIndexAndFillsTheCursor) {

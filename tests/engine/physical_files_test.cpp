@@ -102,12 +102,9 @@ TEST_F(PhysicalFilesTest, CloseFileClosesTheSharedHandleAndIgnoresUnknownNames) 
 
 class RefusingHost : public testing::TestHost {
  public:
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override {
-    if (path.find("LOCKED") != std::string_view::npos) {
-      error = 13;
-      return nullptr;
-    }
-    return PosixHost::OpenShared(path, create, error);
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    if (path.find("LOCKED") != std::string_view::npos) return HostStatus(13, path);
+    return PosixHost::OpenShared(path, create);
   }
 };
 

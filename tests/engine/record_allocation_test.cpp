@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <set>
+#include <vector>
 
 #include "engine/business_basic.h"
 #include "engine/system.h"
@@ -112,14 +114,14 @@ TEST_F(RecordAllocationTest, InitFileOfAnotherTypeWritesNothing) {
             "-10 iLwriteFile: LogicalFile parameter is undefined");
 }
 
-// Runs body in a child process with an engine of its own (its own open files, so its locks are
-// set against this process's) and returns the child's exit status.
-int InChildProcess(const std::function<int(cBusinessBasic&)>& body) {
+// Runs body in a child process with an engine of its own on host (its own open files, so its
+// locks are set against this process's) and returns the child's exit status.
+int InChildProcess(const std::function<int(cBusinessBasic&)>& body, Host& host = CurrentHost()) {
   const pid_t pid = fork();
   if (pid == 0) {
     int status = 99;
     try {
-      cBusinessBasic engine(*gSystem, CurrentHost());
+      cBusinessBasic engine(*gSystem, host);
       status = body(engine);
     } catch (...) {
     }
@@ -130,21 +132,33 @@ int InChildProcess(const std::function<int(cBusinessBasic&)>& body) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+// The test host, noting each wait asked of it instead of waiting.
+class WaitNotingHost : public testing::TestHost {
+ public:
+  std::vector<std::chrono::milliseconds> waits;
+  void Sleep(std::chrono::milliseconds duration) override { waits.push_back(duration); }
+};
+
 TEST_F(RecordAllocationTest, ALockOnRecordZeroKeepsOtherProcessesFromAllocating) {
   const int32_t lock = gEngine->LogicalLock("PARTL", 0);
   ASSERT_GT(lock, 0);
   EXPECT_EQ(gEngine->LogicalLock("PARTL", 0), 0) << "the engine does not grant a lock it holds";
   EXPECT_GT(gEngine->LogicalLock("PARTL", 1), 0) << "another record is free to lock";
 
-  const int blocked = InChildProcess([](cBusinessBasic& engine) {
-    int32_t number = 0;
-    try {
-      engine.GetRec("PARTL", number);
-    } catch (const EngineError& e) {
-      return e.number() == 57 && e.description() == "Could not obtain a Lock on Record Zero of PARTL" ? 0 : 1;
-    }
-    return 2;
-  });
+  // The other process tries 50 times, waiting 20 ms through its host between tries.
+  WaitNotingHost waits;
+  const int blocked = InChildProcess(
+      [&waits](cBusinessBasic& engine) {
+        int32_t number = 0;
+        try {
+          engine.GetRec("PARTL", number);
+        } catch (const EngineError& e) {
+          if (e.number() != 57 || e.description() != "Could not obtain a Lock on Record Zero of PARTL") return 1;
+          return waits.waits == std::vector<std::chrono::milliseconds>(49, std::chrono::milliseconds(20)) ? 0 : 3;
+        }
+        return 2;
+      },
+      waits);
   EXPECT_EQ(blocked, 0);
 
   EXPECT_EQ(gEngine->ReleaseLock(lock), 0);

@@ -1,19 +1,23 @@
 #pragma once
 // A host that fails one chosen operation on files, as a share does when the disk is full, the
 // server drops the connection or a folder turns read-only: the Nth open, read, write, flush,
-// rename or removal counted from FailAt. Everything else goes to the machine's own host.
+// rename or removal counted from FailAt. Everything else goes to the target host (the test host).
 
 #include <cerrno>
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
-#include "tests/support/temp_share.h"
+#include "host/host.h"
 
 namespace tervalo::testing {
 
-class FaultHost : public TestHost {
+class FaultHost : public HostWrapper {
  public:
+  explicit FaultHost(Host& target) : HostWrapper(target) {}
+
   // Fails operation n (1-based) from now on; 0 fails none. The counter starts again.
   void FailAt(int64_t n) {
     fail_at_ = n;
@@ -31,35 +35,29 @@ class FaultHost : public TestHost {
     return true;
   }
 
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
   // Text files whose path ends in this name cannot be read (EIO) while it is set.
   std::string unreadable;
 
-  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override {
-    if (Step() || Unreadable(path)) {
-      error = EIO;
-      return std::nullopt;
-    }
-    return TestHost::ReadTextLines(path, error);
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
+    if (Step() || Unreadable(path)) return HostStatus(EIO, path);
+    return HostWrapper::ReadTextLines(path);
   }
-  std::optional<FileStamp> StampOf(std::string_view path, int& error) override {
-    if (Step() || Unreadable(path)) {
-      error = EIO;
-      return std::nullopt;
-    }
-    return TestHost::StampOf(path, error);
+  HostResult<FileStamp> StampOf(std::string_view path) override {
+    if (Step() || Unreadable(path)) return HostStatus(EIO, path);
+    return HostWrapper::StampOf(path);
   }
-  std::string ReplaceFile(std::string_view path, std::string_view contents) override {
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
     // The three steps of a replacement: the new file written, flushed, renamed over the old one.
     // A failure in any of them leaves the old file as it was.
-    if (Step()) return "Could not write " + std::string(path) + ": No space left on device";
-    if (Step()) return "Could not write " + std::string(path) + ": Input/output error";
-    if (Step()) return "Could not write " + std::string(path) + ": Permission denied";
-    return TestHost::ReplaceFile(path, contents);
+    if (Step()) return HostStatus(ENOSPC, path);
+    if (Step()) return HostStatus(EIO, path);
+    if (Step()) return HostStatus(EACCES, path);
+    return HostWrapper::ReplaceFile(path, contents);
   }
-  std::string RemoveFile(std::string_view path) override {
-    if (Step()) return "Could not remove " + std::string(path) + ": Permission denied";
-    return TestHost::RemoveFile(path);
+  HostStatus RemoveFile(std::string_view path) override {
+    if (Step()) return HostStatus(EACCES, path);
+    return HostWrapper::RemoveFile(path);
   }
 
  private:
@@ -74,42 +72,29 @@ class FaultHost : public TestHost {
 };
 
 // A file of the fault host: reads fail with EIO and writes with ENOSPC when their turn comes.
-class FaultFile : public HostFile {
+class FaultFile : public HostFileWrapper {
  public:
-  FaultFile(FaultHost& host, std::unique_ptr<HostFile> file) : host_(host), file_(std::move(file)) {}
-  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
-    if (host_.Step()) {
-      error_ = EIO;
-      return -1;
-    }
-    return file_->ReadAt(offset, buffer, n);
+  FaultFile(FaultHost& host, std::string_view path, std::unique_ptr<HostFile> target)
+      : HostFileWrapper(std::move(target)), host_(host), path_(path) {}
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+    if (host_.Step()) return HostStatus(EIO, path_);
+    return HostFileWrapper::ReadAt(offset, buffer, n);
   }
-  bool WriteAt(int64_t offset, const char* data, size_t n) override {
-    if (host_.Step()) {
-      error_ = ENOSPC;
-      return false;
-    }
-    return file_->WriteAt(offset, data, n);
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
+    if (host_.Step()) return HostStatus(ENOSPC, path_);
+    return HostFileWrapper::WriteAt(offset, data, n);
   }
-  int64_t Size() override { return file_->Size(); }
-  bool TryLock(int64_t offset, int64_t length) override { return file_->TryLock(offset, length); }
-  void Unlock(int64_t offset, int64_t length) override { file_->Unlock(offset, length); }
-  int LastError() const override { return error_ != 0 ? error_ : file_->LastError(); }
 
  private:
   FaultHost& host_;
-  std::unique_ptr<HostFile> file_;
-  int error_ = 0;
+  std::string path_;
 };
 
-inline std::unique_ptr<HostFile> FaultHost::OpenShared(std::string_view path, bool create, int& error) {
-  if (Step()) {
-    error = EACCES;
-    return nullptr;
-  }
-  auto file = TestHost::OpenShared(path, create, error);
-  if (!file) return file;
-  return std::make_unique<FaultFile>(*this, std::move(file));
+inline HostResult<std::unique_ptr<HostFile>> FaultHost::OpenShared(std::string_view path, bool create) {
+  if (Step()) return HostStatus(EACCES, path);
+  auto file = HostWrapper::OpenShared(path, create);
+  if (!file.ok()) return file;
+  return std::make_unique<FaultFile>(*this, path, std::move(file).value());
 }
 
 }  // namespace tervalo::testing

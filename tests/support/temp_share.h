@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/share_builders/share_builder.h"
 
 namespace tervalo::testing {

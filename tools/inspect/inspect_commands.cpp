@@ -15,11 +15,11 @@
 #include "engine/cursor_buffer.h"
 #include "engine/system.h"
 #include "environment/catalog_config.h"
-#include "environment/host.h"
 #include "environment/shared_instances.h"
+#include "host/host.h"
+#include "tools/inspect/index_verify.h"
 #include "records/part_record.h"
 #include "records/product_line.h"
-#include "tools/inspect/index_verify.h"
 
 namespace tervalo::inspect {
 namespace {
@@ -104,18 +104,18 @@ int Entries(const Context& c) {
     c.err << "No link for " << name << "\n";
     return 1;
   }
-  int error = 0;
-  auto file = CurrentHost().OpenShared(resolution->resolution_path, false, error);
-  if (!file) {
+  const HostResult<std::unique_ptr<HostFile>> opened = gEngine->host().OpenShared(resolution->resolution_path, false);
+  if (!opened.ok()) {
     c.err << "Cannot open " << resolution->resolution_path << "\n";
     return 1;
   }
   c.out << "Resolution file " << resolution->resolution_path << ", data file "
         << resolution->data_path << "\n"
         << "name        type  block  reclen  lastrec  flags\n";
+  HostFile& file = **opened;
   std::string entry(kResolutionEntryLength, '\0');
   for (int64_t offset = 0;
-       file->ReadAt(offset, entry.data(), entry.size()) == static_cast<int64_t>(entry.size());
+       file.ReadAt(offset, entry.data(), entry.size()).value_or(-1) == static_cast<int64_t>(entry.size());
        offset += static_cast<int64_t>(entry.size())) {
     const ResolutionEntry e = DecodeResolutionEntry(*gEngine, entry);
     c.out << std::left << std::setw(12) << Printable(e.name) << std::setw(6) << Printable(e.file_type)

@@ -10,7 +10,7 @@
 #include <iostream>
 #include <string>
 
-#include "environment/host.h"
+#include "host/host.h"
 #include "tools/share_builders/demo_company.h"
 #include "tools/share_builders/large_company.h"
 

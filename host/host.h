@@ -2,7 +2,7 @@
 // The host layer: the one place that talks to the operating system. Paths stay in the system's
 // UNC form ("\\SERVER\SHARE\rest") everywhere else; the host maps them to the machine's file
 // system only when a file is touched. Tests swap in another Host (fault-injecting, counting) with
-// ScopedHost.
+// ScopedHost, most often a HostWrapper around the machine's host.
 
 #include <atomic>
 #include <chrono>
@@ -17,22 +17,25 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/host_status.h"
+
 namespace tervalo {
 
-// An open file shared with other programs and workstations. Offsets are 0-based.
+// An open file shared with other programs and workstations. Offsets are 0-based. A failure names
+// the path the file was opened under.
 class HostFile {
  public:
   virtual ~HostFile() = default;
-  // Reads up to n bytes at offset into buffer; returns the number read (fewer at the end of the
-  // file) or -1 on a failure of the system (errno-style code in LastError()).
-  virtual int64_t ReadAt(int64_t offset, char* buffer, size_t n) = 0;
-  // Writes all n bytes at offset, growing the file as needed; false on failure.
-  virtual bool WriteAt(int64_t offset, const char* data, size_t n) = 0;
-  virtual int64_t Size() = 0;
-  // Non-blocking exclusive lock of a byte range that other processes respect; true when granted.
+  // Reads up to n bytes at offset into buffer: the number read, fewer at the end of the file.
+  virtual HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) = 0;
+  // Writes all n bytes at offset, growing the file as needed.
+  virtual HostStatus WriteAt(int64_t offset, const char* data, size_t n) = 0;
+  // The file's length in bytes.
+  virtual HostResult<int64_t> Size() = 0;
+  // Non-blocking exclusive lock of a byte range that other processes respect; true when granted,
+  // false when another holds it (or the system refuses it).
   virtual bool TryLock(int64_t offset, int64_t length) = 0;
   virtual void Unlock(int64_t offset, int64_t length) = 0;
-  virtual int LastError() const = 0;
 };
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
@@ -103,27 +106,35 @@ class Host {
   // an empty server or share name, or one that would leave its share).
   virtual std::optional<std::string> MapPath(std::string_view path) = 0;
 
-  // Files and directories (hidden, system and read-only files count as existing).
+  // Files and directories (hidden, system and read-only files count as existing). A path that
+  // cannot be looked at counts as missing.
   virtual bool FileExists(std::string_view path) = 0;
   virtual bool DirectoryExists(std::string_view path) = 0;
-  // Opens an existing file for shared reading and writing; with create, a missing file is created
-  // empty. On failure returns null and sets error to the system's error number.
-  virtual std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) = 0;
-  // A text file read whole and cut into lines (CR LF or LF ends a line); none when it is missing
-  // or unreadable, with error set to the system's error number (ENOENT when missing).
-  virtual std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) = 0;
-  // The stamp of a file (exists false when there is none); none when the file cannot be looked
-  // at, with error set to the system's error number.
-  virtual std::optional<FileStamp> StampOf(std::string_view path, int& error) = 0;
-  // Replaces a file's contents so that readers see either the old file whole or the new one:
-  // written beside it, flushed, then renamed over it. Returns an empty string or an error text.
-  virtual std::string ReplaceFile(std::string_view path, std::string_view contents) = 0;
-  // Deletes a file. Returns an empty string when it is gone afterwards (also when there was none),
-  // else an error text naming the file and the system's reason.
-  virtual std::string RemoveFile(std::string_view path) = 0;
 
-  // The files of a directory (not its subdirectories); empty when it cannot be read.
-  virtual std::vector<DirectoryEntry> ListDirectory(std::string_view path) = 0;
+  // The calls below fail with the system's error number and the path as given. A path that
+  // cannot be mapped (see MapPath) fails with ENOENT; its stamp says that there is no file.
+
+  // Opens an existing file for shared reading and writing; with create, a missing file is created
+  // empty.
+  virtual HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) = 0;
+  // A text file read whole and cut into lines (CR LF or LF ends a line); fails with ENOENT when
+  // the file is missing.
+  virtual HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
+  // The stamp of a file (exists false when there is none); fails when the file cannot be looked at.
+  virtual HostResult<FileStamp> StampOf(std::string_view path) = 0;
+  // Replaces a file's contents so that readers see either the old file whole or the new one:
+  // written beside it, flushed, then renamed over it. On a failure the old file is as it was.
+  virtual HostStatus ReplaceFile(std::string_view path, std::string_view contents) = 0;
+  // Deletes a file; succeeds when it is gone afterwards (also when there was none).
+  virtual HostStatus RemoveFile(std::string_view path) = 0;
+  // The files of a directory (not its subdirectories).
+  virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) = 0;
+
+  // The workstation's wall-clock time: its local date and time of day, to the second.
+  virtual std::chrono::local_seconds Now() = 0;
+  // Waits for the given time. Retries that wait for another workstation or the file server wait
+  // here, so that a test host can skip the waits.
+  virtual void Sleep(std::chrono::milliseconds duration) = 0;
 
   // Temporary directory with its final separator; empty when there is none.
   virtual std::string TempDirectory() = 0;
@@ -139,8 +150,10 @@ class Host {
   virtual void BeginDirectoryCache() {}
   virtual void EndDirectoryCache() {}
 
-  void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
-  void ShowMessage(const MessageBoxRequest& request);
+  // Message boxes go to the handler (without one, to standard error) with the text's control
+  // bytes escaped.
+  virtual void SetMessageBoxHandler(MessageBoxHandler handler) { message_box_ = std::move(handler); }
+  virtual void ShowMessage(const MessageBoxRequest& request);
 
  private:
   MessageBoxHandler message_box_;
@@ -152,12 +165,14 @@ class PosixHost : public Host {
   std::optional<std::string> MapPath(std::string_view path) override;
   bool FileExists(std::string_view path) override;
   bool DirectoryExists(std::string_view path) override;
-  std::unique_ptr<HostFile> OpenShared(std::string_view path, bool create, int& error) override;
-  std::optional<std::vector<std::string>> ReadTextLines(std::string_view path, int& error) override;
-  std::optional<FileStamp> StampOf(std::string_view path, int& error) override;
-  std::string ReplaceFile(std::string_view path, std::string_view contents) override;
-  std::string RemoveFile(std::string_view path) override;
-  std::vector<DirectoryEntry> ListDirectory(std::string_view path) override;
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override;
+  HostResult<FileStamp> StampOf(std::string_view path) override;
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override;
+  HostStatus RemoveFile(std::string_view path) override;
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override;
+  std::chrono::local_seconds Now() override;
+  void Sleep(std::chrono::milliseconds duration) override;
   std::string TempDirectory() override;
   std::string ComputerName() override;
   uint32_t ResolveHostAddress(std::string_view name) override;
@@ -182,6 +197,68 @@ class PosixHost : public Host {
   int cache_depth_ = 0;  // changed only by the thread that opens the cache
   std::atomic<std::thread::id> cache_owner_{};
   DirectoryCache cache_;
+};
+
+// An open file that passes every call to the file it wraps; a test host's files derive from it
+// and override only what they change.
+class HostFileWrapper : public HostFile {
+ public:
+  explicit HostFileWrapper(std::unique_ptr<HostFile> target) : target_(std::move(target)) {}
+  HostFile& target() const { return *target_; }
+
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+    return target_->ReadAt(offset, buffer, n);
+  }
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
+    return target_->WriteAt(offset, data, n);
+  }
+  HostResult<int64_t> Size() override { return target_->Size(); }
+  bool TryLock(int64_t offset, int64_t length) override { return target_->TryLock(offset, length); }
+  void Unlock(int64_t offset, int64_t length) override { target_->Unlock(offset, length); }
+
+ private:
+  std::unique_ptr<HostFile> target_;
+};
+
+// A host that passes every call to a target host; a test host derives from it and overrides only
+// the calls it changes. What the target does inside a call stays with the target: the waits of
+// its own retries go to its own Sleep.
+class HostWrapper : public Host {
+ public:
+  explicit HostWrapper(Host& target) : target_(target) {}
+  Host& target() const { return target_; }
+
+  std::optional<std::string> MapPath(std::string_view path) override { return target_.MapPath(path); }
+  bool FileExists(std::string_view path) override { return target_.FileExists(path); }
+  bool DirectoryExists(std::string_view path) override { return target_.DirectoryExists(path); }
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    return target_.OpenShared(path, create);
+  }
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
+    return target_.ReadTextLines(path);
+  }
+  HostResult<FileStamp> StampOf(std::string_view path) override { return target_.StampOf(path); }
+  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
+    return target_.ReplaceFile(path, contents);
+  }
+  HostStatus RemoveFile(std::string_view path) override { return target_.RemoveFile(path); }
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
+    return target_.ListDirectory(path);
+  }
+  std::chrono::local_seconds Now() override { return target_.Now(); }
+  void Sleep(std::chrono::milliseconds duration) override { target_.Sleep(duration); }
+  std::string TempDirectory() override { return target_.TempDirectory(); }
+  std::string ComputerName() override { return target_.ComputerName(); }
+  uint32_t ResolveHostAddress(std::string_view name) override { return target_.ResolveHostAddress(name); }
+  void BeginDirectoryCache() override { target_.BeginDirectoryCache(); }
+  void EndDirectoryCache() override { target_.EndDirectoryCache(); }
+  void SetMessageBoxHandler(MessageBoxHandler handler) override {
+    target_.SetMessageBoxHandler(std::move(handler));
+  }
+  void ShowMessage(const MessageBoxRequest& request) override { target_.ShowMessage(request); }
+
+ private:
+  Host& target_;
 };
 
 // Keeps the host's directory cache open for its lifetime.

@@ -12,13 +12,13 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
+#include <ctime>
 #include <iostream>
 #include <sstream>
 #include <thread>
 
-#include "engine/basic_text.h"
-#include "environment/host.h"
+#include "base/basic_text.h"
+#include "host/host.h"
 
 namespace tervalo {
 namespace {
@@ -30,14 +30,16 @@ void Note(const std::shared_ptr<ShareMeter>& meter, ShareCall kind) {
 
 class PosixFile : public HostFile {
  public:
-  // meter: none for a file off the share. Shared, so that a file may outlive its host.
-  PosixFile(int fd, std::shared_ptr<ShareMeter> meter) : fd_(fd), meter_(std::move(meter)) {}
+  // path: as the caller named the file, for failures. meter: none for a file off the share.
+  // Shared, so that a file may outlive its host.
+  PosixFile(int fd, std::string_view path, std::shared_ptr<ShareMeter> meter)
+      : fd_(fd), path_(path), meter_(std::move(meter)) {}
   ~PosixFile() override {
     Note(meter_, ShareCall::kClose);
     ::close(fd_);
   }
 
-  int64_t ReadAt(int64_t offset, char* buffer, size_t n) override {
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
     size_t done = 0;
     while (done < n) {
       Note(meter_, ShareCall::kRead);
@@ -45,8 +47,7 @@ class PosixFile : public HostFile {
           ::pread(fd_, buffer + done, n - done, offset + static_cast<int64_t>(done));
       if (got < 0) {
         if (errno == EINTR) continue;
-        error_ = errno;
-        return -1;
+        return HostStatus(errno, path_);
       }
       if (got == 0) break;
       done += static_cast<size_t>(got);
@@ -54,34 +55,29 @@ class PosixFile : public HostFile {
     return static_cast<int64_t>(done);
   }
 
-  bool WriteAt(int64_t offset, const char* data, size_t n) override {
+  HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
     size_t done = 0;
     while (done < n) {
       Note(meter_, ShareCall::kWrite);
       const ssize_t put = ::pwrite(fd_, data + done, n - done, offset + static_cast<int64_t>(done));
       if (put < 0) {
         if (errno == EINTR) continue;
-        error_ = errno;
-        return false;
+        return HostStatus(errno, path_);
       }
       done += static_cast<size_t>(put);
     }
-    return true;
+    return {};
   }
 
-  int64_t Size() override {
+  HostResult<int64_t> Size() override {
     struct stat st {};
     Note(meter_, ShareCall::kLookup);
-    if (::fstat(fd_, &st) != 0) {
-      error_ = errno;
-      return -1;
-    }
-    return st.st_size;
+    if (::fstat(fd_, &st) != 0) return HostStatus(errno, path_);
+    return static_cast<int64_t>(st.st_size);
   }
 
   bool TryLock(int64_t offset, int64_t length) override { return SetLock(F_WRLCK, offset, length); }
   void Unlock(int64_t offset, int64_t length) override { SetLock(F_UNLCK, offset, length); }
-  int LastError() const override { return error_; }
 
  private:
   bool SetLock(short type, int64_t offset, int64_t length) {
@@ -92,14 +88,12 @@ class PosixFile : public HostFile {
     lock.l_len = length;
     lock.l_pid = 0;  // required for open-file-description locks
     Note(meter_, ShareCall::kOther);
-    if (::fcntl(fd_, F_OFD_SETLK, &lock) == 0) return true;
-    error_ = errno;
-    return false;
+    return ::fcntl(fd_, F_OFD_SETLK, &lock) == 0;
   }
 
   int fd_;
+  std::string path_;
   std::shared_ptr<ShareMeter> meter_;
-  int error_ = 0;
 };
 
 bool PathExists(const std::string& path, const std::shared_ptr<ShareMeter>& meter) {
@@ -340,12 +334,9 @@ bool PosixHost::DirectoryExists(std::string_view path) {
   return ::stat(mapped->c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool create, int& error) {
+HostResult<std::unique_ptr<HostFile>> PosixHost::OpenShared(std::string_view path, bool create) {
   const auto mapped = MapSharePath(path);
-  if (!mapped) {
-    error = ENOENT;
-    return nullptr;
-  }
+  if (!mapped) return HostStatus(ENOENT, path);
   const auto meter = MeterFor(path);
   Note(meter, ShareCall::kOpen);
   int fd = ::open(mapped->c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
@@ -355,19 +346,12 @@ std::unique_ptr<HostFile> PosixHost::OpenShared(std::string_view path, bool crea
     Note(meter, ShareCall::kOpen);
     fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC);
   }
-  if (fd < 0) {
-    error = errno;
-    return nullptr;
-  }
-  auto file = std::make_unique<PosixFile>(fd, meter);
+  if (fd < 0) return HostStatus(errno, path);
+  std::unique_ptr<HostFile> file = std::make_unique<PosixFile>(fd, path, meter);
   // Opening a directory for writing fails with EISDIR by itself; a read-only open needs a look.
   struct stat st {};
   if (read_only) Note(meter, ShareCall::kLookup);
-  if (read_only && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    error = EISDIR;
-    return nullptr;
-  }
-  error = 0;
+  if (read_only && ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) return HostStatus(EISDIR, path);
   return file;
 }
 
@@ -390,19 +374,15 @@ std::vector<std::string> SplitTextLines(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path, int& error) {
-  error = ENOENT;
+HostResult<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view path) {
   const auto mapped = MapSharePath(path);
-  if (!mapped) return std::nullopt;
+  if (!mapped) return HostStatus(ENOENT, path);
   const auto meter = MeterFor(path);
   Note(meter, ShareCall::kOpen);
   // Without O_NONBLOCK a named pipe would hold the open until something writes to it.
   const int fd = ::open(mapped->c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) {
-    error = errno;
-    return std::nullopt;
-  }
-  PosixFile file(fd, meter);  // closes the file on every return
+  if (fd < 0) return HostStatus(errno, path);
+  PosixFile file(fd, path, meter);  // closes the file on every return
   // A text file the program reads (terminal map, schedule file) fits one read of this size; a
   // short read ends the file, a full one is followed by more. A directory fails its first read.
   constexpr size_t kChunk = 64 * 1024;
@@ -416,84 +396,75 @@ std::optional<std::vector<std::string>> PosixHost::ReadTextLines(std::string_vie
       text.resize(at);
       continue;
     }
-    if (got < 0) {
-      error = errno;
-      return std::nullopt;
-    }
+    if (got < 0) return HostStatus(errno, path);
     text.resize(at + static_cast<size_t>(got));
     if (static_cast<size_t>(got) < kChunk) break;
   }
-  error = 0;
   return SplitTextLines(text);
 }
 
-std::optional<FileStamp> PosixHost::StampOf(std::string_view path, int& error) {
-  error = 0;
+HostResult<FileStamp> PosixHost::StampOf(std::string_view path) {
   const auto mapped = MapSharePath(path);
   if (!mapped) return FileStamp{};
   Note(MeterFor(path), ShareCall::kLookup);
   struct stat st {};
   if (::stat(mapped->c_str(), &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR) return FileStamp{};
-    error = errno;
-    return std::nullopt;
+    return HostStatus(errno, path);
   }
   return FileStamp{true, static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino),
                    static_cast<int64_t>(st.st_size),
                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
-std::string PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {
+HostStatus PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {
   const auto mapped = MapSharePath(path);
-  if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
+  if (!mapped) return HostStatus(ENOENT, path);
   const auto meter = MeterFor(path);
   std::string temp = *mapped + ".~tmpXXXXXX";
   Note(meter, ShareCall::kOpen);
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0)
-    return std::string("Could not create a file beside ") + *mapped + ": " + std::strerror(errno);
-  PosixFile file(fd, meter);
-  std::string failure;
-  if (!file.WriteAt(0, contents.data(), contents.size())) {
-    failure = std::strerror(file.LastError());
-  } else {
+  if (fd < 0) return HostStatus(errno, path);
+  PosixFile file(fd, path, meter);
+  HostStatus status = file.WriteAt(0, contents.data(), contents.size());
+  if (status.ok()) {
     Note(meter, ShareCall::kOther);
     const bool moded = ::fchmod(fd, NewFileMode()) == 0;
     if (moded) Note(meter, ShareCall::kOther);
-    if (!moded || ::fsync(fd) != 0) failure = std::strerror(errno);
+    if (!moded || ::fsync(fd) != 0) status = HostStatus(errno, path);
   }
-  if (failure.empty()) {
+  if (status.ok()) {
     // A file server may refuse the rename while another workstation has the file open.
     for (int attempt = 0;; ++attempt) {
       Note(meter, ShareCall::kOther);
       if (::rename(temp.c_str(), mapped->c_str()) == 0) return {};
       if (attempt == 4 ||
           (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
-        failure = std::strerror(errno);
+        status = HostStatus(errno, path);
         break;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(100 * (attempt + 1)));
+      Sleep(std::chrono::milliseconds(100 * (attempt + 1)));
     }
   }
   Note(meter, ShareCall::kOther);
   ::unlink(temp.c_str());
-  return "Could not write " + std::string(path) + ": " + failure;
+  return status;
 }
 
-std::string PosixHost::RemoveFile(std::string_view path) {
+HostStatus PosixHost::RemoveFile(std::string_view path) {
   const auto mapped = MapSharePath(path);
-  if (!mapped) return "The path " + std::string(path) + " cannot be reached.";
+  if (!mapped) return HostStatus(ENOENT, path);
   Note(MeterFor(path), ShareCall::kOther);
   if (::unlink(mapped->c_str()) == 0 || errno == ENOENT) return {};
-  return "Could not remove " + std::string(path) + ": " + std::strerror(errno);
+  return HostStatus(errno, path);
 }
 
-std::vector<DirectoryEntry> PosixHost::ListDirectory(std::string_view path) {
+HostResult<std::vector<DirectoryEntry>> PosixHost::ListDirectory(std::string_view path) {
   std::vector<DirectoryEntry> entries;
   const auto mapped = MapPath(path);
-  if (!mapped) return entries;
+  if (!mapped) return HostStatus(ENOENT, path);
   DIR* dir = ::opendir(mapped->c_str());
-  if (dir == nullptr) return entries;
+  if (dir == nullptr) return HostStatus(errno, path);
   const auto now = std::chrono::system_clock::now();
   while (const dirent* entry = ::readdir(dir)) {
     struct stat info {};
@@ -505,6 +476,18 @@ std::vector<DirectoryEntry> PosixHost::ListDirectory(std::string_view path) {
   ::closedir(dir);
   return entries;
 }
+
+std::chrono::local_seconds PosixHost::Now() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  ::localtime_r(&now, &local);
+  using namespace std::chrono;
+  return local_days{year{local.tm_year + 1900} / month{static_cast<unsigned>(local.tm_mon + 1)} /
+                    day{static_cast<unsigned>(local.tm_mday)}} +
+         hours{local.tm_hour} + minutes{local.tm_min} + seconds{local.tm_sec};
+}
+
+void PosixHost::Sleep(std::chrono::milliseconds duration) { std::this_thread::sleep_for(duration); }
 
 std::string PosixHost::TempDirectory() {
   const char* dir = std::getenv("TMPDIR");

@@ -1,4 +1,4 @@
-#include "environment/host.h"
+#include "host/host.h"
 
 #include <gtest/gtest.h>
 
@@ -63,10 +63,9 @@ TEST_F(HostPathsTest, ADirectoryCacheResolvesEachDirectoryOnceAndForgetsItAfter)
   // per file.
   EXPECT_EQ(Since(before, meter.counts()).Total(), 4 * 3 + 10);
   // A file written meanwhile is found under its exact name.
-  EXPECT_EQ(host_.ReplaceFile("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", "a\r\n"), "");
+  EXPECT_TRUE(host_.ReplaceFile("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", "a\r\n").ok());
   EXPECT_TRUE(fs::exists(dir / "SCHEDULE.4"));
-  int error = 0;
-  EXPECT_EQ(host_.ReadTextLines("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", error), std::vector<std::string>{"a"});
+  EXPECT_EQ(host_.ReadTextLines("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4").value_or({}), std::vector<std::string>{"a"});
   host_.EndDirectoryCache();
   const ShareCallCounts inner_end = meter.counts();
   EXPECT_TRUE(host_.FileExists(file(3)));
@@ -79,8 +78,8 @@ TEST_F(HostPathsTest, ADirectoryCacheResolvesEachDirectoryOnceAndForgetsItAfter)
 }
 
 TEST_F(HostPathsTest, AnUnmappablePathIsAMissingFileAndNothingIsCreated) {
-  int error = 0;
-  EXPECT_EQ(host_.OpenShared("\\\\SRV\\VLTRLNK\\..\\escape", /*create=*/true, error), nullptr);
+  const auto escaping = host_.OpenShared("\\\\SRV\\VLTRLNK\\..\\escape", /*create=*/true);
+  EXPECT_EQ(escaping.status().error(), ENOENT);
   EXPECT_FALSE(fs::exists(unc_root_ / "SRV" / "escape"));
   EXPECT_FALSE(host_.FileExists("\\\\\\VLTRLNK\\ttymap"));
 }
@@ -139,27 +138,29 @@ class HostFilesTest : public testing::TempShareTest {};
 
 TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
   share::WriteBinaryFile(base_ / "t.txt", "one\r\ntwo\n\r\nlast");
-  int error = -1;
-  const auto lines = host_.ReadTextLines((base_ / "t.txt").string(), error);
-  EXPECT_EQ(error, 0);
-  ASSERT_TRUE(lines);
+  const auto lines = host_.ReadTextLines((base_ / "t.txt").string());
+  ASSERT_TRUE(lines.ok());
   EXPECT_EQ(*lines, (std::vector<std::string>{"one", "two", "", "last"}));
-  EXPECT_FALSE(host_.ReadTextLines((base_ / "none.txt").string(), error));
-  EXPECT_EQ(error, ENOENT);
+  const std::string missing = (base_ / "none.txt").string();
+  const auto none = host_.ReadTextLines(missing);
+  EXPECT_EQ(none.status().error(), ENOENT);
+  EXPECT_EQ(none.status().Message(), missing + ": No such file or directory");
 }
 
 TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
   const fs::path target = base_ / "SCHEDULE.3";
   share::WriteBinaryFile(target, "old\r\n");
-  EXPECT_EQ(host_.ReplaceFile(target.string(), "new\r\n"), "");
+  EXPECT_TRUE(host_.ReplaceFile(target.string(), "new\r\n").ok());
   std::ifstream in(target, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new\r\n");
   for (const auto& entry : fs::directory_iterator(base_)) {
     EXPECT_EQ(entry.path().filename().string().find("~tmp"), std::string::npos) << entry.path();
   }
 
-  const std::string failure = host_.ReplaceFile((base_ / "no-such-dir" / "SCHEDULE.3").string(), "x");
-  EXPECT_NE(failure, "");
+  const std::string elsewhere = (base_ / "no-such-dir" / "SCHEDULE.3").string();
+  const HostStatus failure = host_.ReplaceFile(elsewhere, "x");
+  EXPECT_EQ(failure.error(), ENOENT);
+  EXPECT_EQ(failure.path(), elsewhere);
   EXPECT_FALSE(fs::exists(base_ / "no-such-dir"));
 }
 
@@ -167,20 +168,17 @@ TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
 // from one that cannot be looked at.
 TEST_F(HostFilesTest, StampChangesWithTheFileOnly) {
   const fs::path target = base_ / "SCHEDULE.3";
-  int error = -1;
-  const auto missing = host_.StampOf(target.string(), error);
-  ASSERT_TRUE(missing);
+  const auto missing = host_.StampOf(target.string());
+  ASSERT_TRUE(missing.ok());
   EXPECT_FALSE(missing->exists);
-  EXPECT_EQ(error, 0);
   share::WriteBinaryFile(target, "old\r\n");
-  const auto first = host_.StampOf(target.string(), error);
-  ASSERT_TRUE(first && first->exists);
-  EXPECT_EQ(host_.StampOf(target.string(), error), first) << "untouched";
-  ASSERT_EQ(host_.ReplaceFile(target.string(), "new\r\n"), "");
-  EXPECT_NE(host_.StampOf(target.string(), error), first) << "replaced with the same size";
+  const FileStamp first = host_.StampOf(target.string()).value_or({});
+  ASSERT_TRUE(first.exists);
+  EXPECT_EQ(host_.StampOf(target.string()).value_or({}), first) << "untouched";
+  ASSERT_TRUE(host_.ReplaceFile(target.string(), "new\r\n").ok());
+  EXPECT_NE(host_.StampOf(target.string()).value_or({}), first) << "replaced with the same size";
   fs::create_symlink("loop", base_ / "loop");
-  EXPECT_FALSE(host_.StampOf((base_ / "loop").string(), error));
-  EXPECT_EQ(error, ELOOP);
+  EXPECT_EQ(host_.StampOf((base_ / "loop").string()).status().error(), ELOOP);
 }
 
 TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
@@ -199,20 +197,20 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
   };
   const Case cases[] = {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
-      {"stamp", [&] { int error = 0; host_.StampOf(schedule, error); }, {0, 0, 1, 0, 0, 0}},
-      {"text file", [&] { int error = 0; host_.ReadTextLines(schedule, error); }, {1, 0, 0, 1, 1, 0}},
-      {"replace: write, fchmod, fsync, rename", [&] { host_.ReplaceFile(schedule, "x\r\n"); }, {0, 1, 0, 1, 1, 3}},
+      {"stamp", [&] { EXPECT_TRUE(host_.StampOf(schedule).ok()); }, {0, 0, 1, 0, 0, 0}},
+      {"text file", [&] { EXPECT_TRUE(host_.ReadTextLines(schedule).ok()); }, {1, 0, 0, 1, 1, 0}},
+      {"replace: write, fchmod, fsync, rename", [&] { EXPECT_TRUE(host_.ReplaceFile(schedule, "x\r\n").ok()); }, {0, 1, 0, 1, 1, 3}},
       {"open, read, size, close",
        [&] {
-         int error = 0;
-         auto f = host_.OpenShared(schedule, false, error);
+         auto f = host_.OpenShared(schedule, false);
+         ASSERT_TRUE(f.ok());
          char byte = 0;
-         f->ReadAt(0, &byte, 1);
-         f->Size();
+         EXPECT_TRUE((*f)->ReadAt(0, &byte, 1).ok());
+         EXPECT_TRUE((*f)->Size().ok());
        },
        {1, 0, 1, 1, 1, 0}},
-      {"delete", [&] { host_.RemoveFile(schedule); }, {0, 0, 0, 0, 0, 1}},
-      {"off the share", [&] { int error = 0; host_.ReadTextLines((base_ / "local.txt").string(), error); }, {0, 0, 0, 0, 0, 0}},
+      {"delete", [&] { EXPECT_TRUE(host_.RemoveFile(schedule).ok()); }, {0, 0, 0, 0, 0, 1}},
+      {"off the share", [&] { EXPECT_TRUE(host_.ReadTextLines((base_ / "local.txt").string()).ok()); }, {0, 0, 0, 0, 0, 0}},
   };
   for (const Case& c : cases) {
     const ShareCallCounts before = host_.share_meter().counts();
@@ -224,15 +222,14 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
 
 TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {
   share::WriteBinaryFile(base_ / "data", std::string(100, '\0'));
-  int error = 0;
-  auto first = host_.OpenShared((base_ / "data").string(), false, error);
-  auto second = host_.OpenShared((base_ / "data").string(), false, error);
-  ASSERT_TRUE(first && second);
-  EXPECT_TRUE(first->TryLock(0, 10));
-  EXPECT_FALSE(second->TryLock(5, 10));
-  EXPECT_TRUE(second->TryLock(10, 10)) << "ranges that do not overlap are independent";
-  first->Unlock(0, 10);
-  EXPECT_TRUE(second->TryLock(5, 5));
+  auto first = host_.OpenShared((base_ / "data").string(), false);
+  auto second = host_.OpenShared((base_ / "data").string(), false);
+  ASSERT_TRUE(first.ok() && second.ok());
+  EXPECT_TRUE((*first)->TryLock(0, 10));
+  EXPECT_FALSE((*second)->TryLock(5, 10));
+  EXPECT_TRUE((*second)->TryLock(10, 10)) << "ranges that do not overlap are independent";
+  (*first)->Unlock(0, 10);
+  EXPECT_TRUE((*second)->TryLock(5, 5));
 }
 
 }  // namespace
