@@ -2,6 +2,7 @@
 
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
+#include "records/file0_layout.h"
 
 namespace tervalo {
 
@@ -19,11 +20,11 @@ int MechanicList::IndexOf(int number) const {
 }
 
 std::string BoardSettings::PriorityName(int p) const {
-  return std::string(Mid(names_block, 300 + 15 * (p - 1), 10));
+  return std::string(Mid(names_block, file0::kPriorityNamesPosition + file0::kNameSpacing * (p - 1), 10));
 }
 
 std::string BoardSettings::SubStatusName(int d) const {
-  return std::string(Mid(names_block, 421 + 15 * (d - 1), 11));
+  return std::string(Mid(names_block, file0::kSubStatusNamesPosition + file0::kNameSpacing * (d - 1), 11));
 }
 
 Color BoardSettings::PriorityColorOf(int p) const {
@@ -31,17 +32,17 @@ Color BoardSettings::PriorityColorOf(int p) const {
 }
 
 void ReadBoardSettings(cBusinessBasic& engine, BoardSettings& settings) {
-  settings.TallRows = Mid(engine.BlockReadFile("FILE0", 401, true), 317, 1) == "Y";
-  const std::string block499 = engine.BlockReadFile("FILE0", 499, true);
+  settings.TallRows = Mid(engine.BlockReadFile("FILE0", file0::kTallRowsBlock, true), file0::kTallRowsPosition, 1) == "Y";
+  const std::string block499 = engine.BlockReadFile("FILE0", file0::kSettingsBlock, true);
   for (int p = 1; p <= kPriorities; ++p) {
     settings.PriorityColor[static_cast<size_t>(p - 1)] =
         static_cast<Color>(engine.Unpack("D", block499, 3 * p - 2));
   }
-  settings.SortOrder = std::string(Mid(block499, 25, 4));
+  settings.SortOrder = std::string(Mid(block499, file0::kSortOrderPosition, 4));
 }
 
 void ReadNames(cBusinessBasic& engine, BoardSettings& settings) {
-  settings.names_block = engine.BlockReadFile("FILE0", 450, true);
+  settings.names_block = engine.BlockReadFile("FILE0", file0::kNamesBlock, true);
 }
 
 MechanicList LoadMechanics(cBusinessBasic& engine) {

@@ -5,6 +5,7 @@
 #include "base/basic_text.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

@@ -6,6 +6,7 @@
 #include "board/job_index.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "engine/business_basic.h"
 #include "records/address_records.h"
 #include "records/invoice_fields.h"

@@ -32,19 +32,9 @@ void AppendEntries(cBusinessBasic& engine, int64_t offset, int64_t size, JobInde
 
 }  // namespace
 
-bool JobIndexPlace(int32_t job_number, int32_t& block, int32_t& slot) {
-  if (job_number < 1) return false;
-  block = job_number < 1000 ? kLowIndexFirstBlock + job_number / kEntriesPerIndexBlock
-                            : kHighIndexFirstBlock + (job_number - 999) / kEntriesPerIndexBlock;
-  slot = job_number % kEntriesPerIndexBlock;
-  const bool low = block < kLowIndexFirstBlock + kLowIndexBlocks;
-  const bool high = block >= kHighIndexFirstBlock && block < kHighIndexFirstBlock + kHighIndexBlocks;
-  return low || high;
-}
-
 JobIndex JobIndex::Load(cBusinessBasic& engine) {
   JobIndexParts parts;
-  parts.entries.reserve((kLowIndexBlocks + kHighIndexBlocks) * kEntriesPerIndexBlock);
+  parts.entries.reserve((file0::kLowIndexBlocks + file0::kHighIndexBlocks) * file0::kEntriesPerIndexBlock);
   for (const auto& [offset, size] : kJobIndexRanges) AppendEntries(engine, offset, size, parts);
   JobIndex index;
   index.entries_ = std::move(parts.entries);
@@ -57,53 +47,10 @@ int32_t JobIndex::RecordNumber(int32_t job_number) const {
   int32_t block = 0;
   int32_t slot = 0;
   if (!JobIndexPlace(job_number, block, slot)) return 0;
-  const int32_t block_index = block < kHighIndexFirstBlock ? block - kLowIndexFirstBlock
-                                                           : kLowIndexBlocks + block - kHighIndexFirstBlock;
-  const int32_t value = entries_[static_cast<size_t>(block_index * kEntriesPerIndexBlock + slot)];
+  const int32_t block_index = block < file0::kHighIndexFirstBlock ? block - file0::kLowIndexFirstBlock
+                                                           : file0::kLowIndexBlocks + block - file0::kHighIndexFirstBlock;
+  const int32_t value = entries_[static_cast<size_t>(block_index * file0::kEntriesPerIndexBlock + slot)];
   return value < 1 ? 0 : value;
-}
-
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = text.find('\n', start);
-    lines.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-    if (at == std::string_view::npos) return lines;
-    start = at + 1;
-  }
-}
-
-std::string JoinLines(const std::vector<std::string>& lines) {
-  std::string text;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (i > 0) text.push_back('\n');
-    text += lines[i];
-  }
-  return text;
-}
-
-int32_t GetJobNumber(std::string_view job_text) {
-  const size_t lf = job_text.find('\n');
-  if (lf == std::string_view::npos) return 0;
-  size_t start = lf >= 4 ? lf - 4 : 0;
-  if (start > 0 && job_text[start - 1] >= '0' && job_text[start - 1] <= '9') --start;
-  return static_cast<int32_t>(Val(job_text.substr(start, lf - start)));
-}
-
-int32_t ReferenceNumberOf(std::string_view job_text) {
-  return static_cast<int32_t>(Val(Mid(job_text, 6, 7)));
-}
-
-int32_t RequestNumberOf(std::string_view job_text) {
-  const auto lines = SplitLines(job_text);
-  return lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
-}
-
-bool IsFinished(std::string_view job_text) {
-  const auto lines = SplitLines(job_text);
-  if (lines.size() < 3) return false;
-  return lines[2].find("Complete") != std::string::npos || lines[2].find("Billed") != std::string::npos;
 }
 
 }  // namespace tervalo

@@ -1,4 +1,5 @@
 #include "board/job_loading.h"
+#include "board/job_text.h"
 
 #include <algorithm>
 #include <unordered_set>

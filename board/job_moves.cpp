@@ -8,6 +8,7 @@
 #include "board/grid_refresh.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
+#include "board/job_text.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {

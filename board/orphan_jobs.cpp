@@ -1,3 +1,4 @@
+#include "board/job_text.h"
 #include "board/orphan_jobs.h"
 
 #include <set>

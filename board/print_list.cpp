@@ -1,3 +1,4 @@
+#include "board/job_text.h"
 #include "board/print_list.h"
 
 #include <stdexcept>

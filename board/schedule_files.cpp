@@ -1,3 +1,4 @@
+#include "board/job_text.h"
 #include "board/schedule_files.h"
 
 #include <algorithm>
@@ -10,13 +11,15 @@
 #include "board/job_record.h"
 #include "board/orphan_jobs.h"
 #include "engine/business_basic.h"
+#include "engine/file_format.h"
 #include "environment/catalog_config.h"
 #include "host/host.h"
+#include "records/file0_layout.h"
 
 namespace tervalo {
 namespace {
 
-constexpr int32_t kSortOrderOffset = 499 * 512 + 24;
+constexpr int64_t kSortOrderOffset = BlockOffset(file0::kSettingsBlock) + file0::kSortOrderPosition - 1;
 
 void MarkMechanic(cBusinessBasic& engine, int32_t record_number, int mechanic_number) {
   // The record is read for its checks; only the mechanic byte is written, so that what the

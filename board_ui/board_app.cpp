@@ -10,6 +10,7 @@
 #include "board/frm_tervalo.h"
 #include "board/job_card.h"
 #include "board/job_index.h"
+#include "board/job_text.h"
 #include "board_ui/job_dialog.h"
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"

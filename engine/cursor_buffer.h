@@ -30,10 +30,10 @@
 #include <string_view>
 
 #include "base/coding.h"
+#include "engine/file_format.h"
 
 namespace tervalo::index_format {
 
-inline constexpr size_t kBlockSize = 512;
 inline constexpr size_t kCursorSize = 544;
 inline constexpr size_t kHeaderCopySize = 16;
 inline constexpr int32_t kMaxDepth = 7;

@@ -18,6 +18,7 @@
 #include "base/coding.h"
 #include "engine/business_basic.h"
 #include "engine/cursor_buffer.h"
+#include "engine/file_format.h"
 #include "host/host.h"
 
 namespace tervalo {
@@ -25,7 +26,6 @@ namespace {
 
 using index_format::CompareKeys;
 using index_format::CursorBuffer;
-using index_format::kBlockSize;
 using index_format::kCursorSize;
 using index_format::kErrDamagedIndex;
 using index_format::kInnerLink;
@@ -115,7 +115,7 @@ class IndexWalk {
 
  private:
   void ReadBlock(int32_t block, char* into) {
-    engine_.ReadIndexBlock(file_.OpenFile, (static_cast<int64_t>(file_.Position) + block) * 512, into,
+    engine_.ReadIndexBlock(file_.OpenFile, BlockOffset(static_cast<int64_t>(file_.Position) + block), into,
                            source_);
   }
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/keyed_collection.h"
+#include "engine/file_format.h"
 #include "engine/physical_files.h"
 
 namespace tervalo {
@@ -31,7 +32,7 @@ struct cLogicalFile {
   cBusinessBasic* engine = nullptr;  // the engine that opened it, for the two header reads
 
   // Byte offset of the file's first block in its data file.
-  int64_t BaseOffset() const { return static_cast<int64_t>(Position) * 512; }
+  int64_t BaseOffset() const { return BlockOffset(Position); }
 };
 
 // One 32-byte entry of a resolution file: the name field (bytes 1-10, padding removed), the

@@ -6,16 +6,17 @@
 #include <limits>
 
 #include "engine/business_basic.h"
+#include "engine/file_format.h"
 #include "engine/system.h"
 
 namespace tervalo {
 namespace {
 
-constexpr int64_t kBlockSize = 512;
 constexpr const char* kUndefinedOpenFile = "OpenFile parameter is undefined";
 
-int64_t BlockOffset(int32_t block_number) {
-  const int64_t offset = static_cast<int64_t>(block_number) * kBlockSize;
+// The offset of a block, which the system keeps within 32 bits.
+int64_t CheckedBlockOffset(int32_t block_number) {
+  const int64_t offset = BlockOffset(block_number);
   if (offset > std::numeric_limits<int32_t>::max() || offset < std::numeric_limits<int32_t>::min()) {
     throw EngineError(kErrOverflow, "BlockReadFile", kOverflowText);
   }
@@ -111,13 +112,13 @@ void cBusinessBasic::EndReadScope() {
 void cBusinessBasic::ReadIndexBlock(const std::shared_ptr<cOpenFile>& file, int64_t offset,
                                     char* into, const char* source) {
   if (read_scope_depth_ == 0 || !file) {
-    ReadBytes(file, offset, into, static_cast<size_t>(kBlockSize), source);
+    ReadBytes(file, offset, into, kBlockSize, source);
     return;
   }
   const auto key = std::make_pair(file->vbFileNumber, offset);
   auto it = index_blocks_.find(key);
   if (it == index_blocks_.end()) {
-    std::string block(static_cast<size_t>(kBlockSize), ' ');
+    std::string block(kBlockSize, ' ');
     ReadBytes(file, offset, block.data(), block.size(), source);
     it = index_blocks_.emplace(key, std::move(block)).first;
   }
@@ -150,12 +151,12 @@ int64_t cBusinessBasic::LengthOfFile(const OpenFileArg& OpenFile) {
 std::string cBusinessBasic::BlockReadFile(const OpenFileArg& OpenFile, int32_t BlockNumber,
                                           bool Orb) {
   return ReadFile(OpenFile, static_cast<int32_t>(kBlockSize),
-                  static_cast<int32_t>(BlockOffset(BlockNumber)), Orb);
+                  static_cast<int32_t>(CheckedBlockOffset(BlockNumber)), Orb);
 }
 
 void cBusinessBasic::BlockWriteFile(const OpenFileArg& OpenFile, int32_t BlockNumber,
                                     std::string_view Record, bool Orb) {
-  WriteFile(OpenFile, Record, static_cast<int32_t>(BlockOffset(BlockNumber)), Orb);
+  WriteFile(OpenFile, Record, static_cast<int32_t>(CheckedBlockOffset(BlockNumber)), Orb);
 }
 
 }  // namespace tervalo

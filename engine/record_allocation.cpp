@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "engine/business_basic.h"
+#include "engine/file_format.h"
 
 namespace tervalo {
 namespace {
@@ -58,7 +59,7 @@ void InitIndexFile(cBusinessBasic& engine, const cLogicalFile& file, int32_t key
   const int32_t entry_length = key_length + 4;
   if (entry_length == 0) throw EngineError(kErrDivisionByZero, "InitFile", kDivisionByZeroText);
   const int32_t per_block = 508 / entry_length;
-  std::string header(512, '\0');
+  std::string header(kBlockSize, '\0');
   engine.Pack("C", header, entry_length, 1);
   engine.Pack("C", header, per_block, 3);
   engine.Pack("C", header, file.LastRecord, 5);
@@ -69,13 +70,13 @@ void InitIndexFile(cBusinessBasic& engine, const cLogicalFile& file, int32_t key
   engine.WriteBytes(file.OpenFile, file.BaseOffset(), header, "iwriteFile");
 
   // The root: an empty leaf holding only the sentinel entry, link FF FF.
-  std::string root(512, '\xFF');
+  std::string root(kBlockSize, '\xFF');
   engine.Pack("C", root, 1, 1);
-  engine.WriteBytes(file.OpenFile, file.BaseOffset() + 512, root, "iwriteFile");
+  engine.WriteBytes(file.OpenFile, file.BaseOffset() + BlockOffset(1), root, "iwriteFile");
 }
 
 void InitRecordFile(cBusinessBasic& engine, const cLogicalFile& file) {
-  std::string header(512, '\0');
+  std::string header(kBlockSize, '\0');
   engine.Pack("J", header, -2, 1);
   engine.Pack("L", header, -1, kFreeHeadPosition);
   engine.WriteBytes(file.OpenFile, file.BaseOffset(), header, "iwriteFile");

@@ -8,6 +8,7 @@
 
 #include "board/frm_tervalo.h"
 #include "board/job_index.h"
+#include "board/job_text.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"

@@ -12,6 +12,7 @@
 #include "board/job_index.h"
 #include "board/job_moves.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"

@@ -4,6 +4,7 @@
 
 #include "board/job_index.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "engine/business_basic.h"
 #include "engine/system.h"
 #include "host/host.h"

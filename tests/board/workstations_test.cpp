@@ -17,6 +17,7 @@
 #include "board/job_index.h"
 #include "board/job_moves.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "board/list_watch.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"

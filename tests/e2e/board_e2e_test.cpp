@@ -13,6 +13,7 @@
 
 #include "board/job_index.h"
 #include "board/job_record.h"
+#include "board/job_text.h"
 #include "tests/e2e/x_session.h"
 #include "tests/support/board_company.h"
 #include "tools/share_builders/demo_company.h"

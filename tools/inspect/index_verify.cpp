@@ -5,6 +5,7 @@
 
 #include "base/basic_text.h"
 #include "engine/cursor_buffer.h"
+#include "engine/file_format.h"
 
 namespace tervalo {
 namespace {
@@ -178,7 +179,7 @@ class Verifier {
   bool InFile(int32_t block) const { return block >= 1 && block <= index_.LastRecord; }
 
   void Read(int32_t block) {
-    engine_.ReadBytes(index_.OpenFile, (static_cast<int64_t>(index_.Position) + block) * 512, block_.data(),
+    engine_.ReadBytes(index_.OpenFile, BlockOffset(static_cast<int64_t>(index_.Position) + block), block_.data(),
                       block_.size(), "VerifyIndex");
   }
 
@@ -186,7 +187,7 @@ class Verifier {
 
   cBusinessBasic& engine_;
   const cLogicalFile& index_;
-  std::array<char, fmt::kBlockSize> block_{};
+  std::array<char, kBlockSize> block_{};
   int32_t entry_length_ = 0;
   int32_t root_ = 0;
   bool equal_keys_allowed_ = false;

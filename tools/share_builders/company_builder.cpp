@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "engine/file_format.h"
+#include "records/file0_layout.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
 #include "tools/share_builders/records_builder.h"
@@ -126,28 +128,31 @@ std::vector<int32_t> CompanyBuilder::AddJob(const JobSpec& job) {
 }
 
 std::string CompanyBuilder::File0Bytes() const {
-  std::string bytes(572 * 512, '\0');
+  using namespace file0;
+  std::string bytes(static_cast<size_t>(BlockOffset(kBlocks)), '\0');
   auto put = [&](int block, int position, const std::string& value) {
-    bytes.replace(static_cast<size_t>(block) * 512 + static_cast<size_t>(position - 1), value.size(), value);
+    bytes.replace(static_cast<size_t>(BlockOffset(block) + position - 1), value.size(), value);
   };
-  put(401, 317, file0_.tall_rows ? "Y" : "N");
+  put(kTallRowsBlock, kTallRowsPosition, file0_.tall_rows ? "Y" : "N");
   for (size_t n = 0; n < file0_.delivery_names.size(); ++n) {
-    put(402, 1 + 15 * static_cast<int>(n), Padded(file0_.delivery_names[n], 15));
+    put(kDeliveryNamesBlock, 1 + kNameSpacing * static_cast<int>(n), Padded(file0_.delivery_names[n], 15));
   }
   for (size_t p = 0; p < file0_.priority_names.size(); ++p) {
-    put(450, 300 + 15 * static_cast<int>(p), Padded(file0_.priority_names[p], 11));
+    put(kNamesBlock, kPriorityNamesPosition + kNameSpacing * static_cast<int>(p), Padded(file0_.priority_names[p], 11));
   }
   for (size_t d = 0; d < file0_.substatus_names.size(); ++d) {
-    put(450, 421 + 15 * static_cast<int>(d), Padded(file0_.substatus_names[d], 11));
+    put(kNamesBlock, kSubStatusNamesPosition + kNameSpacing * static_cast<int>(d),
+        Padded(file0_.substatus_names[d], 11));
   }
   for (size_t p = 0; p < file0_.priority_colors.size() && p < 8; ++p) {
-    put(499, 1 + 3 * static_cast<int>(p), D3(file0_.priority_colors[p]));
+    put(kSettingsBlock, 1 + 3 * static_cast<int>(p), D3(file0_.priority_colors[p]));
   }
-  put(499, 25, Padded(file0_.sort_order, 4));
+  put(kSettingsBlock, kSortOrderPosition, Padded(file0_.sort_order, 4));
   for (const auto& [job, record] : index_) {
-    const int block = job < 1000 ? 451 + job / 128 : 501 + (job - 999) / 128;
-    if (block > 571) throw std::invalid_argument("job number beyond the index");
-    put(block, 4 * (job % 128) + 1, L4(record));
+    int32_t block = 0;
+    int32_t slot = 0;
+    if (!JobIndexPlace(job, block, slot)) throw std::invalid_argument("job number beyond the index");
+    put(block, 4 * slot + 1, L4(record));
   }
   return bytes;
 }

@@ -1,4 +1,5 @@
 #include "tools/share_builders/data_file_builder.h"
+#include "engine/file_format.h"
 
 #include <stdexcept>
 
@@ -24,12 +25,12 @@ DataFileBuilder::DataFileBuilder(const ShareBuilder& share, std::string resoluti
 int32_t DataFileBuilder::Add(const LogicalFileSpec& layout) {
   const int32_t position = next_block_;
   const int64_t bytes = layout.type == 'I'
-                            ? (static_cast<int64_t>(layout.last_record) + 1) * 512
+                            ? BlockOffset(static_cast<int64_t>(layout.last_record) + 1)
                             : (static_cast<int64_t>(layout.last_record) + 1) * layout.record_length;
-  next_block_ += static_cast<int32_t>((bytes + 511) / 512);
-  image_.resize(static_cast<size_t>(next_block_) * 512, '\0');
+  next_block_ += static_cast<int32_t>((bytes + BlockOffset(1) - 1) / BlockOffset(1));
+  image_.resize(static_cast<size_t>(BlockOffset(next_block_)), '\0');
   files_.push_back({layout, position});
-  if (layout.type == 'L') Place(static_cast<int64_t>(position) * 512, LHeader(-1, 0, 0));
+  if (layout.type == 'L') Place(BlockOffset(position), LHeader(-1, 0, 0));
   return position;
 }
 
@@ -52,19 +53,19 @@ void DataFileBuilder::SetRecord(std::string_view name, int32_t record_number,
   if (bytes.size() != static_cast<size_t>(f.layout.record_length)) {
     throw std::invalid_argument("record of " + std::string(name) + " has the wrong length");
   }
-  Place(static_cast<int64_t>(f.position) * 512 +
+  Place(BlockOffset(f.position) +
             static_cast<int64_t>(record_number) * f.layout.record_length,
         bytes);
 }
 
 void DataFileBuilder::SetBlock(std::string_view name, int32_t block, std::string_view bytes) {
-  std::string padded(bytes.substr(0, 512));
-  padded.resize(512, '\0');
-  SetBytes(name, static_cast<int64_t>(block) * 512, padded);
+  std::string padded(bytes.substr(0, kBlockSize));
+  padded.resize(kBlockSize, '\0');
+  SetBytes(name, BlockOffset(block), padded);
 }
 
 void DataFileBuilder::SetBytes(std::string_view name, int64_t offset, std::string_view bytes) {
-  Place(static_cast<int64_t>(Find(name).position) * 512 + offset, bytes);
+  Place(BlockOffset(Find(name).position) + offset, bytes);
 }
 
 void DataFileBuilder::Write() const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "engine/file_format.h"
 #include "tools/share_builders/data_file_builder.h"
 
 namespace tervalo::share {
@@ -16,7 +17,7 @@ struct Node {
 std::string NodeBytes(const Node& node, int32_t link) {
   std::string bytes = C2(static_cast<int32_t>(node.entries.size())) + C2(link);
   for (const auto& [key, pointer] : node.entries) bytes += key + L4(pointer);
-  bytes.resize(512, '\0');
+  bytes.resize(kBlockSize, '\0');
   return bytes;
 }
 
@@ -79,7 +80,7 @@ std::vector<std::string> BuildIndexBlocks(const IndexShape& shape, const IndexEn
   std::vector<std::string> blocks(static_cast<size_t>(next_block));
   std::string header = C2(entry_length) + C2(per_block) + C2(next_block - 1) + C2(2) + C2(1) +
                        C2(shape.fill_percent / 100 * per_block) + C2(shape.duplicate_keys ? 0xFFFF : 0) + C2(0);
-  header.resize(512, '\0');
+  header.resize(kBlockSize, '\0');
   blocks[0] = header;
   for (size_t l = 0; l < levels.size(); ++l) {
     const auto& nodes = levels[l];
@@ -94,7 +95,7 @@ std::vector<std::string> BuildIndexBlocks(const IndexShape& shape, const IndexEn
 void AddIndex(DataFileBuilder& data, const std::string& name, const IndexShape& shape,
               const IndexEntries& entries) {
   const auto blocks = BuildIndexBlocks(shape, entries);
-  data.Add({name, 'I', 512, static_cast<int32_t>(blocks.size()) - 1});
+  data.Add({name, 'I', static_cast<int32_t>(kBlockSize), static_cast<int32_t>(blocks.size()) - 1});
   for (size_t b = 0; b < blocks.size(); ++b) data.SetBlock(name, static_cast<int32_t>(b), blocks[b]);
 }
 

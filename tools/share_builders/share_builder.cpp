@@ -1,4 +1,5 @@
 #include "tools/share_builders/share_builder.h"
+#include "engine/file_format.h"
 
 #include <fstream>
 #include <stdexcept>
@@ -74,10 +75,10 @@ void ShareBuilder::WriteFile0(const std::map<int32_t, std::string>& blocks,
                               int32_t blocks_total) const {
   int32_t count = blocks_total;
   for (const auto& [number, unused] : blocks) count = std::max(count, number + 1);
-  std::string bytes(static_cast<size_t>(count) * 512, '\0');
+  std::string bytes(static_cast<size_t>(BlockOffset(count)), '\0');
   for (const auto& [number, block] : blocks) {
-    bytes.replace(static_cast<size_t>(number) * 512, std::min<size_t>(block.size(), 512),
-                  block.substr(0, 512));
+    bytes.replace(static_cast<size_t>(BlockOffset(number)), std::min(block.size(), kBlockSize),
+                  block.substr(0, kBlockSize));
   }
   WriteBinaryFile(DataDirectory() / "FILE0", bytes);
 }

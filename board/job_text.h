@@ -1,0 +1,27 @@
+#pragma once
+// What the board reads out of a row's job text: its lines, the job, reference and request
+// numbers, and whether the job is finished. The one home of these rules; every grid uses them.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tervalo {
+
+// Splits a job text at line feeds.
+std::vector<std::string> SplitLines(std::string_view text);
+std::string JoinLines(const std::vector<std::string>& lines);
+
+// The job number of a job text: the value of the 4 characters just before the first line feed
+// (a fifth digit in front of them belongs to the number too). 0 when there is no line feed.
+int32_t GetJobNumber(std::string_view job_text);
+// The reference number: the value of characters 6 to 12.
+int32_t ReferenceNumberOf(std::string_view job_text);
+// The request number a tall row shows: the value of characters 5-6 of its sixth line; 0 when the
+// text has fewer lines.
+int32_t RequestNumberOf(std::string_view job_text);
+// A job is finished when its third line contains "Complete" or "Billed".
+bool IsFinished(std::string_view job_text);
+
+}  // namespace tervalo
