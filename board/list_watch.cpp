@@ -46,19 +46,14 @@ WatchedBoard WatchBoard(const BoardState& board, const cEpcInfo& info) {
 ListCheck CheckBoard(Host& host, const WatchedBoard& watched) {
   ListCheck check;
   for (const WatchedList& list : watched.lists) {
-    const HostResult<FileStamp> stamp = host.StampOf(list.path);
-    if (!stamp.ok()) {
-      check.problems.push_back(list.mechanic + " (" + stamp.status().Message() + ")");
-      continue;
-    }
-    if (list.stamp && *stamp == *list.stamp) continue;
-    const ScheduleRead read = ReadSchedule(host, list.path);
-    if (!read.problem.empty()) {
-      check.problems.push_back(list.mechanic + " (" + read.problem + ")");
-    } else if (read.text != list.on_disk) {
+    const std::optional<ScheduleRead> read = ReadScheduleIfChanged(host, list.path, list.stamp);
+    if (!read) continue;
+    if (!read->problem.empty()) {
+      check.problems.push_back(list.mechanic + " (" + read->problem + ")");
+    } else if (read->text != list.on_disk) {
       check.changed.push_back(list.mechanic);
-    } else if (read.stamp) {
-      check.confirmed.push_back({list.grid, list.on_disk, *read.stamp});
+    } else if (read->stamp) {
+      check.confirmed.push_back({list.grid, list.on_disk, *read->stamp});
     }
   }
   if (!watched.job_index_path.empty()) {

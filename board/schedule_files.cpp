@@ -41,24 +41,24 @@ std::string SchedulePath(const cEpcInfo& info, int mechanic_number) {
 }
 
 ScheduleRead ReadSchedule(Host& host, const std::string& path) {
+  return *ReadScheduleIfChanged(host, path, std::nullopt);
+}
+
+std::optional<ScheduleRead> ReadScheduleIfChanged(Host& host, const std::string& path,
+                                                  const std::optional<FileStamp>& known) {
   const HostResult<FileStamp> stamp = host.StampOf(path);
-  if (!stamp.ok()) return {std::nullopt, stamp.status().Message(), std::nullopt};
-  if (!stamp->exists) return {std::nullopt, "", *stamp};
+  if (!stamp.ok()) return ScheduleRead{std::nullopt, stamp.status().Message(), std::nullopt};
+  if (known && *stamp == *known) return std::nullopt;
+  if (!stamp->exists) return ScheduleRead{std::nullopt, "", *stamp};
   const HostResult<std::vector<std::string>> lines = host.ReadTextLines(path);
   if (!lines.ok()) {
     // Removed between the look and the read: no file, and no stamp that would claim otherwise.
-    if (lines.status().error() == ENOENT) return {};
-    return {std::nullopt, lines.status().Message(), std::nullopt};
+    if (lines.status().error() == ENOENT) return ScheduleRead{};
+    return ScheduleRead{std::nullopt, lines.status().Message(), std::nullopt};
   }
   std::string text;
   for (const std::string& line : *lines) text += line + "\r\n";
-  return {text, "", *stamp};
-}
-
-bool MayHaveChanged(Host& host, const std::string& path, const ScheduleState& state) {
-  if (!state.stamp) return true;
-  const HostResult<FileStamp> now = host.StampOf(path);
-  return !now.ok() || *now != *state.stamp;
+  return ScheduleRead{text, "", *stamp};
 }
 
 void FillGrid(GridModel& grid, const std::string& text) {
@@ -297,8 +297,9 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
     if (!state.loaded) continue;
     const std::string path = SchedulePath(info, board.mechanics.MechanicNumber[i]);
     const bool mine = ChangedHere(board, i);
-    if (!mine && !MayHaveChanged(engine.host(), path, state)) continue;
-    current[i] = ReadSchedule(engine.host(), path);
+    std::optional<ScheduleRead> now = ReadScheduleIfChanged(engine.host(), path, mine ? std::nullopt : state.stamp);
+    if (!now) continue;
+    current[i] = std::move(*now);
     const ScheduleRead& read = current[i];
     if (!read.problem.empty()) {
       result.failures.push_back({board.mechanics.MechanicName[i], read.problem});

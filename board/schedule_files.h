@@ -37,9 +37,10 @@ struct ScheduleRead {
 };
 ScheduleRead ReadSchedule(Host& host, const std::string& path);
 
-// Whether a list may have changed on disk since the board last saw it: one look at the file's
-// stamp. True also when there is no stamp to compare or the look failed (then reading tells).
-bool MayHaveChanged(Host& host, const std::string& path, const ScheduleState& state);
+// The same, but only when the file's stamp is not `known` (one look at the stamp): none when the
+// file still has it and so still holds what was read with it. Without a known stamp it reads.
+std::optional<ScheduleRead> ReadScheduleIfChanged(Host& host, const std::string& path,
+                                                  const std::optional<FileStamp>& known);
 // Rows of a grid from such a text, as LoadSchedule makes them.
 void FillGrid(GridModel& grid, const std::string& text);
 
