@@ -190,7 +190,7 @@ TEST_F(WorkstationsTest, UpdateReadsAnUnchangedListOnlyWhenItsStampChanged) {
 // blocks for jobs that came or went. Each case changes the share behind this board's back.
 struct CheckCase {
   std::string name;
-  std::function<void(WorkstationsTest& test, frmTervalo& theirs, const fs::path& data)> change;
+  std::function<void(frmTervalo& theirs, const fs::path& data)> change;
   std::vector<std::string> changed;
   bool jobs_changed;
   bool problem;
@@ -198,9 +198,9 @@ struct CheckCase {
 };
 
 const CheckCase kCheckCases[] = {
-    {"Nothing", [](WorkstationsTest&, frmTervalo&, const fs::path&) {}, {}, false, false, false},
+    {"Nothing", [](frmTervalo&, const fs::path&) {}, {}, false, false, false},
     {"SameListWrittenAgain",
-     [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+     [](frmTervalo&, const fs::path& data) {
        const fs::path file = data / "SCHEDULE.3";
        const std::string text = [&] { std::ifstream in(file, std::ios::binary); return std::string(std::istreambuf_iterator<char>(in), {}); }();
        fs::remove(file);
@@ -208,16 +208,16 @@ const CheckCase kCheckCases[] = {
        fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));
      },
      {}, false, false, true},
-    {"ListSavedThere", [](WorkstationsTest&, frmTervalo& t, const fs::path&) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); },
+    {"ListSavedThere", [](frmTervalo& t, const fs::path&) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); },
      {"ANNA KOWALSKI"}, false, false, false},
-    {"ListRemovedThere", [](WorkstationsTest&, frmTervalo&, const fs::path& data) { fs::remove(data / "SCHEDULE.3"); },
+    {"ListRemovedThere", [](frmTervalo&, const fs::path& data) { fs::remove(data / "SCHEDULE.3"); },
      {"DAVE RUIZ"}, false, false, false},
-    {"ListCannotBeRead", [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+    {"ListCannotBeRead", [](frmTervalo&, const fs::path& data) {
        fs::remove(data / "SCHEDULE.3");
        fs::create_directory(data / "SCHEDULE.3"); },
      {}, false, true, false},
     // Job 8 gets an index entry (block 451, slot 8): record number 7, big-endian.
-    {"NewJob", [](WorkstationsTest&, frmTervalo&, const fs::path& data) {
+    {"NewJob", [](frmTervalo&, const fs::path& data) {
        std::fstream file0(data / "FILE0", std::ios::in | std::ios::out | std::ios::binary);
        file0.seekp(451 * 512 + 8 * 4);
        file0.write("\x00\x00\x00\x07", 4); },
@@ -228,7 +228,7 @@ class CheckTest : public WorkstationsTest, public ::testing::WithParamInterface<
 
 TEST_P(CheckTest, SeesOtherWorkstationsSavesAndNewJobs) {
   const CheckCase& c = GetParam();
-  c.change(*this, theirs_, share_.DataDirectory());
+  c.change(theirs_, share_.DataDirectory());
   const ListCheck check = CheckBoard(host_, WatchBoard(mine_.board(), *gEpcInfo));
   EXPECT_EQ(check.changed, c.changed);
   EXPECT_EQ(check.jobs_changed, c.jobs_changed);
