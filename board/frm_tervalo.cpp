@@ -3,6 +3,7 @@
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "board/list_repair.h"
 #include "board/orphan_jobs.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
@@ -76,7 +77,7 @@ void frmTervalo::CreateMechanicGrids() {
   }
   const std::string folder = DataFolderPath(*gEpcInfo);
   const bool folder_there = Engine().host().DirectoryExists(folder);
-  if (folder_there) RemoveStaleTemporaryFiles(Engine().host(), folder);
+  if (folder_there) RepairLists();
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
     ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
     state = ScheduleState{};
@@ -88,6 +89,24 @@ void frmTervalo::CreateMechanicGrids() {
     board_.Mg(n).SetRedraw(true);
   }
   ReportListsNotLoaded();
+}
+
+void frmTervalo::RepairLists() {
+  std::vector<std::string> names;
+  for (int number : RepairScheduleFolder(Engine().host(), DataFolderPath(*gEpcInfo))) {
+    const int n = board_.mechanics.IndexOf(number);
+    if (n >= 0) names.push_back(board_.mechanics.MechanicName[static_cast<size_t>(n)]);
+  }
+  ReportListsPutInPlace(names);
+}
+
+void frmTervalo::ReportListsPutInPlace(const std::vector<std::string>& names) {
+  if (names.empty()) return;
+  std::string lines;
+  for (const std::string& name : names) lines += "\n    " + name;
+  Engine().host().ShowMessage({"A save on this or another workstation was cut short before these mechanics' lists were "
+                               "in place. Their saved lists have been put in place:" + lines,
+                               "Tervalo", MessageIcon::kInformation});
 }
 
 void frmTervalo::LoadList(int n) {
@@ -156,11 +175,14 @@ UpdateResult frmTervalo::Save(bool closing) {
 
 void frmTervalo::btnUpdate_Click() {
   const UpdateResult result = Save();
+  ReportListsPutInPlace(result.restored);
   if (!result.Saved()) Engine().host().ShowMessage({result.Message(), "Tervalo", MessageIcon::kExclamation});
 }
 
 void frmTervalo::btnRefresh_Click() {
+  RepairLists();
   const UpdateResult result = Save();
+  ReportListsPutInPlace(result.restored);
   if (result.cancelled) return;
   if (!result.Saved()) {
     // Reloading now would drop the jobs whose list was not saved from their mechanic's grid.

@@ -78,6 +78,9 @@ class frmTervalo {
   // Reads mechanic n's schedule file into its (empty) grid and notes whether it could.
   void LoadList(int n);
   void ReportListsNotLoaded();
+  // Puts in place the lists that a save cut short left beside their missing files, and says so.
+  void RepairLists();
+  void ReportListsPutInPlace(const std::vector<std::string>& names);
 
   BoardState board_;
   JobMoves moves_{*this};

@@ -9,10 +9,12 @@
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "board/list_repair.h"
 #include "board/orphan_jobs.h"
 #include "engine/business_basic.h"
 #include "engine/file_format.h"
 #include "environment/catalog_config.h"
+#include "host/file_replace.h"
 #include "host/host.h"
 #include "records/file0_layout.h"
 
@@ -84,21 +86,6 @@ ScheduleState LoadSchedule(Host& host, GridModel& grid, const std::string& path)
   if (!read.problem.empty()) return {false, read.problem, std::nullopt, std::nullopt};
   if (read.text) FillGrid(grid, *read.text);
   return {true, "", read.text, read.stamp};
-}
-
-void RemoveStaleTemporaryFiles(Host& host, const std::string& folder) {
-  constexpr int64_t kStaleSeconds = 10 * 60;
-  const HostResult<std::vector<DirectoryEntry>> entries = host.ListDirectory(folder);
-  if (!entries.ok()) return;
-  for (const DirectoryEntry& entry : *entries) {
-    const std::string upper = UCase(entry.name);
-    const size_t tmp = upper.find(".~TMP");
-    if (upper.rfind("SCHEDULE.", 0) != 0 || tmp == std::string::npos || entry.age_seconds < kStaleSeconds) continue;
-    const std::string number = upper.substr(9, tmp - 9);
-    if (number.empty() || number.find_first_not_of("0123456789") != std::string::npos) continue;
-    // One that cannot be removed now is tried again at the next start-up.
-    static_cast<void>(host.RemoveFile(folder + "\\" + entry.name));
-  }
 }
 
 namespace {
@@ -212,7 +199,7 @@ bool SaveCircleFirst(cBusinessBasic& engine, const cEpcInfo& info, BoardState& b
     if (!to_save[i]) continue;
     std::string text = ScheduleText(board.Mg(n));
     for (const std::string& row : plan.leaving[i]) text += ScheduleLine(row);
-    const HostStatus written = engine.host().ReplaceFile(SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
+    const HostStatus written = ReplaceFileContents(engine.host(), SchedulePath(info, board.mechanics.MechanicNumber[i]), text);
     if (!written.ok()) {
       result.failures.push_back({board.mechanics.MechanicName[i], "Could not write " + written.Message()});
       return false;
@@ -231,7 +218,7 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   const std::string path = SchedulePath(info, number);
   const std::string text = ScheduleText(grid);
   const bool removing = grid.Rows() == 0;
-  const HostStatus saved = removing ? engine.host().RemoveFile(path) : engine.host().ReplaceFile(path, text);
+  const HostStatus saved = removing ? RemoveSharedFile(engine.host(), path) : ReplaceFileContents(engine.host(), path, text);
   if (!saved.ok()) {
     result.failures.push_back({name, (removing ? "Could not remove " : "Could not write ") + saved.Message()});
     return false;
@@ -299,6 +286,12 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
     const bool mine = ChangedHere(board, i);
     std::optional<ScheduleRead> now = ReadScheduleIfChanged(engine.host(), path, mine ? std::nullopt : state.stamp);
     if (!now) continue;
+    // A file gone since it was read may be a save cut short between the old file's removal and
+    // the new one's rename (here or on another workstation): its finished list is put in place.
+    if (now->problem.empty() && !now->text && state.on_disk && RepairList(engine.host(), path)) {
+      now = ReadSchedule(engine.host(), path);
+      result.restored.push_back(board.mechanics.MechanicName[i]);
+    }
     current[i] = std::move(*now);
     const ScheduleRead& read = current[i];
     if (!read.problem.empty()) {
@@ -308,6 +301,12 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
     }
     const bool theirs = read.text != state.on_disk;
     if (!theirs) state.stamp = read.stamp;
+    // Both sides made the same change (two boards moved the same job to the same place, or a
+    // save of this board's was completed from its finished version): nothing to ask.
+    if (mine && theirs && AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) == AssignmentOf(RowTexts(read.text))) {
+      actions[i] = ListAction::kSave;
+      continue;
+    }
     actions[i] = mine ? (theirs ? ListAction::kAsk : ListAction::kSave) : (theirs ? ListAction::kTake : ListAction::kNothing);
   }
   return actions;

@@ -44,11 +44,6 @@ std::optional<ScheduleRead> ReadScheduleIfChanged(Host& host, const std::string&
 // Rows of a grid from such a text, as LoadSchedule makes them.
 void FillGrid(GridModel& grid, const std::string& text);
 
-// Removes what a save cut short left in the data folder: this board's temporary schedule files
-// ("SCHEDULE.<n>.~tmp...") older than ten minutes. Younger ones may be another workstation's save
-// in progress and stay.
-void RemoveStaleTemporaryFiles(Host& host, const std::string& folder);
-
 // A schedule file's contents for a grid: each row's text with line feeds as tabs, CR LF after
 // each.
 std::string ScheduleText(const GridModel& grid);
@@ -63,6 +58,8 @@ struct SaveFailure {
 struct UpdateResult {
   std::vector<SaveFailure> failures;
   bool cancelled = false;  // the user cancelled it when asked about lists changed on both sides
+  // Mechanics whose list file had gone missing and was put in place from a save cut short.
+  std::vector<std::string> restored;
   bool Saved() const { return failures.empty(); }
   // The message that tells the user what was not saved.
   std::string Message() const;

@@ -122,10 +122,15 @@ class Host {
   virtual HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
   // The stamp of a file (exists false when there is none); fails when the file cannot be looked at.
   virtual HostResult<FileStamp> StampOf(std::string_view path) = 0;
-  // Replaces a file's contents so that readers see either the old file whole or the new one:
-  // written beside it, flushed, then renamed over it. On a failure the old file is as it was.
-  virtual HostStatus ReplaceFile(std::string_view path, std::string_view contents) = 0;
-  // Deletes a file; succeeds when it is gone afterwards (also when there was none).
+  // Creates a file named `prefix` and six more characters, a name no file had, writes `contents`
+  // into it, gives it the mode of an ordinary new file, flushes it to the disk and closes it.
+  // Returns its name (the prefix and the six characters). On a failure the file is removed.
+  // Replacing a file whole is built on it: see host/file_replace.h.
+  virtual HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) = 0;
+  // Renames a file, replacing any file `to`, in one attempt. A file server refuses it while a
+  // program (on any workstation) holds either file open. A failure names `to`.
+  virtual HostStatus RenameFile(std::string_view from, std::string_view to) = 0;
+  // Deletes a file in one attempt; succeeds when it is gone afterwards (also when there was none).
   virtual HostStatus RemoveFile(std::string_view path) = 0;
   // The files of a directory (not its subdirectories).
   virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) = 0;
@@ -168,7 +173,8 @@ class PosixHost : public Host {
   HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
   HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override;
   HostResult<FileStamp> StampOf(std::string_view path) override;
-  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override;
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override;
+  HostStatus RenameFile(std::string_view from, std::string_view to) override;
   HostStatus RemoveFile(std::string_view path) override;
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override;
   std::chrono::local_seconds Now() override;
@@ -238,9 +244,10 @@ class HostWrapper : public Host {
     return target_.ReadTextLines(path);
   }
   HostResult<FileStamp> StampOf(std::string_view path) override { return target_.StampOf(path); }
-  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
-    return target_.ReplaceFile(path, contents);
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+    return target_.WriteNewFile(prefix, contents);
   }
+  HostStatus RenameFile(std::string_view from, std::string_view to) override { return target_.RenameFile(from, to); }
   HostStatus RemoveFile(std::string_view path) override { return target_.RemoveFile(path); }
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
     return target_.ListDirectory(path);

@@ -28,6 +28,22 @@ void Note(const std::shared_ptr<ShareMeter>& meter, ShareCall kind) {
   if (meter != nullptr) meter->Call(kind);
 }
 
+// Writes all n bytes at offset, as often as the system takes only part of them.
+HostStatus WriteAll(int fd, int64_t offset, const char* data, size_t n, std::string_view path,
+                    const std::shared_ptr<ShareMeter>& meter) {
+  size_t done = 0;
+  while (done < n) {
+    Note(meter, ShareCall::kWrite);
+    const ssize_t put = ::pwrite(fd, data + done, n - done, offset + static_cast<int64_t>(done));
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return HostStatus(errno, path);
+    }
+    done += static_cast<size_t>(put);
+  }
+  return {};
+}
+
 class PosixFile : public HostFile {
  public:
   // path: as the caller named the file, for failures. meter: none for a file off the share.
@@ -56,17 +72,7 @@ class PosixFile : public HostFile {
   }
 
   HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
-    size_t done = 0;
-    while (done < n) {
-      Note(meter_, ShareCall::kWrite);
-      const ssize_t put = ::pwrite(fd_, data + done, n - done, offset + static_cast<int64_t>(done));
-      if (put < 0) {
-        if (errno == EINTR) continue;
-        return HostStatus(errno, path_);
-      }
-      done += static_cast<size_t>(put);
-    }
-    return {};
+    return WriteAll(fd_, offset, data, n, path_, meter_);
   }
 
   HostResult<int64_t> Size() override {
@@ -417,38 +423,44 @@ HostResult<FileStamp> PosixHost::StampOf(std::string_view path) {
                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
-HostStatus PosixHost::ReplaceFile(std::string_view path, std::string_view contents) {
-  const auto mapped = MapSharePath(path);
-  if (!mapped) return HostStatus(ENOENT, path);
-  const auto meter = MeterFor(path);
-  std::string temp = *mapped + ".~tmpXXXXXX";
+HostResult<std::string> PosixHost::WriteNewFile(std::string_view prefix, std::string_view contents) {
+  const auto mapped = MapSharePath(prefix);
+  if (!mapped) return HostStatus(ENOENT, prefix);
+  const auto meter = MeterFor(prefix);
+  std::string name = *mapped + "XXXXXX";
   Note(meter, ShareCall::kOpen);
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return HostStatus(errno, path);
-  PosixFile file(fd, path, meter);
-  HostStatus status = file.WriteAt(0, contents.data(), contents.size());
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return HostStatus(errno, prefix);
+  const std::string created = std::string(prefix) + name.substr(name.size() - 6);
+  HostStatus status = WriteAll(fd, 0, contents.data(), contents.size(), created, meter);
+  // mkstemp makes a private file; a file other workstations read gets the usual mode. Flushed
+  // and closed here, so that the file server holds it whole and lets it be renamed: a server
+  // refuses to rename a file that is still open.
   if (status.ok()) {
     Note(meter, ShareCall::kOther);
-    const bool moded = ::fchmod(fd, NewFileMode()) == 0;
-    if (moded) Note(meter, ShareCall::kOther);
-    if (!moded || ::fsync(fd) != 0) status = HostStatus(errno, path);
+    if (::fchmod(fd, NewFileMode()) != 0) status = HostStatus(errno, created);
   }
   if (status.ok()) {
-    // A file server may refuse the rename while another workstation has the file open.
-    for (int attempt = 0;; ++attempt) {
-      Note(meter, ShareCall::kOther);
-      if (::rename(temp.c_str(), mapped->c_str()) == 0) return {};
-      if (attempt == 4 ||
-          (errno != EBUSY && errno != EACCES && errno != EPERM && errno != ETXTBSY)) {
-        status = HostStatus(errno, path);
-        break;
-      }
-      Sleep(std::chrono::milliseconds(100 * (attempt + 1)));
-    }
+    Note(meter, ShareCall::kOther);
+    if (::fsync(fd) != 0) status = HostStatus(errno, created);
   }
+  Note(meter, ShareCall::kClose);
+  // A network file system may report a failed write only when the file is closed.
+  if (::close(fd) != 0 && status.ok()) status = HostStatus(errno, created);
+  if (status.ok()) return created;
   Note(meter, ShareCall::kOther);
-  ::unlink(temp.c_str());
+  ::unlink(name.c_str());
   return status;
+}
+
+HostStatus PosixHost::RenameFile(std::string_view from, std::string_view to) {
+  const auto source = MapSharePath(from);
+  if (!source) return HostStatus(ENOENT, from);
+  const auto target = MapSharePath(to);
+  if (!target) return HostStatus(ENOENT, to);
+  Note(MeterFor(to), ShareCall::kOther);
+  if (::rename(source->c_str(), target->c_str()) == 0) return {};
+  return HostStatus(errno, to);
 }
 
 HostStatus PosixHost::RemoveFile(std::string_view path) {

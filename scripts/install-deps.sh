@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xdotool libx11-dev poppler-utils xauth
   librsvg2-bin desktop-file-utils lintian file man-db
+  samba smbnetfs fuse3
 )
 
 missing=()

@@ -31,6 +31,7 @@ namespace {
 namespace fs = std::filesystem;
 using share::InvoiceRecord;
 using testing::FaultHost;
+using testing::ServerLikeHost;
 using testing::Job;
 
 constexpr size_t kFile0SortOrder = 499 * 512 + 24;  // the four bytes of the sort order the board writes
@@ -68,9 +69,23 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
 
   fs::path Data() const { return share_.DataDirectory(); }
 
+  // The list a start-up reads: the schedule file, or where a save was cut short after the old
+  // file was deleted, the newest finished version beside it.
+  fs::path ListFile(int mechanic) const {
+    const std::string name = "SCHEDULE." + std::to_string(mechanic);
+    fs::path newest = Data() / name;
+    if (fs::exists(newest)) return newest;
+    for (const auto& entry : fs::directory_iterator(Data())) {
+      const std::string found = entry.path().filename().string();
+      if (!found.starts_with(name + ".~new")) continue;
+      if (!fs::exists(newest) || entry.last_write_time() > fs::last_write_time(newest)) newest = entry.path();
+    }
+    return newest;
+  }
+
   // The jobs of a schedule file; false when a line is not a whole job text.
   bool ListOnDisk(int mechanic, std::vector<int32_t>& jobs) {
-    std::ifstream in(Data() / ("SCHEDULE." + std::to_string(mechanic)), std::ios::binary);
+    std::ifstream in(ListFile(mechanic), std::ios::binary);
     for (std::string line; std::getline(in, line);) {
       if (line.empty() || line.back() != '\r') return false;
       line.pop_back();
@@ -158,14 +173,28 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
     return told || !host_.messages.empty();
   }
 
+  // Every file operation of a session failing in turn, each in a fresh company.
+  void EveryFailingOperation(bool deletes_first);
+
   std::map<int32_t, int32_t> records_;
   std::map<int32_t, bool> open_;
   std::string invol_;
   std::string file0_bytes_;
 };
 
+// Each operation fails in turn; in the second round a failing rename also deletes its target
+// first, as a file-server client that replaces by delete and rename does.
 TEST_F(SaveFaultsTest, EveryFailingFileOperationLosesNoJobAndIsReported) {
+  for (const bool deletes_first : {false, true}) {
+    SCOPED_TRACE(deletes_first ? "renames delete their target first" : "renames are atomic");
+    EveryFailingOperation(deletes_first);
+    if (HasFatalFailure()) return;
+  }
+}
+
+void SaveFaultsTest::EveryFailingOperation(bool deletes_first) {
   FaultHost faults(host_);
+  faults.rename_deletes_first = deletes_first;
   // What the files hold when nothing fails.
   WriteCompany();
   {
@@ -195,7 +224,7 @@ TEST_F(SaveFaultsTest, EveryFailingFileOperationLosesNoJobAndIsReported) {
     if (HasFatalFailure()) return;
   }
   EXPECT_GT(steps, 50) << "the board's file operations were not all counted";
-  RecordProperty("failed_operations_tried", std::to_string(steps));
+  RecordProperty(deletes_first ? "failed_operations_tried_deleting" : "failed_operations_tried", std::to_string(steps));
 }
 
 TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItCanBe) {
@@ -244,8 +273,9 @@ class RefusingHost : public HostWrapper {
  public:
   RefusingHost(Host& target, std::string name, int error)
       : HostWrapper(target), name_(std::move(name)), error_(error) {}
-  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
-    return path.ends_with(name_) ? HostStatus(error_, path) : HostWrapper::ReplaceFile(path, contents);
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+    return prefix.ends_with(name_ + ".~tmp") ? HostResult<std::string>(HostStatus(error_, prefix))
+                                             : HostWrapper::WriteNewFile(prefix, contents);
   }
   HostStatus RemoveFile(std::string_view path) override {
     return path.ends_with(name_) ? HostStatus(error_, path) : HostWrapper::RemoveFile(path);
@@ -323,8 +353,11 @@ TEST_F(SaveFaultsTest, AJobMarkedForAMechanicButOnNoListIsPutBack) {
   EXPECT_EQ(jobs, (std::vector<int32_t>{7}));
 }
 
-TEST_F(SaveFaultsTest, StartUpRemovesOnlyOldTemporaryFilesOfSchedules) {
+// What stopped saves left: ANNA KOWALSKI's list was deleted by a rename that then failed, so its
+// finished version is put in place and the user told; temporary files go once they are old.
+TEST_F(SaveFaultsTest, StartUpPutsCutShortListsInPlaceAndRemovesOnlyOldTemporaryFiles) {
   WriteCompany();
+  fs::rename(Data() / "SCHEDULE.4", Data() / "SCHEDULE.4.~newK7k7K7");
   const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(11);
   struct File {
     const char* name;
@@ -333,17 +366,63 @@ TEST_F(SaveFaultsTest, StartUpRemovesOnlyOldTemporaryFilesOfSchedules) {
   } files[] = {
       {"SCHEDULE.3.~tmpA1b2C3", true, false}, {"schedule.12.~TMPzzzzzz", true, false},
       {"SCHEDULE.4.~tmpQ9q9Q9", false, true},  // another workstation may be saving right now
+      {"SCHEDULE.3.~newB1b2C3", true, false},  // a finished list whose file is there
       {"SCHEDULE.X.~tmp123456", true, true},   {"NOTES.~tmp123456", true, true},
-      {"SCHEDULE.3", true, true},
+      {"SCHEDULE.3", true, true},              {"SCHEDULE.4.~newK7k7K7", true, false},
   };
   for (const File& f : files) {
-    if (f.name != std::string("SCHEDULE.3")) std::ofstream(Data() / f.name) << "x\r\n";
+    if (!fs::exists(Data() / f.name)) std::ofstream(Data() / f.name) << "x\r\n";
     if (f.old) fs::last_write_time(Data() / f.name, old);
   }
   frmTervalo form;
   ASSERT_TRUE(form.Form_Load());
   for (const File& f : files) EXPECT_EQ(fs::exists(Data() / f.name), f.stays) << f.name;
   EXPECT_EQ(form.board().Mg(0).Rows(), 3);
+  ASSERT_EQ(form.board().Mg(1).Rows(), 1);
+  EXPECT_EQ(GetJobNumber(form.board().Mg(1).TextMatrix(0, 0)), 7);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("put in place:\n    ANNA KOWALSKI"), std::string::npos) << host_.messages[0].text;
+}
+
+// The client deleted DAVE RUIZ's list and then could not rename the new one over it: the user is
+// told the list was not saved, the new list waits beside the missing file, and the next Update
+// puts it in place and goes on without asking whose list to keep.
+TEST_F(SaveFaultsTest, AListDeletedByAFailedRenameIsPutInPlaceAtTheNextUpdate) {
+  WriteCompany();
+  ServerLikeHost server(host_);
+  server.only = "SCHEDULE.3";
+  server.delete_before_rename = true;
+  ScopedHost scoped(server);
+  frmTervalo form;
+  form.SetConflictQuestion([](const std::vector<std::string>& mechanics, bool) -> std::optional<std::vector<bool>> {
+    ADD_FAILURE() << "asked about " << mechanics.front();
+    return std::nullopt;
+  });
+  ASSERT_TRUE(form.Form_Load());
+  Select(form.board().g, 1, 1);
+  ASSERT_TRUE(form.moves().MoveToMechanic(kUnassigned, 0));
+  server.busy_renames = 100;
+  form.btnUpdate_Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("DAVE RUIZ: Could not write "), std::string::npos) << host_.messages[0].text;
+  EXPECT_FALSE(fs::exists(Data() / "SCHEDULE.3"));
+  ExpectNothingLost("after the failed rename");
+  std::vector<int32_t> waiting;
+  ASSERT_TRUE(ListOnDisk(3, waiting));
+  EXPECT_EQ(waiting, (std::vector<int32_t>{5, 6, 8, 1}));
+
+  server.busy_renames = 0;
+  host_.messages.clear();
+  form.btnUpdate_Click();
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("put in place:\n    DAVE RUIZ"), std::string::npos) << host_.messages[0].text;
+  std::vector<int32_t> dave;
+  ASSERT_TRUE(ListOnDisk(3, dave));
+  EXPECT_EQ(dave, (std::vector<int32_t>{5, 6, 8, 1}));
+  EXPECT_EQ(InvoiceByte(records_[1], kMechanicBytePosition), 3) << "the moved job is marked once its list is in place";
+  for (const auto& entry : fs::directory_iterator(Data())) {
+    EXPECT_EQ(entry.path().filename().string().find(".~"), std::string::npos) << entry.path();
+  }
 }
 
 TEST_F(SaveFaultsTest, JobsSwappedBetweenTwoListsAreSaved) {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "base/basic_text.h"
+#include "host/file_replace.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
@@ -63,7 +64,7 @@ TEST_F(HostPathsTest, ADirectoryCacheResolvesEachDirectoryOnceAndForgetsItAfter)
   // per file.
   EXPECT_EQ(Since(before, meter.counts()).Total(), 4 * 3 + 10);
   // A file written meanwhile is found under its exact name.
-  EXPECT_TRUE(host_.ReplaceFile("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", "a\r\n").ok());
+  EXPECT_TRUE(ReplaceFileContents(host_, "\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4", "a\r\n").ok());
   EXPECT_TRUE(fs::exists(dir / "SCHEDULE.4"));
   EXPECT_EQ(host_.ReadTextLines("\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.4").value_or({}), std::vector<std::string>{"a"});
   host_.EndDirectoryCache();
@@ -150,7 +151,7 @@ TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
 TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
   const fs::path target = base_ / "SCHEDULE.3";
   share::WriteBinaryFile(target, "old\r\n");
-  EXPECT_TRUE(host_.ReplaceFile(target.string(), "new\r\n").ok());
+  EXPECT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
   std::ifstream in(target, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "new\r\n");
   for (const auto& entry : fs::directory_iterator(base_)) {
@@ -158,7 +159,7 @@ TEST_F(HostFilesTest, ReplaceFileSwapsContentsWholeAndLeavesNoTemporaryFile) {
   }
 
   const std::string elsewhere = (base_ / "no-such-dir" / "SCHEDULE.3").string();
-  const HostStatus failure = host_.ReplaceFile(elsewhere, "x");
+  const HostStatus failure = ReplaceFileContents(host_, elsewhere, "x");
   EXPECT_EQ(failure.error(), ENOENT);
   EXPECT_EQ(failure.path(), elsewhere);
   EXPECT_FALSE(fs::exists(base_ / "no-such-dir"));
@@ -175,7 +176,7 @@ TEST_F(HostFilesTest, StampChangesWithTheFileOnly) {
   const FileStamp first = host_.StampOf(target.string()).value_or({});
   ASSERT_TRUE(first.exists);
   EXPECT_EQ(host_.StampOf(target.string()).value_or({}), first) << "untouched";
-  ASSERT_TRUE(host_.ReplaceFile(target.string(), "new\r\n").ok());
+  ASSERT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
   EXPECT_NE(host_.StampOf(target.string()).value_or({}), first) << "replaced with the same size";
   fs::create_symlink("loop", base_ / "loop");
   EXPECT_EQ(host_.StampOf((base_ / "loop").string()).status().error(), ELOOP);
@@ -199,7 +200,8 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
       {"stamp", [&] { EXPECT_TRUE(host_.StampOf(schedule).ok()); }, {0, 0, 1, 0, 0, 0}},
       {"text file", [&] { EXPECT_TRUE(host_.ReadTextLines(schedule).ok()); }, {1, 0, 0, 1, 1, 0}},
-      {"replace: write, fchmod, fsync, rename", [&] { EXPECT_TRUE(host_.ReplaceFile(schedule, "x\r\n").ok()); }, {0, 1, 0, 1, 1, 3}},
+      // Written, closed, renamed to its finished name, renamed over the file.
+      {"replace: write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 0, 1, 1, 4}},
       {"open, read, size, close",
        [&] {
          auto f = host_.OpenShared(schedule, false);

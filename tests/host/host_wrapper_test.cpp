@@ -66,9 +66,13 @@ class AnsweringHost : public Host {
   HostResult<FileStamp> StampOf(std::string_view path) override {
     return Noted("StampOf", path, FileStamp{true, 1, 2, 3, 4});
   }
-  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
-    calls.push_back("ReplaceFile " + std::string(path) + " " + std::string(contents));
-    return HostStatus(ENOSPC, path);
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+    calls.push_back("WriteNewFile " + std::string(prefix) + " " + std::string(contents));
+    return std::string(prefix) + "123456";
+  }
+  HostStatus RenameFile(std::string_view from, std::string_view to) override {
+    calls.push_back("RenameFile " + std::string(from) + " " + std::string(to));
+    return HostStatus(ENOSPC, to);
   }
   HostStatus RemoveFile(std::string_view path) override { return Noted("RemoveFile", path, HostStatus(EACCES, path)); }
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
@@ -122,7 +126,8 @@ TEST(HostWrapperTest, PassesEveryCallAndItsAnswerToItsTarget) {
        }},
       {"ReadTextLines p", [&] { return wrapper.ReadTextLines("p").value_or({}) == std::vector<std::string>{"line of p"}; }},
       {"StampOf p", [&] { return wrapper.StampOf("p").value_or({}) == FileStamp{true, 1, 2, 3, 4}; }},
-      {"ReplaceFile p text", [&] { return wrapper.ReplaceFile("p", "text").error() == ENOSPC; }},
+      {"WriteNewFile p text", [&] { return wrapper.WriteNewFile("p", "text").value_or({}) == "p123456"; }},
+      {"RenameFile p q", [&] { return wrapper.RenameFile("p", "q").Message() == "q: No space left on device"; }},
       {"RemoveFile p", [&] { return wrapper.RemoveFile("p").Message() == "p: Permission denied"; }},
       {"ListDirectory p",
        [&] {

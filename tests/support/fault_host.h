@@ -1,7 +1,7 @@
 #pragma once
 // A host that fails one chosen operation on files, as a share does when the disk is full, the
 // server drops the connection or a folder turns read-only: the Nth open, read, write, flush,
-// rename or removal counted from FailAt. Everything else goes to the target host (the test host).
+// rename or removal counted from FailAt. A rename is a step even when it is tried again. Everything else goes to the target host (the test host).
 
 #include <cerrno>
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "host/file_replace.h"
 #include "host/host.h"
 
 namespace tervalo::testing {
@@ -47,18 +48,24 @@ class FaultHost : public HostWrapper {
     if (Step() || Unreadable(path)) return HostStatus(EIO, path);
     return HostWrapper::StampOf(path);
   }
-  HostStatus ReplaceFile(std::string_view path, std::string_view contents) override {
-    // The three steps of a replacement: the new file written, flushed, renamed over the old one.
-    // A failure in any of them leaves the old file as it was.
-    if (Step()) return HostStatus(ENOSPC, path);
-    if (Step()) return HostStatus(EIO, path);
-    if (Step()) return HostStatus(EACCES, path);
-    return HostWrapper::ReplaceFile(path, contents);
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+    // The steps of a new file: written, flushed. A failure leaves no file.
+    if (Step()) return HostStatus(ENOSPC, prefix);
+    if (Step()) return HostStatus(EIO, prefix);
+    return HostWrapper::WriteNewFile(prefix, contents);
+  }
+  HostStatus RenameFile(std::string_view from, std::string_view to) override {
+    if (!Step()) return HostWrapper::RenameFile(from, to);
+    // A client that replaces by deleting the old file first, then failing the rename.
+    if (rename_deletes_first) static_cast<void>(HostWrapper::RemoveFile(to));
+    return HostStatus(EACCES, to);
   }
   HostStatus RemoveFile(std::string_view path) override {
     if (Step()) return HostStatus(EACCES, path);
     return HostWrapper::RemoveFile(path);
   }
+  // Makes a failing rename delete its target first, as some file-server clients do.
+  bool rename_deletes_first = false;
 
  private:
   bool Unreadable(std::string_view path) const {
@@ -96,5 +103,40 @@ inline HostResult<std::unique_ptr<HostFile>> FaultHost::OpenShared(std::string_v
   if (!file.ok()) return file;
   return std::make_unique<FaultFile>(*this, path, std::move(file).value());
 }
+
+// A file server as a workstation meets it: renames and removals refused a number of times (the
+// file is open elsewhere), and optionally a client that replaces a file by deleting it before a
+// rename that then fails. Waits are noted, not waited.
+class ServerLikeHost : public HostWrapper {
+ public:
+  explicit ServerLikeHost(Host& target) : HostWrapper(target) {}
+
+  int busy_renames = 0;         // the next renames over a file refused with EBUSY
+  int busy_removals = 0;        // the next removals refused with EBUSY
+  bool delete_before_rename = false;  // a refused rename deletes an existing target first
+  int write_error = 0;          // WriteNewFile fails with this
+  std::string only;             // refuses only renames and removals of paths that end in this
+  std::vector<int64_t> waits;   // milliseconds
+
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+    if (write_error != 0) return HostStatus(write_error, prefix);
+    return HostWrapper::WriteNewFile(prefix, contents);
+  }
+  // Only the rename over the file itself is refused: the rename to a finished name is to a name
+  // nothing else knows.
+  HostStatus RenameFile(std::string_view from, std::string_view to) override {
+    if (busy_renames == 0 || ReplacementNameOf(to) || !to.ends_with(only)) return HostWrapper::RenameFile(from, to);
+    --busy_renames;
+    if (delete_before_rename) static_cast<void>(HostWrapper::RemoveFile(to));
+    return HostStatus(EBUSY, to);
+  }
+  HostStatus RemoveFile(std::string_view path) override {
+    if (busy_removals == 0 || !path.ends_with(only)) return HostWrapper::RemoveFile(path);
+    --busy_removals;
+    return HostStatus(EBUSY, path);
+  }
+  void Sleep(std::chrono::milliseconds duration) override { waits.push_back(duration.count()); }
+};
+
 
 }  // namespace tervalo::testing
