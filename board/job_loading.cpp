@@ -57,15 +57,19 @@ void AddJobRows(BoardState& board, JobRecordReader& reader, int32_t index_record
     const int32_t record_number = requests.record[static_cast<size_t>(k)];
     if (!reader.Exists(record_number)) continue;
     const JobRecord job = reader.Decode(record_number);
-    if (job.hold != 0 || job.status == 'B' || job.status == 'C') continue;
+    if (job.hold != 0) continue;
+    const bool finished = job.status == 'B' || job.status == 'C';
     const std::string& label = requests.label[static_cast<size_t>(k)];
+    // Finished jobs stay on their mechanic's list (sunk, and hidden unless shown); they are noted
+    // too, so that one that no list holds is put back rather than dropping off every board.
     if (job.mechanic != 0) {
       if (scheduled != nullptr) {
-        scheduled->push_back(
-            {job.job_number, settings.TallRows ? k : 0, record_number, job.mechanic, kind == kKindQuote, label});
+        scheduled->push_back({job.job_number, settings.TallRows ? k : 0, record_number, job.mechanic,
+                              kind == kKindQuote, label, finished});
       }
       continue;
     }
+    if (finished) continue;
     const std::string text = JobRowText(reader, job, kind == kKindQuote, label, settings);
     board.g.AddItem(
         SortKey(settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) +

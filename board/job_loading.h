@@ -117,6 +117,7 @@ struct ScheduledJob {
   int32_t mechanic = 0;       // the mechanic number it is marked for
   bool quote = false;
   std::string label;          // the request label of a tall row
+  bool finished = false;      // completed or billed
 };
 
 // The text of a job's row: lines 1-5, and with tall rows the request label as line 6.

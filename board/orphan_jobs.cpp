@@ -4,6 +4,7 @@
 #include <set>
 #include <utility>
 
+#include "board/colors.h"
 #include "board/job_index.h"
 #include "board/job_record.h"
 
@@ -32,9 +33,18 @@ int EndOfOpenJobs(const GridModel& grid) {
   return row;
 }
 
-// The job's row at the end of mechanic n's open jobs, in its priority colour.
+// The job's row at the end of mechanic n's open jobs, in its priority colour; a finished job's
+// at the very end, coloured and hidden as the display rule does with finished rows.
 void AddToList(BoardState& board, int n, const JobRecord& job, const std::string& text) {
   GridModel& grid = board.Mg(n);
+  if (IsFinished(text)) {
+    const int row = grid.Rows();
+    grid.AddItem(text, row);
+    grid.SetBackColor(row, 0, row, 0, kSystemButtonText);
+    grid.SetForeColor(row, 0, row, 0, kWhite);
+    grid.SetRowHidden(row, !board.chkHide);
+    return;
+  }
   const int row = EndOfOpenJobs(grid);
   grid.AddItem(text, row);
   grid.SetBackColor(row, 0, row, 0, board.settings.PriorityColorOf(job.priority));
@@ -66,6 +76,9 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
     if (on_lists.count({s.job_number, s.request}) > 0) continue;
     const int n = board.mechanics.IndexOf(s.mechanic);
     if (n >= 0 && !board.schedules[static_cast<size_t>(n)].loaded) continue;
+    // The unassigned grid shows open jobs only: a finished job of a mechanic who left the board
+    // has no place on it.
+    if (n < 0 && s.finished) continue;
     const JobRecord job = reader.Decode(s.record_number);
     const std::string text = JobRowText(reader, job, s.quote, s.label, board.settings);
     if (n >= 0) {

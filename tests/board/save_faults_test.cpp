@@ -353,6 +353,26 @@ TEST_F(SaveFaultsTest, AJobMarkedForAMechanicButOnNoListIsPutBack) {
   EXPECT_EQ(jobs, (std::vector<int32_t>{7}));
 }
 
+// DAVE RUIZ's list is gone: his open jobs and his completed job 8, all still marked for him, come
+// back on his list, the completed one at the end and hidden like any finished row.
+TEST_F(SaveFaultsTest, FinishedJobsMarkedForAMechanicButOnNoListArePutBackToo) {
+  WriteCompany();
+  fs::remove(Data() / "SCHEDULE.3");
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  const GridModel& dave = form.board().Mg(0);
+  ASSERT_EQ(dave.Rows(), 3);
+  EXPECT_EQ(GetJobNumber(dave.TextMatrix(2, 0)), 8);
+  EXPECT_TRUE(dave.RowHidden(2));
+  EXPECT_FALSE(dave.RowHidden(0));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  EXPECT_NE(host_.messages[0].text.find("Job 8: DAVE RUIZ"), std::string::npos) << host_.messages[0].text;
+  form.btnUpdate_Click();
+  std::vector<int32_t> saved;
+  ASSERT_TRUE(ListOnDisk(3, saved));
+  EXPECT_EQ(saved, (std::vector<int32_t>{5, 6, 8}));
+}
+
 // What stopped saves left: ANNA KOWALSKI's list was deleted by a rename that then failed, so its
 // finished version is put in place and the user told; temporary files go once they are old.
 TEST_F(SaveFaultsTest, StartUpPutsCutShortListsInPlaceAndRemovesOnlyOldTemporaryFiles) {
