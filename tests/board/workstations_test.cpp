@@ -103,6 +103,14 @@ const Case kCases[] = {
     {"BothTakeTheirs", TheirsGiveTwoMineGivesOne, false, {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, true},
     {"BothKeepMine", TheirsGiveTwoMineGivesOne, true, {5, 6, 1, 2}, {}, {5, 6, 1, 2}, {}, {3, 3, 3, 0}, true},
     {"BothCancelled", TheirsGiveTwoMineGivesOne, std::nullopt, {5, 6, 2}, {}, {5, 6, 1}, {}, {0, 3, 3, 0}, true},
+    // Both boards gave job 1 to DAVE RUIZ at the same place: the lists are equal, nothing to ask.
+    {"BothTheSame",
+     [](frmTervalo& m, frmTervalo& t) {
+       WorkstationsTest::Give(t, 1, 0);
+       t.btnUpdate_Click();
+       WorkstationsTest::Give(m, 1, 0);
+     },
+     false, {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, false},
     {"DeletedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::SendBackAll(t, 0); t.btnUpdate_Click(); }, false,
      {}, {}, {}, {}, {0, 0, 0, 0}, false},
     {"CreatedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); }, false,
