@@ -56,6 +56,17 @@ QFont FitJobFont(QFont font, int text_width) {
   return font;
 }
 
+QList<QKeySequence> RedoKeys() {
+  // Ctrl+Shift+Z and Ctrl+Y on every desktop (X11 desktops bind only Ctrl+Shift+Z), with the
+  // platform's own redo keys; a key named twice would make the shortcut ambiguous and neither
+  // would work.
+  QList<QKeySequence> keys{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)};
+  for (const QKeySequence& key : QKeySequence::keyBindings(QKeySequence::Redo)) {
+    if (!keys.contains(key)) keys.append(key);
+  }
+  return keys;
+}
+
 QFont BoldFont(QFont font) {
   font.setBold(true);
   return font;
@@ -87,12 +98,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   connect(undo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Undo(); }); });
   redo_ = new QAction("&Redo", this);
   redo_->setObjectName("Redo");
-  // Ctrl+Shift+Z everywhere, with the platform's own redo keys; a key named twice would make
-  // the shortcut ambiguous and neither would work.
-  QList<QKeySequence> redo_keys = QKeySequence::keyBindings(QKeySequence::Redo);
-  const QKeySequence ctrl_shift_z(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
-  if (!redo_keys.contains(ctrl_shift_z)) redo_keys.prepend(ctrl_shift_z);
-  redo_->setShortcuts(redo_keys);
+  redo_->setShortcuts(RedoKeys());
   connect(redo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Redo(); }); });
   addAction(undo_);
   addAction(redo_);

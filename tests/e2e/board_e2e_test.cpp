@@ -276,6 +276,11 @@ TEST_F(BoardE2eTest, DragsDeleteMenuMovesAndUndoReachTheFiles) {
   EXPECT_FALSE(std::filesystem::exists(Schedule(4)));
   b.Key("ctrl+shift+z");
   UpdateAndExpect({6, 7, 8}, {4});
+  // Ctrl+Y redoes as well, on X11 too.
+  b.Key("ctrl+z");
+  EXPECT_TRUE(WaitUntil([&] { return MarkOf(4) == 0; })) << b.Log();
+  b.Key("ctrl+y");
+  UpdateAndExpect({6, 7, 8}, {4});
 
   // EXIT saves once more and ends the program normally.
   b.Key("alt+x");
