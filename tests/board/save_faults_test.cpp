@@ -462,8 +462,9 @@ TEST_F(SaveFaultsTest, JobsSwappedBetweenTwoListsAreSaved) {
   ExpectNothingLost("after the swap");
 }
 
-// The board killed at random instants while it moves jobs and saves, over and over; after every
-// kill the files still show every job. TERVALO_CRASH_RUNS sets how many kills (default 150).
+// The board killed at random instants while it moves jobs in every way, undoes, redoes, saves and
+// refreshes, over and over; after every kill the files still show every job. TERVALO_CRASH_RUNS
+// sets how many kills (default 150).
 TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
   WriteCompany();
   const char* runs_setting = std::getenv("TERVALO_CRASH_RUNS");
@@ -482,19 +483,24 @@ TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
         try {
           if (!form.Form_Load()) ::_exit(2);
           BoardState& board = form.board();
-          for (int k = 0; k < 3; ++k) {
+          // Every kind of move the window offers (the menu's moves, Delete, Ctrl+Up and
+          // Ctrl+Down, undo and redo) between saves.
+          for (int k = 0; k < 4; ++k) {
             const int from = static_cast<int>(moves() % 3) - 1;  // g or one of the two lists
             GridModel& grid = from == kUnassigned ? board.g : board.Mg(from);
             if (grid.Rows() == 0) continue;
             grid.Select(static_cast<int>(moves() % static_cast<unsigned>(grid.Rows())), 0);
             const int to = static_cast<int>(moves() % 2);
-            if (from != kUnassigned && moves() % 3 == 0) {
-              form.moves().SendBack(from);
-            } else {
-              form.moves().MoveToMechanic(from, to);
+            switch (from == kUnassigned ? 0 : moves() % 6) {
+              case 1: form.moves().SendBack(from); break;
+              case 2: form.moves().MoveUp(from); break;
+              case 3: form.moves().MoveDown(from); break;
+              case 4: form.moves().Undo(); break;
+              case 5: form.moves().Redo(); break;
+              default: form.moves().MoveToMechanic(from, to); break;
             }
           }
-          form.btnUpdate_Click();
+          moves() % 4 == 0 ? form.btnRefresh_Click() : form.btnUpdate_Click();
         } catch (const EngineError&) {
           ::_exit(3);
         }
