@@ -486,12 +486,14 @@ void MainWindow::WireJobGrid(GridView* view, int grid) {
 }
 
 void MainWindow::WireSortGrid() {
-  // A right press picks up the current sort field; it follows the pointer while the button is held.
+  // A right press picks up the sort field under the pointer (not the current one, which may be
+  // another); it follows the pointer while the button is held. A press below the fields does
+  // nothing.
   connect(gSort_, &GridView::beforeMouseDown, this,
           [this](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos, bool* cancel) {
             if (button != Qt::RightButton) return;
             *cancel = true;
-            const int row = gSort_->grid().Row() >= 0 ? gSort_->grid().Row() : gSort_->MouseRow(pos);
+            const int row = gSort_->MouseRow(pos);
             if (row >= 0) gSort_->ArmRowDrag(row);
           });
 }

@@ -88,6 +88,8 @@ class BoardWindow {
   Point MechanicRow(int n, int row) const { return At(kMechanicLeft + n * kMechanicStep + 60, RowY(row)); }
   Point MechanicLabel(int n) const { return At(kMechanicLeft + n * kMechanicStep + 40, 28); }
   Point ShowAllStatuses() const { return At(224 + 8, 504 + 12); }
+  // Row `row` of "Sort Order" (rows of 17 pixels below the grid's frame).
+  Point SortField(int row) const { return At(32 + 40, 504 + 1 + row * 17 + 8); }
   // A point of the bar that names lists changed on another workstation, left of its text.
   Point ChangeBar() const { return At(3, 3); }
   bool ChangeBarShown() const { return e2e::PixelAt(display_, ChangeBar().x, ChangeBar().y) == kChangeBarColor; }
@@ -286,6 +288,16 @@ TEST_F(BoardE2eTest, DragsDeleteMenuMovesAndUndoReachTheFiles) {
   b.Key("alt+x");
   EXPECT_EQ(b.process().Wait(30s), 0) << b.Log();
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 7, 8}));
+}
+
+TEST_F(BoardE2eTest, RightDraggingASortFieldMovesTheFieldUnderThePointer) {
+  BoardWindow& b = *board_;
+  // "Reference" is the current field; "Job Number" is pressed and dragged to the top.
+  b.Click(b.SortField(0));
+  b.RightDrag(b.SortField(3), b.SortField(0));
+  b.Key("alt+r");
+  const auto sort_order = [&] { return FileBytes("FILE0").substr(499 * 512 + 24, 4); };
+  EXPECT_TRUE(WaitUntil([&] { return sort_order() == "JRPD"; })) << sort_order() << "\n" << b.Log();
 }
 
 // Two workstations on one share side by side, each checking the share every two seconds.
