@@ -112,6 +112,9 @@ void frmTervalo::ReportListsPutInPlace(const std::vector<std::string>& names) {
 void frmTervalo::LoadList(int n) {
   const std::string path = SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]);
   board_.schedules[static_cast<size_t>(n)] = LoadSchedule(Engine().host(), board_.Mg(n), path);
+  // Filling suspends the grid's painting; the list shows its rows once read, at start-up as at a
+  // Refresh that reads a list again.
+  board_.Mg(n).SetRedraw(true);
 }
 
 void frmTervalo::ReportListsNotLoaded() {

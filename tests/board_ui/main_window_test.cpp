@@ -300,6 +300,7 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   AddMechanics(2);
   schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
   company_.AddJob({7, {Job(42, 'O', 3)}});
+  company_.AddJob({8, {Job(43)}});
   testing::FaultHost faults(host_);
   faults.unreadable = "SCHEDULE.3";
   ScopedHost scoped(faults);
@@ -314,6 +315,15 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
   EXPECT_EQ(w.lblMECH(0)->text(), "MECHANIC 3");
   EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
+  // The grid shows the row it read, and a job dropped there shows too.
+  ASSERT_EQ(w.mg(0)->model()->rowCount(), 1);
+  EXPECT_FALSE(w.mg(0)->isRowHidden(0));
+  EXPECT_EQ(w.mg(0)->model()->data(w.mg(0)->model()->index(0, 0)).toString(),
+            QString::fromLatin1(w.form().board().Mg(0).TextMatrix(0, 0).c_str()));
+  w.form().board().g.Select(0, 0);
+  ASSERT_EQ(w.form().board().g.Rows(), 1);
+  ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
+  EXPECT_EQ(w.mg(0)->model()->rowCount(), 2);
   w.close();
   window_.reset();
   ResetSharedInstances();
