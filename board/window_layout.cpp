@@ -9,23 +9,16 @@ int StartupMechanicLeft(int n) {
   return kFirstMechanicLeft + kMechanicColumnStep * std::min(n, 5);
 }
 
-int UpdateButtonLeft(int width) {
-  return std::min(design::kBtnUpdate.left, width - kRightMargin - design::kBtnUpdate.width);
-}
-
 MechanicLayout ArrangeMechanicGrids(int width, int mechanic_count) {
   MechanicLayout layout;
   const int fit_columns = (width - 3240) / kMechanicColumnStep;
   layout.page_size = std::min(fit_columns, mechanic_count);
+  // EXIT follows the middle of the window; Update stands just left of it on the same row, so the
+  // two never change places or overlap whatever the width (at the minimum width Update starts
+  // well right of "Show All Statuses").
   layout.exit_left = width / 2 + 1560 - 510;
-  layout.update_left = UpdateButtonLeft(width);
-  // EXIT follows the middle of the window, Update the right edge up to its designed place; at
-  // widths where they would meet (EXIT's bottom half reaches into Update's rows), EXIT stands
-  // left of Update instead of under it.
-  const int exit_right = layout.exit_left + design::kBtnExit.width;
-  if (exit_right + kButtonGap > layout.update_left && layout.exit_left < layout.update_left + design::kBtnUpdate.width) {
-    layout.exit_left = layout.update_left - kButtonGap - design::kBtnExit.width;
-  }
+  layout.update_left = layout.exit_left - kButtonGap - design::kBtnUpdate.width;
+  layout.buttons_top = design::kBtnExit.top;
   layout.scroll_left = width / 2 + 1200 - 510;
   layout.lefts.resize(static_cast<size_t>(mechanic_count));
   layout.visible.assign(static_cast<size_t>(mechanic_count), false);

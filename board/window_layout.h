@@ -36,25 +36,23 @@ inline constexpr ControlGeometry kBtnUpdate{12480, 8280, 1215, 495};
 inline constexpr ControlGeometry kPrintGrid{3360, 8520, 4695, 495};
 }  // namespace design
 
-// Where the mechanic grids and the scroll bar go for a window width.
+// Twips kept between a control and the window's right edge, and between Update and EXIT.
+inline constexpr int kRightMargin = 120;
+inline constexpr int kButtonGap = 120;
+
+// Where the mechanic grids, the scroll bar and the buttons go for a window width.
 struct MechanicLayout {
   int page_size = kDefaultPageSize;
   std::vector<int> lefts;       // Left of label n and grid n
   std::vector<bool> visible;    // shown on the first page
   bool scroll_visible = false;
   int scroll_max = 1;
+  // Update and EXIT stand side by side in one row, Update first, at every width.
   int exit_left = design::kBtnExit.left;
-  int update_left = design::kBtnUpdate.left;
+  int update_left = design::kBtnExit.left - kButtonGap - design::kBtnUpdate.width;
+  int buttons_top = design::kBtnExit.top;
   int scroll_left = design::kScroll.left;
 };
-
-// Twips kept between a control and the window's right edge, and between the EXIT and Update buttons.
-inline constexpr int kRightMargin = 120;
-inline constexpr int kButtonGap = 120;
-
-// Left of btnUpdate for a window width: its designed place, moved left when the window is too
-// narrow to show the whole button there.
-int UpdateButtonLeft(int width);
 
 // Left of mechanic grid n at start-up: 2400 apart for the first six, the rest on the sixth's
 // place until paged.

@@ -186,6 +186,8 @@ void MainWindow::CreateControls() {
   btnUpdate_->setObjectName("btnUpdate");
   SetGeometryTwips(btnUpdate_, design::kBtnUpdate);
   connect(btnUpdate_, &QPushButton::clicked, this, [this] { RunAction([this] { form_.btnUpdate_Click(); }); });
+  // Tab goes through the buttons in the order they stand: Update, then EXIT.
+  setTabOrder(btnUpdate_, btnExit_);
 
   // The scratch and print grid is never shown.
   PG_model_ = std::make_unique<GridTableModel>(board.PG);
@@ -268,9 +270,11 @@ void MainWindow::ApplyLayout() {
 
   ControlGeometry exit = design::kBtnExit;
   exit.left = layout.exit_left;
+  exit.top = layout.buttons_top;
   SetGeometryTwips(btnExit_, exit);
   ControlGeometry update = design::kBtnUpdate;
   update.left = layout.update_left;
+  update.top = layout.buttons_top;
   SetGeometryTwips(btnUpdate_, update);
   ControlGeometry scroll = design::kScroll;
   scroll.left = layout.scroll_left;

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 #include "board/frm_tervalo.h"
 
 namespace tervalo {
@@ -47,22 +50,20 @@ TEST(WindowLayoutTest, ScrollingShowsAPageOfGridsFromTheFirstPlace) {
   EXPECT_EQ(shown.back().left, 3120 + 6 * (2295 + 105));
 }
 
-TEST(WindowLayoutTest, ExitAndUpdateNeverOverlap) {
-  // Widths in twips: the minimum, common laptop widths at 96 dpi (1366, 1440, 1600 pixels) where
-  // EXIT's moving place runs into Update's, and a wide screen where they are apart again.
-  for (int width : {12940, 16000, 20490, 21600, 24000, 25290, 28800, 38400}) {
+TEST(WindowLayoutTest, UpdateStandsLeftOfExitOnOneRowAtEveryWidth) {
+  // Widths in twips: the minimum, common screen widths at 96 dpi (1366, 1440, 1600, 1920 pixels,
+  // where the buttons used to change places), a wide screen and every width in between.
+  std::vector<int> widths{12940, 20490, 21600, 24000, 28800, 38400, 60000};
+  for (int width = 12940; width <= 40000; width += 7) widths.push_back(width);
+  for (int width : widths) {
     const MechanicLayout layout = ArrangeMechanicGrids(width, 10);
-    const int exit_right = layout.exit_left + design::kBtnExit.width;
-    const int update_right = layout.update_left + design::kBtnUpdate.width;
-    EXPECT_TRUE(exit_right + kButtonGap <= layout.update_left || layout.exit_left >= update_right) << width;
-    EXPECT_LE(update_right, width - kRightMargin) << width;
-    EXPECT_GE(layout.exit_left, 0) << width;
+    SCOPED_TRACE("width " + std::to_string(width));
+    EXPECT_EQ(layout.exit_left, width / 2 + 1560 - 510) << "EXIT follows the middle of the window";
+    EXPECT_EQ(layout.update_left + design::kBtnUpdate.width + kButtonGap, layout.exit_left);
+    EXPECT_EQ(layout.buttons_top, design::kBtnExit.top);
+    EXPECT_LE(layout.exit_left + design::kBtnExit.width, width - kRightMargin);
+    EXPECT_GE(layout.update_left, design::kChkHide.left + design::kChkHide.width);
   }
-  // Where they do not meet, both keep their designed places.
-  EXPECT_EQ(ArrangeMechanicGrids(16000, 10).exit_left, 16000 / 2 + 1560 - 510);
-  EXPECT_EQ(ArrangeMechanicGrids(16000, 10).update_left, design::kBtnUpdate.left);
-  EXPECT_EQ(ArrangeMechanicGrids(28800, 10).exit_left, 28800 / 2 + 1560 - 510);
-  EXPECT_EQ(ArrangeMechanicGrids(12940, 10).update_left, 12940 - 120 - design::kBtnUpdate.width);
 }
 
 }  // namespace

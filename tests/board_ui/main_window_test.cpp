@@ -163,7 +163,10 @@ TEST_F(MainWindowTest, TheWindowKeepsItsMinimumWidthAndLaysTheMechanicsOutForIts
     }
     EXPECT_EQ(w.btnExit()->x(), w.Px(width / 2 + 1560 - 510));
     EXPECT_EQ(w.Scroll()->x(), w.Px(width / 2 + 1200 - 510));
-    EXPECT_LE(w.btnUpdate()->geometry().right(), w.width()) << "the whole Update button shows";
+    // Update, then EXIT, side by side on one row, both whole.
+    EXPECT_LT(w.btnUpdate()->geometry().right(), w.btnExit()->x());
+    EXPECT_EQ(w.btnUpdate()->y(), w.btnExit()->y());
+    EXPECT_LE(w.btnExit()->geometry().right(), w.width());
   }
 }
 
