@@ -1,5 +1,7 @@
 #include "board/frm_tervalo.h"
 
+#include <algorithm>
+
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
@@ -176,8 +178,31 @@ UpdateResult frmTervalo::Save(bool closing) {
   return UpdateSchedules(Engine(), *gEpcInfo, board_, resolve);
 }
 
+std::string SaveStatus(const UpdateResult& result, std::chrono::seconds time_of_day, bool refresh) {
+  const auto minutes = std::chrono::duration_cast<std::chrono::minutes>(time_of_day).count();
+  const std::string hh = std::to_string(minutes / 60 % 24 + 100).substr(1);
+  const std::string mm = std::to_string(minutes % 60 + 100).substr(1);
+  const std::string time = hh + ":" + mm;
+  if (result.cancelled) return (refresh ? "Refresh" : "Update") + std::string(" cancelled at ") + time + ": nothing was saved";
+  if (result.Saved()) return "Saved " + time;
+  std::vector<std::string> named;  // a list is named once however often it failed
+  std::string what;
+  for (const SaveFailure& failure : result.failures) {
+    const std::string& item = failure.mechanic.empty() ? failure.reason : failure.mechanic;
+    if (std::find(named.begin(), named.end(), item) != named.end()) continue;
+    named.push_back(item);
+    what += (what.empty() ? "" : ", ") + item;
+  }
+  return "Not saved at " + time + ": " + what + (refresh ? " (the board was not reloaded)" : "");
+}
+
+void frmTervalo::SetSaveStatus(const UpdateResult& result, bool refresh) {
+  status_ = SaveStatus(result, Engine().Now().time_of_day, refresh);
+}
+
 void frmTervalo::btnUpdate_Click() {
   const UpdateResult result = Save();
+  SetSaveStatus(result, false);
   ReportListsPutInPlace(result.restored);
   if (!result.Saved()) Engine().host().ShowMessage({result.Message(), "Tervalo", MessageIcon::kExclamation});
 }
@@ -185,6 +210,7 @@ void frmTervalo::btnUpdate_Click() {
 void frmTervalo::btnRefresh_Click() {
   RepairLists();
   const UpdateResult result = Save();
+  SetSaveStatus(result, true);
   ReportListsPutInPlace(result.restored);
   if (result.cancelled) return;
   if (!result.Saved()) {

@@ -3,6 +3,7 @@
 // Update, Refresh, "Show All Statuses" and close actions. The window layer (board_ui) shows the
 // state kept here and forwards the user's events to it.
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <string>
@@ -56,6 +57,9 @@ class frmTervalo {
   // When not everything could be saved the board is not reloaded.
   void btnRefresh_Click();
   void chkHide_Click(bool checked);
+  // The status line: what the last Update or Refresh did, with the time of day ("Saved 14:32",
+  // or which lists were not saved); empty before the first.
+  const std::string& Status() const { return status_; }
   // Every close saves first; the window asks what to do when that fails.
   UpdateResult Form_QueryUnload() { return Save(true); }
 
@@ -81,12 +85,21 @@ class frmTervalo {
   // Puts in place the lists that a save cut short left beside their missing files, and says so.
   void RepairLists();
   void ReportListsPutInPlace(const std::vector<std::string>& names);
+  // Sets the status line from what the save of an Update or a Refresh did.
+  void SetSaveStatus(const UpdateResult& result, bool refresh);
 
   BoardState board_;
   JobMoves moves_{*this};
   MechanicLayout layout_;
   std::string configuration_file_;
   ConflictQuestion conflict_question_;
+  std::string status_;
 };
+
+// "Saved 14:32" for a save that wrote everything; "Not saved at 14:32: " and the mechanics whose
+// lists were not saved (or the reason, for a failure that stopped the whole save); "Update
+// cancelled at 14:32: nothing was saved". A Refresh that could not save adds that the board was
+// not reloaded. `time_of_day` is the workstation's local time.
+std::string SaveStatus(const UpdateResult& result, std::chrono::seconds time_of_day, bool refresh);
 
 }  // namespace tervalo

@@ -34,6 +34,8 @@ inline constexpr ControlGeometry kBtnRefresh{600, 8760, 1215, 495};
 inline constexpr ControlGeometry kBtnExit{9720, 8520, 1215, 495};
 inline constexpr ControlGeometry kBtnUpdate{12480, 8280, 1215, 495};
 inline constexpr ControlGeometry kPrintGrid{3360, 8520, 4695, 495};
+// The status line along the bottom, as wide as the window less kStatusLine.left on each side.
+inline constexpr ControlGeometry kStatusLine{120, 9300, 0, 255};
 }  // namespace design
 
 // Twips kept between a control and the window's right edge, and between Update and EXIT.

@@ -189,6 +189,10 @@ void MainWindow::CreateControls() {
   // Tab goes through the buttons in the order they stand: Update, then EXIT.
   setTabOrder(btnUpdate_, btnExit_);
 
+  status_line_ = new QLabel(this);
+  status_line_->setObjectName("StatusLine");
+  status_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
   // The scratch and print grid is never shown.
   PG_model_ = std::make_unique<GridTableModel>(board.PG);
   PG_ = new GridView(*PG_model_, 1, this);
@@ -279,6 +283,9 @@ void MainWindow::ApplyLayout() {
   ControlGeometry scroll = design::kScroll;
   scroll.left = layout.scroll_left;
   SetGeometryTwips(scroll_, scroll);
+  ControlGeometry status = design::kStatusLine;
+  status.width = std::max(width - 2 * status.left, 0);
+  SetGeometryTwips(status_line_, status);
 
   const int count = form_.board().mechanics.MechanicCount;
   for (int n = 0; n < count; ++n) {
@@ -337,6 +344,7 @@ void MainWindow::RunAction(const std::function<void()>& action) {
   }
   UpdateUndoActions();
   ShowListStates();
+  status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
 }
 
 // ---- Lists changed on other workstations ----

@@ -53,6 +53,8 @@ class MainWindow : public QWidget {
   QPushButton* btnExit() const { return btnExit_; }
   QPushButton* btnUpdate() const { return btnUpdate_; }
   QMenu* Menu() const { return menu_; }
+  // What the last Update or Refresh saved, along the bottom.
+  QLabel* StatusLine() const { return status_line_; }
   QAction* UndoAction() const { return undo_; }
   QAction* RedoAction() const { return redo_; }
   // The menu of a job row, as a right-click, the Menu key or Shift+F10 opens it (for tests).
@@ -129,6 +131,7 @@ class MainWindow : public QWidget {
   QPushButton* btnExit_ = nullptr;
   QPushButton* btnUpdate_ = nullptr;
   QMenu* menu_ = nullptr;
+  QLabel* status_line_ = nullptr;
   QAction* print40_ = nullptr;
   QAction* print80_ = nullptr;
   QWidget* change_bar_ = nullptr;

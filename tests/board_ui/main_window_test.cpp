@@ -267,6 +267,37 @@ class CloseAnswers : public QObject {
   int asked_ = 0;
 };
 
+TEST_F(MainWindowTest, TheStatusLineSaysWhenUpdateSavedAndWhatItCouldNotSave) {
+  AddMechanics(2);
+  company_.AddJob({7, {Job(42)}});
+  MainWindow& w = Open();
+  EXPECT_TRUE(w.StatusLine()->text().isEmpty());
+  EXPECT_TRUE(w.StatusLine()->isVisibleTo(&w));
+  EXPECT_GT(w.StatusLine()->y(), w.btnRefresh()->geometry().bottom());
+  EXPECT_LE(w.StatusLine()->geometry().bottom(), w.height());
+  // The status names the minute of the click; one taken before and one after cover a new minute.
+  const auto minute = [this] {
+    const auto now = host_.Now();
+    const auto time = std::chrono::hh_mm_ss(now - std::chrono::floor<std::chrono::days>(now));
+    return QString::asprintf("%02d:%02d", static_cast<int>(time.hours().count()), static_cast<int>(time.minutes().count()));
+  };
+  const QString before = minute();
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  const QStringList saved{"Saved " + before, "Saved " + minute()};
+  EXPECT_TRUE(saved.contains(w.StatusLine()->text())) << w.StatusLine()->text().toStdString();
+
+  // The second mechanic's list cannot be replaced: a folder took its file's name.
+  w.form().board().g.Select(0, 0);
+  ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 1));
+  fs::create_directory(share_.DataDirectory() / "SCHEDULE.4");
+  const QString failed_before = minute();
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  const QStringList not_saved{"Not saved at " + failed_before + ": MECHANIC 4", "Not saved at " + minute() + ": MECHANIC 4"};
+  EXPECT_TRUE(not_saved.contains(w.StatusLine()->text())) << w.StatusLine()->text().toStdString();
+  ASSERT_EQ(host_.messages.size(), 1u) << "and the message says why";
+  fs::remove(share_.DataDirectory() / "SCHEDULE.4");
+}
+
 TEST_F(MainWindowTest, AFailedSaveAtClosingOffersTryAgainOrCloseWithoutSaving) {
   AddMechanics(2);
   const auto records = company_.AddJob({7, {Job(42)}});
