@@ -1,7 +1,9 @@
 #include "board/job_text.h"
 #include "board/print_list.h"
 
+#include <cstdio>
 #include <stdexcept>
+#include <string_view>
 #include <vector>
 
 #include "board/job_index.h"
@@ -142,6 +144,24 @@ std::vector<int> RowsToPrint(const GridModel& grid) {
 
 }  // namespace
 
+std::string WorkSheetName(const std::string& mechanic, std::chrono::sys_days today) {
+  std::string name = "Work sheet ";
+  for (const char c : mechanic) {
+    const auto byte = static_cast<unsigned char>(c);
+    char out = c;
+    if (byte < 0x20 || byte == 0x7F || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos) out = '-';
+    if (c == '.') out = ' ';
+    if (out == ' ' && name.back() == ' ') continue;
+    name.push_back(out);
+  }
+  const std::chrono::year_month_day ymd{today};
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d-%02u-%02u", static_cast<int>(ymd.year()),
+                static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()));
+  if (name.back() != ' ') name.push_back(' ');
+  return name + date;
+}
+
 SheetPageSetup SheetLayout(int columns) {
   SheetPageSetup setup;
   if (columns == kSheet40Columns) {
@@ -162,10 +182,11 @@ SheetPageSetup PrintList(BoardState& board, cBusinessBasic& engine, int mechanic
     throw std::out_of_range("no mechanic grid " + std::to_string(mechanic));
   }
   ReadNames(engine, board.settings);
-  setup.document_name = DateText(engine, static_cast<int32_t>((today - kDayNumberEpoch).count()));
+  const std::string& caption = board.mechanic_labels[static_cast<size_t>(mechanic)];
+  setup.document_name = WorkSheetName(caption, today);
   GridModel& sheet = board.PG;
-  WriteHeader(sheet, columns, board.mechanic_labels[static_cast<size_t>(mechanic)],
-              setup.document_name);
+  WriteHeader(sheet, columns, caption,
+              DateText(engine, static_cast<int32_t>((today - kDayNumberEpoch).count())));
 
   JobRecordReader reader(engine);
   const JobIndex index = JobIndex::Load(engine);

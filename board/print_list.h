@@ -23,11 +23,17 @@ inline constexpr int kJobLineFontSize = 12;
 
 // How the sheet goes on paper, besides the rows and column widths of PG.
 struct SheetPageSetup {
-  std::string document_name;  // today as mm/dd/yy
+  std::string document_name;  // WorkSheetName of the mechanic and today
   int orientation = 0;        // 0: as the printer is set, 1: portrait
   int margin = 0;             // left-right and top-bottom margin, twips
   int paper_width = 0;        // twips: a slip printer's roll as wide as the grid; 0: any paper
 };
+
+// The name of a mechanic's work sheet as a document, and so as a file a printer dialog proposes:
+// "Work sheet ANNA KOWALSKI 2026-12-10". The name keeps only what every file system takes: a
+// character that one refuses (/ \ : * ? " < > | and control characters) becomes "-", a point
+// (which a dialog may take for the start of an extension) a blank, and runs of blanks one blank.
+std::string WorkSheetName(const std::string& mechanic, std::chrono::sys_days today);
 
 // The sheet of a layout (kSheet40Columns or kSheet80Columns); any other count is refused with
 // std::invalid_argument. The document name is left empty.

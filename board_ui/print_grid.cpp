@@ -1,15 +1,16 @@
 #include "board_ui/print_grid.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPalette>
-#include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QStandardPaths>
 #include <QToolBar>
 #include <algorithm>
 #include <numeric>
@@ -107,9 +108,26 @@ class SheetPainter {
 };
 
 QString SuggestedPdfName(const SheetPageSetup& setup) {
-  QString date = QString::fromStdString(setup.document_name);
-  date.replace('/', '-');
-  return "Work sheet " + date + ".pdf";
+  return QString::fromStdString(setup.document_name) + ".pdf";
+}
+
+// Where a sheet printed to a file goes unless the user says otherwise: the user's documents
+// folder when there is one, else the home folder.
+QString SuggestedPdfPath(const SheetPageSetup& setup) {
+  QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  if (folder.isEmpty() || !QDir(folder).exists()) folder = QDir::homePath();
+  return QDir(folder).filePath(SuggestedPdfName(setup));
+}
+
+// The preview's own Print, also on Ctrl+P: it asks for the printer (or the file) and prints.
+void AddPrintShortcut(QPrintPreviewDialog& preview) {
+  for (QAction* action : preview.findChildren<QAction*>()) {
+    if (action->text().remove('&') == QPrintPreviewDialog::tr("Print")) {
+      action->setShortcut(QKeySequence::Print);
+      action->setObjectName("Print");
+      return;
+    }
+  }
 }
 
 // The preview's extra tool: the sheet saved as PDF, on its own page set-up, wherever the user
@@ -126,7 +144,7 @@ void AddSavePdfAction(QPrintPreviewDialog& preview, const GridModel& sheet,
   }
   QObject::connect(save, &QAction::triggered, &preview, [&preview, &sheet, setup] {
     const QString file = QFileDialog::getSaveFileName(&preview, "Save as PDF",
-                                                      SuggestedPdfName(setup), "PDF files (*.pdf)");
+                                                      SuggestedPdfPath(setup), "PDF files (*.pdf)");
     if (file.isEmpty()) return;
     if (!WriteSheetPdf(sheet, setup, file)) {
       BoardHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ".",
@@ -223,18 +241,20 @@ void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int colu
   }
   const GridModel& sheet = form.board().PG;
   QPrinter printer(QPrinter::HighResolution);
-  const bool has_printer = !QPrinterInfo::availablePrinters().isEmpty();
-  // Without a printer the sheet can still be previewed and saved; the dialog says why it cannot
-  // print, and the preview follows whatever the answer.
-  if (!has_printer) printer.setOutputFormat(QPrinter::PdfFormat);
+  // Without a printer the sheet goes to a PDF file, named after the sheet, in the user's folder.
+  if (QPrinterInfo::availablePrinters().isEmpty()) {
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(SuggestedPdfPath(setup));
+  }
   ApplyPageSetup(printer, setup);
-  QPrintDialog dialog(&printer, parent);
-  if (dialog.exec() != QDialog::Accepted && has_printer) return;
 
+  // One way to print: the preview first; its Print asks for the printer and prints.
   QPrintPreviewDialog preview(&printer, parent);
-  preview.setWindowTitle("Work sheet " + QString::fromStdString(setup.document_name));
+  preview.setObjectName("WorkSheetPreview");
+  preview.setWindowTitle(QString::fromStdString(setup.document_name));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                    [&sheet](QPrinter* target) { PrintGrid(sheet, *target); });
+  AddPrintShortcut(preview);
   AddSavePdfAction(preview, sheet, setup);
   preview.exec();
 }

@@ -1,6 +1,6 @@
 #pragma once
-// Printing a work sheet: the print grid PG painted onto a QPrinter page by page, the printer
-// dialog and print preview of the label's print menu, and a PDF written without any dialog.
+// Printing a work sheet: the print grid PG painted onto a QPrinter page by page, the print
+// preview of the label's print menu, and a PDF written without any dialog.
 
 #include <QString>
 #include <vector>
@@ -45,10 +45,10 @@ bool PrintGrid(const GridModel& sheet, QPrinter& printer);
 bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file);
 
 // The label menu's "Print 40 Column" (columns 1) and "Print 80 Column" (columns 3) for mechanic
-// grid `mechanic`: builds the sheet, shows the printer dialog, then a print preview that prints
-// to the chosen printer or saves the sheet as PDF. Without any printer installed the preview and
-// the PDF still work after the dialog has said so. A failure of the data engine is reported and
-// nothing is printed.
+// grid `mechanic`: builds the sheet and shows it in a print preview titled with the sheet's name;
+// the preview's Print (Ctrl+P) asks for the printer and prints, "Save as PDF..." saves it.
+// Without any printer installed Print writes a PDF, proposed as the sheet's name in the user's
+// documents (or home) folder. A failure of the data engine is reported and nothing is printed.
 void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns);
 
 }  // namespace tervalo

@@ -135,7 +135,7 @@ TEST_F(PrintListTest, FortyColumnSheetGivesEachJobNineLinesWithALargeJobLine) {
   AddRow(8);
 
   const SheetPageSetup setup = Print(kSheet40Columns);
-  EXPECT_EQ(setup.document_name, "06/30/25");
+  EXPECT_EQ(setup.document_name, "Work sheet DAVE RUIZ 2025-06-30");
   EXPECT_EQ(setup.orientation, 0);
   EXPECT_EQ(setup.margin, 0);
   EXPECT_EQ(setup.paper_width, 3300);
@@ -181,7 +181,7 @@ TEST_F(PrintListTest, EightyColumnSheetFramesEachJobsCommentsColumn) {
   AddRow(7);
 
   const SheetPageSetup setup = Print(kSheet80Columns);
-  EXPECT_EQ(setup.document_name, "06/30/25");
+  EXPECT_EQ(setup.document_name, "Work sheet DAVE RUIZ 2025-06-30");
   EXPECT_EQ(setup.orientation, 1);
   EXPECT_EQ(setup.margin, 360);
   EXPECT_EQ(setup.paper_width, 0);
@@ -294,14 +294,32 @@ TEST_F(PrintListTest, DatesPrintAsMonthDayAndTwoDigitYear) {
   for (const Case& c : cases) {
     Grid().SetRows(0);
     AddRow(101 + static_cast<int32_t>(&c - cases));
-    const SheetPageSetup setup = Print(kSheet40Columns, c.day);
-    EXPECT_EQ(setup.document_name, c.text);
+    Print(kSheet40Columns, c.day);
     EXPECT_EQ(Sheet().TextMatrix(0, 0), std::string("DAVE RUIZ  --  ") + c.text);
     EXPECT_EQ(Sheet().TextMatrix(8, 0), std::string("Date In: ") + c.text);
     Print(kSheet80Columns, c.day);
     EXPECT_EQ(Sheet().TextMatrix(0, 2), std::string(c.text) + " ");
     EXPECT_EQ(Sheet().TextMatrix(5, 0), std::string("Date In: ") + c.text);
   }
+}
+
+TEST(WorkSheetNameTest, NamesTheMechanicAndTheDayInWhatEveryFileSystemTakes) {
+  const sys_days day{std::chrono::year{2026} / 12 / 10};
+  struct Case {
+    std::string mechanic;
+    std::string name;
+  };
+  const Case cases[] = {
+      {"ANNA KOWALSKI", "Work sheet ANNA KOWALSKI 2026-12-10"},
+      {"A/C: TECH*2?", "Work sheet A-C- TECH-2- 2026-12-10"},
+      {"\\SRV\"<LEE>\" | B", "Work sheet -SRV--LEE-- - B 2026-12-10"},
+      {"J.SMITH", "Work sheet J SMITH 2026-12-10"},
+      {"ST. JOHN.", "Work sheet ST JOHN 2026-12-10"},
+      {std::string("TAB\tBELL\x7F"), "Work sheet TAB-BELL- 2026-12-10"},
+      {"", "Work sheet 2026-12-10"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(WorkSheetName(c.mechanic, day), c.name) << c.mechanic;
+  EXPECT_EQ(WorkSheetName("X", sys_days{std::chrono::year{1999} / 1 / 2}), "Work sheet X 1999-01-02");
 }
 
 TEST_F(PrintListTest, RowsWithoutAJobNumberAreSkippedAndTheOthersPrint) {

@@ -1,6 +1,6 @@
 // Printing the work sheet: page breaks that keep a job together, the PDF that `tervalo --print`
-// writes (read back with poppler's pdftotext, pdfinfo and pdftoppm), and the printer dialog and
-// preview of the label's print menu.
+// writes (read back with poppler's pdftotext, pdfinfo and pdftoppm), and the print
+// preview of the label's print menu with its Print.
 
 #include "board_ui/print_grid.h"
 
@@ -118,6 +118,16 @@ std::string TodayText() {
   return text;
 }
 
+// The ISO date of today, as work sheets are named.
+std::string TodayIso() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
 class PrintPdfTest : public testing::TempShareTest {
  protected:
   PrintPdfTest() : company_(share_) {
@@ -187,8 +197,8 @@ TEST_F(PrintPdfTest, TheFortyColumnPdfHoldsEveryJobInOrderOnANarrowPortraitPage)
   EXPECT_DOUBLE_EQ(page.width, 3300 / 20.0) << "as wide as the sheet";
   EXPECT_GT(page.height, 2 * page.width);
   EXPECT_TRUE(
-      std::regex_search(Output("pdfinfo " + Quoted(pdf)), std::regex("Title:\\s+" + TodayText())))
-      << "the document is named after the day";
+      std::regex_search(Output("pdfinfo " + Quoted(pdf)), std::regex("Title:\\s+Work sheet DAVE RUIZ " + TodayIso())))
+      << "the document is named after the mechanic and the day";
 }
 
 TEST_F(PrintPdfTest, TheEightyColumnPdfRepeatsItsHeaderAndNeverCutsAJob) {
@@ -286,39 +296,52 @@ TEST_F(PrintPdfTest, AnUnknownMechanicOrAnUnwritablePdfEndsWithStatusOne) {
   EXPECT_TRUE(fs::exists(Pdf("empty.pdf")));
 }
 
-TEST_F(PrintPdfTest, ThePrintMenuShowsThePrinterDialogThenThePreview) {
+TEST_F(PrintPdfTest, ThePrintMenuShowsThePreviewWhosePrintAsksForThePrinterAndPrints) {
   AddJobs(7, 8);
   Build();
   ASSERT_TRUE(form_.Form_Load());
+  // A sheet printed to a file goes to the home folder (there is no documents folder in it).
+  const QByteArray home = qgetenv("HOME");
+  qputenv("HOME", QByteArray::fromStdString(base_.string()));
+  const bool has_printer = !QPrinterInfo::availablePrinters().isEmpty();
+  const std::string name = "Work sheet DAVE RUIZ " + TodayIso();
   std::vector<std::string> shown;
-  bool save_pdf_offered = false;
-  // Each modal dialog is noted and closed as it appears.
+  QString title;
+  QString output_file;
+  // Each modal dialog is noted as it appears: the preview's Print is pressed, the printer dialog
+  // prints (to the PDF file when there is no printer, else it is cancelled).
   QTimer closer;
   QObject::connect(&closer, &QTimer::timeout, [&] {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal == nullptr) return;
     if (auto* preview = qobject_cast<QPrintPreviewDialog*>(modal)) {
+      if (!shown.empty()) return;
       shown.push_back("preview");
-      save_pdf_offered = preview->findChild<QAction*>("SavePdf") != nullptr;
-      preview->reject();
+      title = preview->windowTitle();
+      EXPECT_NE(preview->findChild<QAction*>("SavePdf"), nullptr);
+      QAction* print = preview->findChild<QAction*>("Print");
+      ASSERT_NE(print, nullptr);
+      EXPECT_EQ(print->shortcut(), QKeySequence(QKeySequence::Print));
+      QTimer::singleShot(0, print, &QAction::trigger);
     } else if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
       shown.push_back("print dialog");
-      dialog->reject();
+      output_file = dialog->printer()->outputFileName();
+      has_printer ? dialog->reject() : dialog->accept();
     }
   });
   closer.start(20);
+  QTimer::singleShot(10000, [] {
+    if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+  });
   PrintMechanicList(nullptr, form_, 0, kSheet40Columns);
   closer.stop();
+  qputenv("HOME", home);
 
   EXPECT_EQ(form_.board().PG.TextMatrix(2, 0), "Job: 7") << "the sheet was built first";
-  ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown[0], "print dialog");
-  if (QPrinterInfo::availablePrinters().isEmpty()) {
-    // Without a printer, cancelling the dialog still leads to the preview and its PDF.
-    EXPECT_EQ(shown, (std::vector<std::string>{"print dialog", "preview"}));
-    EXPECT_TRUE(save_pdf_offered);
-  } else {
-    EXPECT_EQ(shown.size(), 1u) << "a cancelled dialog prints nothing";
+  EXPECT_EQ(shown, (std::vector<std::string>{"preview", "print dialog"}));
+  EXPECT_EQ(title.toStdString(), name);
+  if (!has_printer) {
+    EXPECT_EQ(output_file.toStdString(), (base_ / (name + ".pdf")).string());
+    EXPECT_TRUE(fs::is_regular_file(base_ / (name + ".pdf"))) << "printed at the first try";
   }
 }
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -146,8 +147,9 @@ class BoardWindow {
     std::filesystem::permissions(base / "run", std::filesystem::perms::owner_all);
     return {{"DISPLAY", x.display()},
             {"QT_QPA_PLATFORM", "xcb"},
-            // The user's settings (the check period among them) stay in the test's folder.
+            // The user's settings (the check period among them) and files stay in the test's folder.
             {"XDG_CONFIG_HOME", (base / "config").string()},
+            {"HOME", base.string()},
             {"QT_FONT_DPI", "96"},
             {"XDG_RUNTIME_DIR", (base / "run").string()},
             // The X libraries keep a few allocations until the process ends.
@@ -362,6 +364,16 @@ TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses)
   EXPECT_EQ((std::vector<int>{MarkOf(3), MarkOf(4)}), (std::vector<int>{3, 3}));
 }
 
+// Today as work sheets are named: 2026-12-10.
+std::string TodayIso() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char text[16];
+  std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+  return text;
+}
+
 // The demo company, which has everything a job card shows.
 class DemoE2eTest : public ::testing::Test {
  protected:
@@ -391,13 +403,20 @@ TEST_F(DemoE2eTest, DoubleClickOpensTheJobCardAndTheLabelMenuPrints) {
   EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^(Job|Quote): "); }));
 
   // A right-click on the first mechanic's name opens the print menu; Print 40 Column shows the
-  // printer dialog.
+  // sheet's preview, named after the mechanic and the day; its Print (Ctrl+P) asks for the
+  // printer, and without one prints to a PDF file of that name at the first try.
+  const std::string name = "Work sheet DAVE RUIZ " + TodayIso();
   b.RightClick(b.MechanicLabel(0));
   b.Key("Down");
   b.Key("Return");
-  EXPECT_TRUE(WaitUntil([&] { return b.WindowOpen("^Print"); })) << b.Log();
-  b.Key("Escape");
-  b.Key("Escape");
+  ASSERT_TRUE(WaitUntil([&] { return b.WindowOpen("^" + name + "$"); })) << b.Log();
+  b.Key("ctrl+p");
+  ASSERT_TRUE(WaitUntil([&] { return b.WindowOpen("^Print"); })) << b.Log();
+  b.Key("Return");
+  const std::filesystem::path pdf = base_ / (name + ".pdf");
+  EXPECT_TRUE(WaitUntil([&] { return std::filesystem::exists(pdf) && std::filesystem::file_size(pdf) > 0; }))
+      << b.Log();
+  EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^" + name + "$"); })) << "the preview closes once printed";
   EXPECT_TRUE(b.process().Running()) << b.Log();
 }
 
