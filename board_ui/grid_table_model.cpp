@@ -9,6 +9,8 @@
 #include <array>
 #include <optional>
 
+#include "board/contrast.h"
+
 namespace tervalo {
 
 namespace {
@@ -60,6 +62,19 @@ QColor ToQColor(Color color, const QPalette& palette) {
   return QColor(Red(color), Green(color), Blue(color));
 }
 
+Color FromQColor(const QColor& color) {
+  return static_cast<Color>(color.red() | color.green() << 8 | color.blue() << 16);
+}
+
+QColor ReadableText(const QColor& back, const QColor& fore) {
+  if (!back.isValid()) return fore;
+  const Color back_color = FromQColor(back);
+  if (fore.isValid() && ContrastRatio(FromQColor(fore), back_color) >= kReadableContrast) return fore;
+  // The shop chose the background (a priority's colour): the text takes black or white by its
+  // luminance, so that dark colours get white text.
+  return ToQColor(ReadableTextOn(back_color), QPalette());
+}
+
 QString CellText(const std::string& text) {
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
@@ -95,9 +110,13 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     case Qt::BackgroundRole:
       if (auto brush = CellBrush(cell.back)) return *brush;
       return {};
-    case Qt::ForegroundRole:
-      if (auto brush = CellBrush(cell.fore)) return *brush;
+    case Qt::ForegroundRole: {
+      const std::optional<QBrush> back = CellBrush(cell.back);
+      const std::optional<QBrush> fore = CellBrush(cell.fore);
+      const QColor text = ReadableText(back ? back->color() : QColor(), fore ? fore->color() : QColor());
+      if (text.isValid()) return QBrush(text);
       return {};
+    }
     case Qt::FontRole:
       if (cell.font_size && *cell.font_size > 0) {
         QFont font;  // only the size is set, so a view keeps its own family

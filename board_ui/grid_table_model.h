@@ -15,6 +15,13 @@ namespace tervalo {
 // in the low byte) through the palette. Invalid for a system colour index without a palette role.
 QColor ToQColor(Color color, const QPalette& palette);
 
+// A Qt colour as a stored colour (&HBBGGRR).
+Color FromQColor(const QColor& color);
+
+// The colour to write text in on a cell of background `back` (invalid: the view's own): `fore`
+// when it is given and readable there, else black or white, whichever is readable.
+QColor ReadableText(const QColor& back, const QColor& fore);
+
 // The text of a grid cell as shown: one character per byte, so bytes above 0x7F stay visible.
 QString CellText(const std::string& text);
 

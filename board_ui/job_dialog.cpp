@@ -35,9 +35,12 @@ QString ShortDate(const DateTime& date) {
   return QLocale::system().toString(day, QLocale::ShortFormat);
 }
 
+// A field's background, with its text in black or white, whichever reads on it.
 void SetBackground(QWidget* widget, Color color) {
   QPalette palette = widget->palette();
-  palette.setColor(QPalette::Base, ToQColor(color, palette));
+  const QColor back = ToQColor(color, palette);
+  palette.setColor(QPalette::Base, back);
+  palette.setColor(QPalette::Text, ReadableText(back, palette.color(QPalette::Text)));
   widget->setPalette(palette);
 }
 

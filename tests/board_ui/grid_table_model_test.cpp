@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <QAbstractItemModelTester>
 #include <QBrush>
 #include <QFont>
@@ -112,14 +114,14 @@ TEST(GridTableModelTest, DataRolesShowTextColoursAndFontSize) {
   GridModel grid(1);
   grid.AddItem("Ref: 42\nCaf\xE9");
   grid.AddItem("plain");
-  grid.SetBackColor(0, 0, 0, 0, 0x00A0B0C0);  // &HBBGGRR: red C0, green B0, blue A0
+  grid.SetBackColor(0, 0, 0, 0, 0x00402010);  // &HBBGGRR: red 10, green 20, blue 40
   grid.SetForeColor(0, 0, 0, 0, kWhite);
   grid.SetCellFontSize(0, 12);
   GridTableModel model(grid);
 
   const QModelIndex cell = model.index(0, 0);
   EXPECT_EQ(model.data(cell).toString(), QString::fromUtf8("Ref: 42\nCaf\u00E9"));
-  EXPECT_EQ(model.data(cell, Qt::BackgroundRole).value<QBrush>().color(), QColor(0xC0, 0xB0, 0xA0));
+  EXPECT_EQ(model.data(cell, Qt::BackgroundRole).value<QBrush>().color(), QColor(0x10, 0x20, 0x40));
   EXPECT_EQ(model.data(cell, Qt::ForegroundRole).value<QBrush>().color(), QColor(255, 255, 255));
   EXPECT_EQ(model.data(cell, Qt::FontRole).value<QFont>().pointSize(), 12);
 
@@ -128,6 +130,38 @@ TEST(GridTableModelTest, DataRolesShowTextColoursAndFontSize) {
   EXPECT_FALSE(model.data(plain, Qt::ForegroundRole).isValid());
   EXPECT_FALSE(model.data(plain, Qt::FontRole).isValid());
   EXPECT_EQ(model.flags(plain) & Qt::ItemIsEditable, Qt::NoItemFlags);
+}
+
+TEST(GridTableModelTest, TextIsBlackOrWhiteByTheBackgroundAndAGivenColourOnlyWhereReadable) {
+  struct Case {
+    std::optional<Color> back;  // &HBBGGRR
+    std::optional<Color> fore;
+    QColor text;                // invalid: the view's own
+  };
+  const Case cases[] = {
+      {0x00800000, std::nullopt, Qt::white},  // navy
+      {0x00004000, std::nullopt, Qt::white},  // dark green
+      {0x00B3F2FF, std::nullopt, Qt::black},  // pale yellow
+      {0x00C0C0C0, std::nullopt, Qt::black},
+      {0x00000000, kWhite, Qt::white},        // a finished job: white on black stays
+      {0x00FFFFFF, kWhite, Qt::black},        // white on white would not be read
+      {0x00800000, 0x0000FFFF, QColor(0xFF, 0xFF, 0x00)},  // yellow on navy is readable
+      {std::nullopt, std::nullopt, QColor()},
+      {std::nullopt, 0x000000FF, QColor(0xFF, 0, 0)},
+  };
+  GridModel grid(1);
+  for (const Case& c : cases) {
+    grid.AddItem("job");
+    const int row = grid.Rows() - 1;
+    if (c.back) grid.SetBackColor(row, 0, row, 0, *c.back);
+    if (c.fore) grid.SetForeColor(row, 0, row, 0, *c.fore);
+  }
+  GridTableModel model(grid);
+  for (int row = 0; row < grid.Rows(); ++row) {
+    const Case& c = cases[row];
+    const QVariant text = model.data(model.index(row, 0), Qt::ForegroundRole);
+    EXPECT_EQ(text.isValid() ? text.value<QBrush>().color() : QColor(), c.text) << "row " << row;
+  }
 }
 
 TEST(GridTableModelTest, ColoursConvertFromTheStoredFormAndThePalette) {

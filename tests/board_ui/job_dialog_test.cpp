@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBrush>
 #include <QClipboard>
 #include <QTest>
 #include <QTimer>
@@ -143,6 +144,24 @@ TEST_F(JobDialogTest, TheOptionsSwitchTheAddressAndTheAccountBackgrounds) {
 
   QTest::keyClick(&dialog, Qt::Key_Escape);
   EXPECT_FALSE(dialog.isVisible()) << "Esc closes the card";
+}
+
+TEST_F(JobDialogTest, ColouredFieldsAndServicesKeepReadableTextUnderADarkDesktop) {
+  const QPalette saved = QApplication::palette();
+  QPalette dark = saved;
+  dark.setColor(QPalette::Text, Qt::white);
+  dark.setColor(QPalette::Base, QColor(0x20, 0x20, 0x20));
+  QApplication::setPalette(dark);
+  {
+    frmJob dialog(Card7());
+    for (const QWidget* field : {static_cast<QWidget*>(dialog.txtAccount()), static_cast<QWidget*>(dialog.txtShipto())}) {
+      EXPECT_EQ(field->palette().color(QPalette::Text), QColor(Qt::black)) << field->objectName().toStdString();
+    }
+    const QAbstractItemModel& items = *dialog.Gitems()->model();
+    EXPECT_EQ(items.data(items.index(1, 0), Qt::ForegroundRole).value<QBrush>().color(), QColor(Qt::black))
+        << "a remark on its pale yellow";
+  }
+  QApplication::setPalette(saved);
 }
 
 TEST_F(JobDialogTest, TheSelectedServicesCanBeCopied) {
