@@ -7,6 +7,7 @@
 #include "board/job_record.h"
 #include "board/list_repair.h"
 #include "board/orphan_jobs.h"
+#include "board/path_hint.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "engine/read_scope.h"
@@ -41,12 +42,17 @@ cBusinessBasic& frmTervalo::Engine() const {
 }
 
 bool frmTervalo::Form_Load() {
-  if (configuration_file_.empty()) {
-    LoadCatalogConfig();
-  } else {
-    LoadCatalogConfigFrom(configuration_file_);
+  const std::string configuration = configuration_file_.empty()
+                                        ? GetLongPathForm(GetTempDirectory()) + kCatalogFileName
+                                        : configuration_file_;
+  // A missing configuration is told here, with the path looked at and what writes the file.
+  Host& host = CurrentHost();
+  if (!host.FileExists(configuration)) {
+    host.ShowMessage({MissingConfigurationMessage(configuration), "Tervalo", MessageIcon::kCritical});
+    return false;
   }
-  if (!gEngine && !EngineStartupFailure()) return false;  // the missing file was reported
+  LoadCatalogConfigFrom(configuration);
+  if (!gEngine && !EngineStartupFailure()) return false;  // the file went meanwhile: reported
   cBusinessBasic& engine = Engine();
   const ReadScope scope(engine);
   board_.mechanics = LoadMechanics(engine);

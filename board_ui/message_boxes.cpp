@@ -1,5 +1,8 @@
 #include "board_ui/message_boxes.h"
 
+#include <iostream>
+
+#include "board/path_hint.h"
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 
@@ -21,8 +24,10 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 
 void InstallMessageBoxHandler() {
   CurrentHost().SetMessageBoxHandler([](const MessageBoxRequest& request) {
-    QMessageBox box(ToQtIcon(request.icon), QString::fromStdString(request.title.empty() ? "Tervalo" : request.title),
-                    QString::fromStdString(request.text), QMessageBox::Ok);
+    // Every box is the program's own, whatever part of it speaks; the text also goes to the error
+    // output, where whoever started the program (and looks after the workstation) finds it.
+    std::cerr << "Tervalo: " << request.text << std::endl;
+    QMessageBox box(ToQtIcon(request.icon), "Tervalo", QString::fromStdString(request.text), QMessageBox::Ok);
     box.exec();
   });
 }
@@ -30,7 +35,8 @@ void InstallMessageBoxHandler() {
 Host& BoardHost() { return gEngine ? gEngine->host() : CurrentHost(); }
 
 std::string EngineErrorText(const EngineError& error) {
-  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
+  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source() +
+         LocalPathHint(BoardHost(), error.description());
 }
 
 void ReportEngineError(const EngineError& error) {

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "board/frm_tervalo.h"
+#include "board/path_hint.h"
 #include "board/job_index.h"
 #include "board/job_text.h"
 #include "board/schedule_files.h"
@@ -348,10 +349,19 @@ TEST_F(BoardCompanyTest, ScheduleFilesWithOddLinesLoseNothing) {
   EXPECT_EQ(ScheduleText(grid), high + "\r\n");
 }
 
-TEST_F(BoardCompanyTest, MissingConfigurationEndsTheStartUpQuietly) {
+TEST_F(BoardCompanyTest, MissingConfigurationEndsTheStartUpWithItsPathAndWhatWritesIt) {
   EXPECT_FALSE(form_.Form_Load());
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].title, "EpcError");
+  const MessageBoxRequest& m = host_.messages[0];
+  EXPECT_EQ(m.title, "Tervalo");
+  EXPECT_EQ(m.icon, MessageIcon::kCritical);
+  EXPECT_EQ(m.text, MissingConfigurationMessage((temp_dir_ / "vltCatalog.ini").string()));
+  EXPECT_EQ(m.text.rfind("You are missing file: " + (temp_dir_ / "vltCatalog.ini").string() +
+                             "    Are you running Veltrane Workstation?\n\n",
+                         0),
+            0u)
+      << m.text;
+  EXPECT_NE(m.text.find("--ini PATH"), std::string::npos);
 }
 
 TEST_F(BoardCompanyTest, ADataShareThatDoesNotExistIsToldAtStartUpWithItsBytesEscaped) {

@@ -156,7 +156,22 @@ TEST_F(BoardAppTest, AStartUpFailureShowsOneCriticalMessageAndEndsWithAnError) {
 TEST_F(BoardAppTest, AMissingConfigurationEndsWithOnlyItsOwnMessage) {
   EXPECT_EQ(RunBoard({}), 1);
   ASSERT_EQ(host_.messages.size(), 1u);
-  EXPECT_EQ(host_.messages[0].title, "EpcError");
+  EXPECT_EQ(host_.messages[0].title, "Tervalo");
+  EXPECT_EQ(host_.messages[0].icon, MessageIcon::kCritical);
+}
+
+TEST_F(BoardAppTest, AShareThatCannotBeReachedIsNamedWithTheLocalPathLookedAt) {
+  Build();
+  fs::remove_all(unc_root_ / "SRV" / "VLTRLNK");
+  EXPECT_EQ(RunBoard({}), 1);
+  ASSERT_EQ(host_.messages.size(), 1u);
+  const MessageBoxRequest& m = host_.messages[0];
+  EXPECT_EQ(m.title, "Tervalo");
+  EXPECT_EQ(m.icon, MessageIcon::kCritical);
+  EXPECT_NE(m.text.find("\\\\SRV\\VLTRLNK\\ is looked for at " + (unc_root_ / "SRV" / "VLTRLNK").string() + "/"),
+            std::string::npos)
+      << m.text;
+  EXPECT_NE(m.text.find("TERVALO_UNC_ROOT"), std::string::npos) << m.text;
 }
 
 TEST_F(BoardAppTest, TheIniOptionLoadsAnotherConfigurationFile) {

@@ -52,11 +52,12 @@ std::string HostName() {
 // by its process, and `left` places it that many pixels from the screen's left edge.
 class BoardWindow {
  public:
+  // `unc_root`: where this workstation finds the share, when not where the test's own process does.
   BoardWindow(const XServer& x, const std::filesystem::path& base, const std::vector<std::string>& args = {},
-              const std::string& name = "board", int left = 0)
+              const std::string& name = "board", int left = 0, const std::filesystem::path& unc_root = {})
       : display_(x.display()),
         log_(base / (name + ".log")),
-        process_(Command(args), Environment(x, base), log_.string()) {
+        process_(Command(args), Environment(x, base, name, unc_root), log_.string()) {
     const bool shown = WaitUntil(
         [this] {
           try {
@@ -142,18 +143,22 @@ class BoardWindow {
     command.insert(command.end(), args.begin(), args.end());
     return command;
   }
-  static std::map<std::string, std::string> Environment(const XServer& x, const std::filesystem::path& base) {
-    std::filesystem::create_directories(base / "run");
-    std::filesystem::permissions(base / "run", std::filesystem::perms::owner_all);
-    return {{"DISPLAY", x.display()},
+  static std::map<std::string, std::string> Environment(const XServer& x, const std::filesystem::path& base,
+                                                        const std::string& name, const std::filesystem::path& unc_root) {
+    const std::filesystem::path run = base / ("run-" + name);
+    std::filesystem::create_directories(run);
+    std::filesystem::permissions(run, std::filesystem::perms::owner_all);
+    std::map<std::string, std::string> environment{{"DISPLAY", x.display()},
             {"QT_QPA_PLATFORM", "xcb"},
             // The user's settings (the check period among them) and files stay in the test's folder.
             {"XDG_CONFIG_HOME", (base / "config").string()},
             {"HOME", base.string()},
             {"QT_FONT_DPI", "96"},
-            {"XDG_RUNTIME_DIR", (base / "run").string()},
+            {"XDG_RUNTIME_DIR", run.string()},
             // The X libraries keep a few allocations until the process ends.
             {"ASAN_OPTIONS", "detect_leaks=0"}};
+    if (!unc_root.empty()) environment["TERVALO_UNC_ROOT"] = unc_root.string();
+    return environment;
   }
   static int RowY(int row) { return kGridTop + 2 + row * kRowPixels + kRowPixels / 2; }
   Point At(int x, int y) const { return {origin_.x + x, origin_.y + y}; }
@@ -310,7 +315,8 @@ class TwoWorkstationsE2eTest : public BoardE2eTest {
     x_ = std::make_unique<XServer>(3300, 1000);
     const std::vector<std::string> args{"--poll", std::to_string(kPollSeconds)};
     board_ = std::make_unique<BoardWindow>(*x_, base_, args, "first");
-    second_ = std::make_unique<BoardWindow>(*x_, base_, args, "second", 1650);
+    // Over SMB the second board is another client of the server, with a mount of its own.
+    second_ = std::make_unique<BoardWindow>(*x_, base_, args, "second", 1650, testing::SecondWorkstationPath(unc_root_));
   }
   void TearDown() override {
     second_.reset();
@@ -418,6 +424,39 @@ TEST_F(DemoE2eTest, DoubleClickOpensTheJobCardAndTheLabelMenuPrints) {
       << b.Log();
   EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^" + name + "$"); })) << "the preview closes once printed";
   EXPECT_TRUE(b.process().Running()) << b.Log();
+}
+
+TEST_F(DemoE2eTest, AMissingConfigurationIsToldInABoxTitledTervaloAndOnTheErrorOutput) {
+  const std::filesystem::path empty = base_ / "empty";
+  std::filesystem::create_directories(empty);
+  const std::filesystem::path log = base_ / "missing.log";
+  ChildProcess board({TERVALO_BOARD_PROGRAM},
+                     {{"DISPLAY", x_->display()},
+                      {"QT_QPA_PLATFORM", "xcb"},
+                      {"TMPDIR", empty.string()},
+                      {"XDG_CONFIG_HOME", (base_ / "config").string()},
+                      {"ASAN_OPTIONS", "detect_leaks=0"}},
+                     log.string());
+  std::string box;
+  ASSERT_TRUE(WaitUntil([&] {
+    try {
+      box = e2e::Xdo(x_->display(), {"search", "--onlyvisible", "--name", "^Tervalo$"});
+    } catch (const std::exception&) {
+      return false;
+    }
+    return !box.empty();
+  }, 60s));
+  const auto logged = [&] {
+    std::ifstream in(log);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  const std::string text = "Tervalo: You are missing file: " + (empty / "vltCatalog.ini").string() +
+                           "    Are you running Veltrane Workstation?";
+  EXPECT_TRUE(WaitUntil([&] { return logged().find(text) != std::string::npos; })) << logged();
+  EXPECT_NE(logged().find("--ini PATH"), std::string::npos) << logged();
+  e2e::Xdo(x_->display(), {"windowfocus", "--sync", box.substr(0, box.find('\n'))});
+  e2e::Xdo(x_->display(), {"key", "Return"});
+  EXPECT_EQ(board.Wait(30s), 1) << logged();
 }
 
 }  // namespace
