@@ -34,8 +34,11 @@ inline constexpr ControlGeometry kBtnRefresh{600, 8760, 1215, 495};
 inline constexpr ControlGeometry kBtnExit{9720, 8520, 1215, 495};
 inline constexpr ControlGeometry kBtnUpdate{12480, 8280, 1215, 495};
 inline constexpr ControlGeometry kPrintGrid{3360, 8520, 4695, 495};
-// The status line along the bottom, as wide as the window less kStatusLine.left on each side.
-inline constexpr ControlGeometry kStatusLine{120, 9300, 0, 255};
+// The status line along the bottom, from kStatusLine.left to the check period's label; the
+// check period's box ends kRightMargin from the window's right edge.
+inline constexpr ControlGeometry kStatusLine{120, 9300, 0, 330};
+inline constexpr ControlGeometry kCheckPeriodLabel{0, 9300, 2400, 330};
+inline constexpr ControlGeometry kCheckPeriod{0, 9300, 1200, 330};
 }  // namespace design
 
 // Twips kept between a control and the window's right edge, and between Update and EXIT.

@@ -133,8 +133,9 @@ struct BoardParser {
                              "40|80"};
   QCommandLineOption pdf{"pdf", "The PDF file the work sheet is written to.", "FILE"};
   QCommandLineOption poll{"poll",
-                          "Check every SECONDS whether another workstation saved a list (0: never; "
-                          "default 15). Kept for the next start.",
+                          "Check every SECONDS whether another workstation saved a list (0: never), "
+                          "for this run only; the window's \"Check for changes every\" box sets it "
+                          "for good (default 15).",
                           "SECONDS"};
   // Qt's own options, read by QApplication itself.
   QCommandLineOption platform{"platform", "", "NAME"};
@@ -241,6 +242,13 @@ QString BoardUsage() {
 
 QString BoardVersionLine() { return "tervalo " + QCoreApplication::applicationVersion() + "\n"; }
 
+int CheckPeriodSeconds(const BoardOptions& options, const QSettings& settings) {
+  if (options.poll >= 0) return options.poll;
+  bool ok = false;
+  const int stored = settings.value(kPollSetting, kDefaultPollSeconds).toInt(&ok);
+  return ok && stored >= 0 ? stored : kDefaultPollSeconds;
+}
+
 int RunBoard(const BoardOptions& options) {
   frmTervalo form;
   form.SetConfigurationFile(QFile::encodeName(options.ini).toStdString());
@@ -257,10 +265,13 @@ int RunBoard(const BoardOptions& options) {
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
   if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
-  // How often to look for lists saved elsewhere: the command line's choice, kept for next time.
+  // How often to look for lists saved elsewhere: the command line's choice for this run, else the
+  // user's setting. Only the window's own box changes the setting.
   QSettings settings("Tervalo", "Tervalo");
-  if (options.poll >= 0) settings.setValue("poll", options.poll);
-  window.StartChecking(settings.value("poll", kDefaultPollSeconds).toInt());
+  window.UseCheckPeriod(CheckPeriodSeconds(options, settings), [&settings](int seconds) {
+    settings.setValue(kPollSetting, seconds);
+    settings.sync();
+  });
   window.show();
   return QApplication::exec();
 }

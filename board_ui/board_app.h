@@ -3,6 +3,7 @@
 // a picture of the loaded window for machines without a display; with --print, one mechanic's
 // work sheet written to a PDF without any window.
 
+#include <QSettings>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -11,6 +12,8 @@ namespace tervalo {
 
 inline constexpr int kDefaultScreenshotWidth = 1280;
 inline constexpr int kDefaultPollSeconds = 15;
+// The key of the check period in the user's settings.
+inline constexpr const char* kPollSetting = "poll";
 
 struct BoardOptions {
   QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory
@@ -21,7 +24,7 @@ struct BoardOptions {
   int print_columns = 0;   // 40 or 80
   QString pdf;
   // Seconds between checks for lists saved on other workstations; 0 turns them off; -1: the
-  // user's setting (15 unless changed). A number given is kept as the user's setting.
+  // user's setting (15 unless changed). A number given holds for this run only.
   int poll = -1;
 
   // A picture or a sheet is made without a window and without anyone at the screen.
@@ -51,6 +54,10 @@ std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QStr
 QString BoardUsage();
 // The --version line: program name and version (QCoreApplication's application version).
 QString BoardVersionLine();
+
+// The check period of a run: --poll when given, else the user's setting (kept by the window's
+// box), else kDefaultPollSeconds.
+int CheckPeriodSeconds(const BoardOptions& options, const QSettings& settings);
 
 // Runs Form_Load on the configuration file `options.ini` (the workstation's own when empty),
 // then shows the window until it closes (or saves the screenshot, or writes the work sheet

@@ -193,6 +193,23 @@ void MainWindow::CreateControls() {
   status_line_->setObjectName("StatusLine");
   status_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+  // How often the board looks for lists saved on other workstations; a change here is kept.
+  check_period_label_ = new QLabel("Check for changes every", this);
+  check_period_label_->setObjectName("CheckPeriodLabel");
+  check_period_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+  check_period_ = new QSpinBox(this);
+  check_period_->setObjectName("CheckPeriodBox");
+  check_period_->setRange(0, 3600);
+  check_period_->setSuffix(" s");
+  check_period_->setSpecialValueText("never");
+  check_period_->setToolTip("Seconds between looks at the lists' files for saves of other workstations; 0: never");
+  check_period_->setKeyboardTracking(false);  // typing "30" does not pass through 3 seconds
+  check_period_label_->setBuddy(check_period_);
+  connect(check_period_, &QSpinBox::valueChanged, this, [this](int seconds) {
+    StartChecking(seconds);
+    if (keep_check_period_) keep_check_period_(seconds);
+  });
+
   // The scratch and print grid is never shown.
   PG_model_ = std::make_unique<GridTableModel>(board.PG);
   PG_ = new GridView(*PG_model_, 1, this);
@@ -283,8 +300,14 @@ void MainWindow::ApplyLayout() {
   ControlGeometry scroll = design::kScroll;
   scroll.left = layout.scroll_left;
   SetGeometryTwips(scroll_, scroll);
+  ControlGeometry period = design::kCheckPeriod;
+  period.left = width - kRightMargin - period.width;
+  SetGeometryTwips(check_period_, period);
+  ControlGeometry period_label = design::kCheckPeriodLabel;
+  period_label.left = period.left - kButtonGap - period_label.width;
+  SetGeometryTwips(check_period_label_, period_label);
   ControlGeometry status = design::kStatusLine;
-  status.width = std::max(width - 2 * status.left, 0);
+  status.width = std::max(period_label.left - status.left - kButtonGap, 0);
   SetGeometryTwips(status_line_, status);
 
   const int count = form_.board().mechanics.MechanicCount;
@@ -376,6 +399,13 @@ void MainWindow::ShowChangeBar(const QString& text, bool refresh) {
   change_refresh_->setVisible(refresh);
   change_bar_->show();
   change_bar_->raise();
+}
+
+void MainWindow::UseCheckPeriod(int seconds, std::function<void(int seconds)> keep) {
+  keep_check_period_ = nullptr;  // showing the period is not the user's change
+  check_period_->setValue(seconds);
+  StartChecking(seconds);
+  keep_check_period_ = std::move(keep);
 }
 
 void MainWindow::StartChecking(int seconds) {

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
@@ -27,7 +28,7 @@
 namespace tervalo {
 
 // Height of the window's client area as designed: room below the lowest button.
-inline constexpr int kDesignClientHeight = 9600;
+inline constexpr int kDesignClientHeight = 9720;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -63,6 +64,10 @@ class MainWindow : public QWidget {
   // Checks every `seconds` whether another workstation saved a list; 0 stops. The check runs
   // beside the window, which never waits for the share; what it finds shows in the bar.
   void StartChecking(int seconds);
+  // The check period as the window shows it in its "Check for changes every" box, and checks at
+  // it. Only the user's own change in the box is kept, through `keep` (the user's settings).
+  void UseCheckPeriod(int seconds, std::function<void(int seconds)> keep);
+  QSpinBox* CheckPeriod() const { return check_period_; }
   // The bar above the grids that names lists changed elsewhere, with its Refresh button.
   QWidget* ChangeBar() const { return change_bar_; }
   QLabel* ChangeBarText() const { return change_text_; }
@@ -132,6 +137,9 @@ class MainWindow : public QWidget {
   QPushButton* btnUpdate_ = nullptr;
   QMenu* menu_ = nullptr;
   QLabel* status_line_ = nullptr;
+  QLabel* check_period_label_ = nullptr;
+  QSpinBox* check_period_ = nullptr;
+  std::function<void(int seconds)> keep_check_period_;
   QAction* print40_ = nullptr;
   QAction* print80_ = nullptr;
   QWidget* change_bar_ = nullptr;

@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QImage>
+#include <QSettings>
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -115,6 +118,31 @@ TEST(BoardCommandLineTest, TheUsageNamesEveryOptionButQtsOwn) {
     EXPECT_TRUE(usage.contains(option)) << option << " in\n" << usage.toStdString();
   }
   EXPECT_FALSE(usage.contains("platform")) << usage.toStdString();
+}
+
+TEST(CheckPeriodTest, TheCommandLineHoldsForTheRunAndOtherwiseTheSettingOrFifteenSeconds) {
+  const fs::path folder = fs::temp_directory_path() / ("tervalo-period-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  struct Case {
+    int poll;         // --poll; -1: not given
+    QVariant stored;  // the user's setting; invalid: none
+    int seconds;
+  };
+  const Case cases[] = {
+      {-1, QVariant(), 15}, {-1, 30, 30}, {5, 30, 5}, {0, 30, 0}, {7, QVariant(), 7},
+      {-1, 0, 0},           {-1, "soon", 15}, {-1, -4, 15},
+  };
+  for (const Case& c : cases) {
+    const QString file = QString::fromStdString((folder / "settings.ini").string());
+    QFile::remove(file);
+    QSettings settings(file, QSettings::IniFormat);
+    if (c.stored.isValid()) settings.setValue(kPollSetting, c.stored);
+    BoardOptions options;
+    options.poll = c.poll;
+    EXPECT_EQ(CheckPeriodSeconds(options, settings), c.seconds) << c.poll << " " << c.stored.toString().toStdString();
+    EXPECT_EQ(settings.value(kPollSetting), c.stored) << "the command line is not kept";
+  }
+  fs::remove_all(folder);
 }
 
 class BoardAppTest : public testing::TempShareTest {

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -361,6 +362,30 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   w.close();
   window_.reset();
   ResetSharedInstances();
+}
+
+TEST_F(MainWindowTest, TheCheckPeriodBoxShowsThePeriodAndKeepsOnlyTheUsersChange) {
+  AddMechanics(1);
+  MainWindow& w = Open();
+  std::vector<int> kept;
+  w.UseCheckPeriod(20, [&](int seconds) { kept.push_back(seconds); });
+  QSpinBox* box = w.CheckPeriod();
+  EXPECT_EQ(box->value(), 20);
+  EXPECT_EQ(box->text(), "20 s");
+  EXPECT_TRUE(kept.empty()) << "the period given to the window is not kept";
+  EXPECT_TRUE(box->isVisibleTo(&w));
+  EXPECT_LE(box->geometry().right(), w.width());
+  EXPECT_LT(w.StatusLine()->geometry().right(), box->x());
+  // The user steps it down and types a new one; each is kept.
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Down);
+  EXPECT_EQ(kept, (std::vector<int>{19}));
+  box->selectAll();
+  QTest::keyClicks(box, "0");
+  QTest::keyClick(box, Qt::Key_Return);
+  EXPECT_EQ(kept, (std::vector<int>{19, 0}));
+  EXPECT_EQ(box->text(), "never");
+  w.StartChecking(0);
 }
 
 TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks) {

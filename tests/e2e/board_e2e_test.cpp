@@ -368,6 +368,11 @@ TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses)
   EXPECT_TRUE(WaitUntil([&] { return Saved(3) == std::vector<int32_t>{6, 4, 1, 7, 3, 8}; })) << second.Log();
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 4, 1, 7, 3, 8}));
   EXPECT_EQ((std::vector<int>{MarkOf(3), MarkOf(4)}), (std::vector<int>{3, 3}));
+
+  // --poll held for these runs only: the user's settings do not keep it.
+  std::ifstream settings(base_ / "config" / "Tervalo" / "Tervalo.conf");
+  const std::string kept((std::istreambuf_iterator<char>(settings)), {});
+  EXPECT_EQ(kept.find("poll"), std::string::npos) << kept;
 }
 
 // Today as work sheets are named: 2026-12-10.
