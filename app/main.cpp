@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <cstdlib>
 #include <iostream>
 
@@ -23,6 +24,17 @@ void UseOffscreenWithoutDisplay(const tervalo::BoardOptions& options) {
   if (options.windowless() && !display && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+}
+
+// The icon of every window: the one built into the program, else the installed icon theme's.
+QIcon WindowIcon() {
+#ifdef TERVALO_WINDOW_ICONS
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QString(":/icons/tervalo-%1.png").arg(size));
+  return icon;
+#else
+  return QIcon::fromTheme("tervalo");
+#endif
 }
 
 QStringList ArgumentsAfterName(int argc, char** argv) {
@@ -59,6 +71,7 @@ int main(int argc, char** argv) {
 
   UseOffscreenWithoutDisplay(command_line.options);
   QApplication app(argc, argv);
+  QApplication::setWindowIcon(WindowIcon());
   // A picture or a sheet is made without anyone at the screen: messages go to the error output.
   if (!command_line.options.windowless()) tervalo::InstallMessageBoxHandler();
 

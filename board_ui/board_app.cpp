@@ -30,8 +30,10 @@ int WriteMechanicSheet(frmTervalo& form, const BoardOptions& options) {
   const int columns = options.print_columns == 40 ? kSheet40Columns : kSheet80Columns;
   try {
     const SheetPageSetup setup = form.PrintList(mechanic, columns);
-    if (!WriteSheetPdf(form.board().PG, setup, options.pdf)) {
-      std::cerr << "tervalo: cannot write " << options.pdf.toStdString() << "\n";
+    QString error;
+    if (!WriteSheetPdf(form.board().PG, setup, options.pdf, &error)) {
+      std::cerr << "tervalo: cannot write " << options.pdf.toStdString()
+                << (error.isEmpty() ? "" : ": " + error.toStdString()) << "\n";
       return 1;
     }
   } catch (const EngineError& error) {
@@ -143,6 +145,12 @@ struct BoardParser {
   QCommandLineOption reverse{"reverse", ""};
 };
 
+constexpr const char* kSynopsis =
+    "usage: tervalo [--ini PATH] [--poll SECONDS]\n"
+    "       tervalo [--ini PATH] --screenshot FILE.png [--width PIXELS] [--card JOB]\n"
+    "       tervalo [--ini PATH] --print MECHANIC_NUMBER --columns 40|80 --pdf FILE\n"
+    "       tervalo --help | --version\n\n";
+
 constexpr const char* kExitStatusHelp =
     "\nWithout --screenshot or --print the board opens its window.\n"
     "\nExit status: 0 done; 1 the board could not load, the mechanic is not on the board, or a\n"
@@ -236,8 +244,11 @@ std::optional<BoardOptions> ParseBoardOptions(const QStringList& arguments, QStr
 
 QString BoardUsage() {
   BoardParser p;
-  // Without an application object the parser cannot know the program's name.
-  return p.parser.helpText().replace("<executable_name>", "tervalo") + kExitStatusHelp;
+  // The parser's own first line ("Usage: <executable_name> [options]") gives way to the program's
+  // forms, written as tervalo-inspect writes its usage.
+  QString help = p.parser.helpText();
+  help.remove(0, help.indexOf('\n') + 1);
+  return kSynopsis + help + kExitStatusHelp;
 }
 
 QString BoardVersionLine() { return "tervalo " + QCoreApplication::applicationVersion() + "\n"; }

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFont>
 #include <QFontMetrics>
@@ -146,8 +147,10 @@ void AddSavePdfAction(QPrintPreviewDialog& preview, const GridModel& sheet,
     const QString file = QFileDialog::getSaveFileName(&preview, "Save as PDF",
                                                       SuggestedPdfPath(setup), "PDF files (*.pdf)");
     if (file.isEmpty()) return;
-    if (!WriteSheetPdf(sheet, setup, file)) {
-      BoardHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ".",
+    QString error;
+    if (!WriteSheetPdf(sheet, setup, file, &error)) {
+      BoardHost().ShowMessage({"The work sheet could not be saved to " + file.toStdString() + ": " +
+                                   error.toStdString(),
                                "Tervalo", MessageIcon::kExclamation});
     }
   });
@@ -223,7 +226,16 @@ bool PrintGrid(const GridModel& sheet, QPrinter& printer) {
   return painter.end();
 }
 
-bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file) {
+bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file,
+                   QString* error) {
+  // The file is opened once before the printer takes it, so that a file that cannot be written is
+  // told with the system's reason rather than by the printer's own warnings.
+  QFile probe(file);
+  if (!probe.open(QIODevice::WriteOnly)) {
+    if (error != nullptr) *error = probe.errorString();
+    return false;
+  }
+  probe.close();
   QPrinter printer(QPrinter::HighResolution);
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(file);

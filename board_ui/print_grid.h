@@ -41,8 +41,10 @@ void ApplyPageSetup(QPrinter& printer, const SheetPageSetup& setup);
 // cannot be painted on (a PDF file that cannot be written, a printer that refuses the job).
 bool PrintGrid(const GridModel& sheet, QPrinter& printer);
 
-// Writes the sheet to a PDF file without any dialog. False when the file cannot be written.
-bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file);
+// Writes the sheet to a PDF file without any dialog. False when the file cannot be written, with
+// the system's reason in `error` when it is given.
+bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QString& file,
+                   QString* error = nullptr);
 
 // The label menu's "Print 40 Column" (columns 1) and "Print 80 Column" (columns 3) for mechanic
 // grid `mechanic`: builds the sheet and shows it in a print preview titled with the sheet's name;

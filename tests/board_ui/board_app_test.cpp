@@ -114,7 +114,8 @@ TEST(BoardCommandLineTest, TheUsageNamesEveryOptionButQtsOwn) {
   const QString usage = BoardUsage();
   for (const char* option :
        {"--help", "--version", "--ini <PATH>", "--screenshot <FILE.png>", "--width <PIXELS>",
-        "--print <MECHANIC_NUMBER>", "--columns <40|80>", "--pdf <FILE>", "Exit status"}) {
+        "--print <MECHANIC_NUMBER>", "--columns <40|80>", "--pdf <FILE>", "--poll <SECONDS>",
+        "--card <JOB>", "Exit status", "usage: tervalo [--ini PATH] [--poll SECONDS]\n"}) {
     EXPECT_TRUE(usage.contains(option)) << option << " in\n" << usage.toStdString();
   }
   EXPECT_FALSE(usage.contains("platform")) << usage.toStdString();

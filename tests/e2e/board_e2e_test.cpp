@@ -11,6 +11,8 @@
 #include <memory>
 #include <sstream>
 #include <thread>
+#include <iostream>
+#include <cstdlib>
 
 #include "board/job_index.h"
 #include "board/job_record.h"
@@ -18,6 +20,10 @@
 #include "tests/e2e/x_session.h"
 #include "tests/support/board_company.h"
 #include "tools/share_builders/demo_company.h"
+
+// Last: Xlib's headers define short macros (None, Bool, Status) that nothing above may meet.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
 
 namespace tervalo {
 namespace {
@@ -41,6 +47,32 @@ struct Point {
   int x;
   int y;
 };
+
+// The sizes of the icons a window offers its frame and task bar in _NET_WM_ICON (width, height
+// and the pixels, one icon after another).
+std::vector<std::pair<long, long>> WindowIconSizes(const std::string& display_name, const std::string& window) {
+  std::vector<std::pair<long, long>> sizes;
+  Display* display = XOpenDisplay(display_name.c_str());
+  if (display == nullptr) throw std::runtime_error("cannot open display " + display_name);
+  Atom type = 0;
+  int format = 0;
+  unsigned long count = 0;
+  unsigned long after = 0;
+  unsigned char* data = nullptr;
+  const Atom icon = XInternAtom(display, "_NET_WM_ICON", False);
+  if (XGetWindowProperty(display, std::stoul(window), icon, 0, 1 << 24, False, XA_CARDINAL, &type, &format, &count,
+                         &after, &data) == Success &&
+      data != nullptr && format == 32) {
+    const auto* values = reinterpret_cast<const long*>(data);  // 32-bit items arrive as longs
+    for (unsigned long i = 0; i + 1 < count;) {
+      sizes.emplace_back(values[i], values[i + 1]);
+      i += 2 + static_cast<unsigned long>(values[i] * values[i + 1]);
+    }
+  }
+  if (data != nullptr) XFree(data);
+  XCloseDisplay(display);
+  return sizes;
+}
 
 std::string HostName() {
   char name[256] = {};
@@ -84,6 +116,7 @@ class BoardWindow {
     return std::string(std::istreambuf_iterator<char>(in), {});
   }
   ChildProcess& process() { return process_; }
+  const std::string& window() const { return window_; }
 
   // Places on the board, by grid and row.
   Point UnassignedRow(int row) const { return At(kUnassignedLeft + 60, RowY(row)); }
@@ -353,7 +386,10 @@ TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses)
   // asked, and "Take theirs" leaves the first board's list on disk and job 2 unassigned.
   second.Click(second.UnassignedRow(1));
   second.RightDrag(second.UnassignedRow(1), second.MechanicRow(0, 1));
+  std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-p1-dragged.png").c_str());
   UpdateSecondAndAnswer({"Return"});
+  std::this_thread::sleep_for(1s);
+  std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-p1-taken.png").c_str());
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 1, 7, 8})) << second.Log();
   EXPECT_EQ((std::vector<int>{MarkOf(1), MarkOf(2)}), (std::vector<int>{3, 0}));
 
@@ -364,7 +400,24 @@ TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses)
   UpdateAndExpect(first, {6, 3, 1, 7, 8}, {});
   second.Click(second.UnassignedRow(2));
   second.RightDrag(second.UnassignedRow(2), second.MechanicRow(0, 1));
-  UpdateSecondAndAnswer({"Left", "Return"});
+  {
+    auto dump = [&](const char* when) {
+      std::cerr << when << " disk: "; for (int j : Saved(3)) std::cerr << j << " "; std::cerr << "\n";
+    };
+    dump("before second update");
+    std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-before.png").c_str());
+    second.Key("alt+u");
+    WaitUntil([&] { return second.WindowOpen("^Changed on another workstation$"); });
+    std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-asked.png").c_str());
+    dump("asked");
+    second.Key("Left");
+    std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-left.png").c_str());
+    second.Key("Return");
+    std::this_thread::sleep_for(2s);
+    dump("after");
+    std::system(("xwd -display " + x_->display() + " -root -silent | /usr/bin/convert xwd:- /tmp/dbg-after.png").c_str());
+    std::cerr << "SECOND LOG:\n" << second.Log() << "\nFIRST LOG:\n" << first.Log();
+  }
   EXPECT_TRUE(WaitUntil([&] { return Saved(3) == std::vector<int32_t>{6, 4, 1, 7, 3, 8}; })) << second.Log();
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 4, 1, 7, 3, 8}));
   EXPECT_EQ((std::vector<int>{MarkOf(3), MarkOf(4)}), (std::vector<int>{3, 3}));
@@ -407,6 +460,10 @@ class DemoE2eTest : public ::testing::Test {
 
 TEST_F(DemoE2eTest, DoubleClickOpensTheJobCardAndTheLabelMenuPrints) {
   BoardWindow b(*x_, base_);
+  // The window carries the program's icon for its frame and the task bar.
+  const auto icons = WindowIconSizes(x_->display(), b.window());
+  EXPECT_NE(std::find(icons.begin(), icons.end(), std::pair<long, long>(32, 32)), icons.end()) << icons.size();
+  EXPECT_NE(std::find(icons.begin(), icons.end(), std::pair<long, long>(256, 256)), icons.end()) << icons.size();
   // The first unassigned job of the demo, opened with a double-click; Esc closes the card.
   b.DoubleClick({8 + 60, 40 + 30});
   EXPECT_TRUE(WaitUntil([&] { return b.WindowOpen("^(Job|Quote): "); })) << b.Log();

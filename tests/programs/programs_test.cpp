@@ -107,17 +107,17 @@ TEST_F(ProgramsTest, HelpVersionAndWrongCommandLinesNeedNoDisplay) {
   const Case cases[] = {
       {{board, "--version"}, 0, "tervalo " + version + "\n", ""},
       {{board, "-v"}, 0, "tervalo " + version + "\n", ""},
-      {{board, "--help"}, 0, "Usage: tervalo [options]\n", ""},
+      {{board, "--help"}, 0, "usage: tervalo [--ini PATH] [--poll SECONDS]\n", ""},
       {{inspect, "--version"}, 0, "tervalo-inspect " + version + "\n", ""},
       {{inspect, "--help"}, 0, "usage: tervalo-inspect [--ini PATH] COMMAND", ""},
       {{board, "--frobnicate"},
        2,
        "",
-       "tervalo: Unknown option 'frobnicate'.\n\nUsage: tervalo [options]"},
+       "tervalo: Unknown option 'frobnicate'.\n\nusage: tervalo [--ini PATH]"},
       {{board, "--width", "900"},
        2,
        "",
-       "tervalo: --width goes with --screenshot\n\nUsage: tervalo"},
+       "tervalo: --width goes with --screenshot\n\nusage: tervalo"},
       {{board, "--card", "101"}, 2, "", "--card goes with --screenshot"},
       {{inspect, "--frobnicate", "links"},
        2,
@@ -221,6 +221,16 @@ TEST_F(ScaledPicturesTest, TheBoardAndTheCardScaleWithTheScreenWithoutADisplay) 
           << "difference " << difference << ", shifted by 4 pixels " << misplaced;
     }
   }
+}
+
+TEST_F(ScaledPicturesTest, ASheetForAFolderThatDoesNotExistIsToldOnceInTheProgramsOwnWords) {
+  const fs::path pdf = dir_ / "missing" / "sheet.pdf";
+  const Outcome o = Run({TERVALO_BOARD_PROGRAM, "--print", "4", "--columns", "40", "--pdf", pdf.string()}, env_);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_NE(o.err.find("tervalo: cannot write " + pdf.string() + ": No such file or directory\n"), std::string::npos)
+      << o.err;
+  EXPECT_EQ(o.err.find("QPainter"), std::string::npos) << o.err;
+  EXPECT_FALSE(fs::exists(pdf));
 }
 
 TEST_F(ScaledPicturesTest, AJobNotOnTheBoardHasNoCardPicture) {
