@@ -3,9 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
-#include <QDate>
 #include <QFontMetrics>
-#include <QLocale>
 
 #include "board/frm_tervalo.h"
 #include "board/job_card_layout.h"
@@ -26,13 +24,21 @@ constexpr int kWindowFontPoints = 8;
 
 QString Text(const std::string& bytes) { return CellText(bytes); }
 
-// The date as the workstation writes short dates.
-QString ShortDate(const DateTime& date) {
+// A date as the card's other dates and the board's rows write it: mm/dd/yy.
+QString CardDate(const DateTime& date) {
   const auto ymd = date.Ymd();
-  const QDate day(static_cast<int>(ymd.year()),
-                  static_cast<int>(static_cast<unsigned>(ymd.month())),
-                  static_cast<int>(static_cast<unsigned>(ymd.day())));
-  return QLocale::system().toString(day, QLocale::ShortFormat);
+  return QString::asprintf("%02u/%02u/%02d", static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
+                           (static_cast<int>(ymd.year()) % 100 + 100) % 100);
+}
+
+// The card's fields are read-only: shown as text on the window's own background, without the
+// frame of a field one types into; their text can still be selected and copied.
+void ShowAsText(QWidget* field) {
+  QPalette palette = field->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  palette.setColor(QPalette::Text, palette.color(QPalette::WindowText));
+  field->setPalette(palette);
+  field->setFocusPolicy(Qt::ClickFocus);  // Tab goes between the options and Close
 }
 
 // A field's background, with its text in black or white, whichever reads on it.
@@ -82,6 +88,8 @@ QLineEdit* frmJob::AddField(const char* name, const ControlGeometry& geometry) {
   auto* field = new QLineEdit(this);
   field->setObjectName(name);
   field->setReadOnly(true);  // selectable and copyable, never edited
+  field->setFrame(false);
+  ShowAsText(field);
   SetGeometryTwips(field, geometry);
   return field;
 }
@@ -106,6 +114,10 @@ void frmJob::CreateControls() {
   txtAddr_->setObjectName("txtAddr");
   txtAddr_->setReadOnly(true);
   txtAddr_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  txtAddr_->setFrameShape(QFrame::NoFrame);
+  txtAddr_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  txtAddr_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  ShowAsText(txtAddr_);
   SetGeometryTwips(txtAddr_, cd::kTxtAddr);
 
   AddLabel("lblPart", "Repair Part", cd::kLblPart);
@@ -163,7 +175,7 @@ void frmJob::Fill() {
   txtSN2_->setText(Text(card_.sn2));
   txtMeter_->setText(Text(card_.meter));
   txtCat_->setText(Text(card_.priority));
-  txtDateIn_->setText(ShortDate(card_.date_in));
+  txtDateIn_->setText(CardDate(card_.date_in));
   txtPurchase_->setText(Text(card_.purchase));
   txtWarr_->setText(Text(card_.warranty));
   txtExtWarr_->setText(Text(card_.ext_warranty));

@@ -110,11 +110,18 @@ TEST_F(JobDialogTest, ShowsEveryFieldWithItsLabel) {
       {dialog.txtExtWarr(), ""}};
   for (const auto& [field, text] : fields) {
     EXPECT_EQ(field->text(), text) << field->objectName().toStdString();
+    // Read-only, and shown so: text without a field's frame.
     EXPECT_TRUE(field->isReadOnly()) << field->objectName().toStdString();
+    EXPECT_FALSE(field->hasFrame()) << field->objectName().toStdString();
   }
-  EXPECT_EQ(dialog.txtDateIn()->text(),
-            QLocale::system().toString(QDate(2025, 6, 29), QLocale::ShortFormat));
+  for (QWidget* field : {static_cast<QWidget*>(dialog.txtPart()), static_cast<QWidget*>(dialog.txtDateIn()),
+                         static_cast<QWidget*>(dialog.txtAddr())}) {
+    EXPECT_EQ(Base(field), field->palette().color(QPalette::Window)) << field->objectName().toStdString();
+  }
+  // Every date in one form, the board's: mm/dd/yy.
+  EXPECT_EQ(dialog.txtDateIn()->text(), "06/29/25");
   EXPECT_TRUE(dialog.txtAddr()->isReadOnly());
+  EXPECT_EQ(dialog.txtAddr()->frameShape(), QFrame::NoFrame);
   ASSERT_EQ(dialog.items().Rows(), 2);
   EXPECT_EQ(dialog.items().Cell(1, 0).back, Color{0xFFFFC0});
   EXPECT_EQ(dialog.Gitems()->model()->rowCount(), 2);
