@@ -19,6 +19,7 @@ namespace {
 constexpr int kPadX = 3;
 constexpr int kPadY = 2;
 constexpr int kSelectionStrip = 5;  // the row's own colour stays visible left of the highlight
+constexpr int kFocusFrameWidth = 2;  // the frames that show the grid and the row with the focus
 
 // Sets a flag for the lifetime of the guard and puts the old value back.
 class FlagGuard {
@@ -85,9 +86,14 @@ void MultiLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
   }
 
   if (opt.state & QStyle::State_HasFocus) {
-    // The current row of the grid with the focus: a dotted frame, as list boxes show it.
-    painter->setPen(QPen(text_color, 1, Qt::DotLine));
-    painter->drawRect(rect.adjusted(0, 0, -1, -1));
+    // The current row of the grid with the focus: a solid frame two pixels wide, in the highlight
+    // colour, or in the highlighted text's colour on a selected (highlighted) row.
+    const bool selected = opt.state & QStyle::State_Selected;
+    painter->setPen(QPen(opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Highlight),
+                         kFocusFrameWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawRect(QRectF(rect).adjusted(kFocusFrameWidth / 2.0 + kSelectionStrip, kFocusFrameWidth / 2.0,
+                                            -kFocusFrameWidth / 2.0, -kFocusFrameWidth / 2.0));
   }
   painter->restore();
 }
@@ -247,12 +253,27 @@ void GridView::keyPressEvent(QKeyEvent* event) {
 
 void GridView::focusInEvent(QFocusEvent* event) {
   QTableView::focusInEvent(event);
+  viewport()->update();  // the grid's focus frame
   emit focusGained();
 }
 
 void GridView::focusOutEvent(QFocusEvent* event) {
   QTableView::focusOutEvent(event);
+  viewport()->update();
   emit focusLost();
+}
+
+void GridView::paintEvent(QPaintEvent* event) {
+  QTableView::paintEvent(event);
+  if (!hasFocus()) return;
+  // The grid with the focus is framed in the highlight colour, rows or none: the user sees where
+  // the keys go.
+  QPainter painter(viewport());
+  painter.setPen(QPen(palette().color(QPalette::Active, QPalette::Highlight), kFocusFrameWidth, Qt::SolidLine,
+                      Qt::SquareCap, Qt::MiterJoin));
+  painter.setBrush(Qt::NoBrush);
+  const double half = kFocusFrameWidth / 2.0;
+  painter.drawRect(QRectF(viewport()->rect()).adjusted(half, half, -half, -half));
 }
 
 bool GridView::FromBoard(const QDropEvent& event) const {
@@ -309,6 +330,7 @@ void GridView::selectionChanged(const QItemSelection& selected, const QItemSelec
 
 void GridView::scrollContentsBy(int dx, int dy) {
   QTableView::scrollContentsBy(dx, dy);
+  if (hasFocus()) viewport()->update();  // scrolling moved the focus frame with the rows
   if (!syncing_) PushTopRowToGrid();
 }
 

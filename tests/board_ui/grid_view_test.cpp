@@ -176,5 +176,47 @@ TEST_F(GridViewTest, APressCanBeTakenBeforeTheGridHandlesIt) {
   EXPECT_EQ(pressed_rows.back(), -1);
 }
 
+// The colour of a point of a view as it paints itself.
+QRgb PixelOf(QWidget& widget, const QPoint& point) { return widget.grab().toImage().pixel(point); }
+
+TEST(GridViewFocusTest, TheGridWithTheFocusIsFramedEvenWithoutRowsAndItsCurrentRowToo) {
+  GridModel empty_grid(1);
+  GridTableModel empty_model(empty_grid);
+  GridModel rows_grid(1);
+  rows_grid.AddItem("Ref: 1\nline 2");
+  rows_grid.AddItem("Ref: 2\nline 2");
+  GridTableModel rows_model(rows_grid);
+  QWidget window;
+  auto* empty = new GridView(empty_model, 5, &window);
+  auto* rows = new GridView(rows_model, 5, &window);
+  empty->setGeometry(0, 0, 150, 300);
+  rows->setGeometry(160, 0, 150, 300);
+  window.resize(320, 300);
+  window.show();
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  const QColor highlight = window.palette().color(QPalette::Active, QPalette::Highlight);
+  // Just inside the frame, halfway down; and on the second row's top edge, halfway across.
+  const auto edge = [](GridView* view) {
+    return view->viewport()->mapTo(view, QPoint(0, view->viewport()->height() / 2));
+  };
+  const auto row_edge = [](GridView* view) {
+    return view->viewport()->mapTo(view, QPoint(view->viewport()->width() / 2, view->RowHeightPixels()));
+  };
+
+  rows->setFocus();
+  rows_grid.SetRow(1);
+  QApplication::processEvents();
+  EXPECT_NE(QColor(PixelOf(*empty, edge(empty))), highlight) << "no frame without the focus";
+  EXPECT_EQ(QColor(PixelOf(*rows, edge(rows))), highlight);
+  EXPECT_EQ(QColor(PixelOf(*rows, row_edge(rows))), highlight) << "the current row's frame";
+
+  empty->setFocus();
+  QApplication::processEvents();
+  EXPECT_EQ(QColor(PixelOf(*empty, edge(empty))), highlight) << "an empty grid shows the focus too";
+  EXPECT_NE(QColor(PixelOf(*rows, edge(rows))), highlight);
+  EXPECT_NE(QColor(PixelOf(*rows, row_edge(rows))), highlight) << "no row frame without the focus";
+}
+
 }  // namespace
 }  // namespace tervalo
