@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <netdb.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,18 +45,38 @@ HostStatus WriteAll(int fd, int64_t offset, const char* data, size_t n, std::str
   return {};
 }
 
+// Whether an open file lies on a network file system whose client may keep the file's pages
+// while it is open without hearing of other workstations' writes: a FUSE client such as
+// smbnetfs keeps them until the file is opened again, however long the board holds it open.
+bool OnNetworkFileSystem(int fd) {
+  constexpr long kFuse = 0x65735546, kSmb = 0x517B, kSmb2 = 0xFE534D42, kCifs = 0xFF534D42, kNfs = 0x6969;
+  struct statfs info {};
+  if (::fstatfs(fd, &info) != 0) return false;
+  const long type = static_cast<long>(info.f_type);
+  return type == kFuse || type == kSmb || type == kSmb2 || type == kCifs || type == kNfs;
+}
+
 class PosixFile : public HostFile {
  public:
   // path: as the caller named the file, for failures. meter: none for a file off the share.
   // Shared, so that a file may outlive its host.
   PosixFile(int fd, std::string_view path, std::shared_ptr<ShareMeter> meter)
-      : fd_(fd), path_(path), meter_(std::move(meter)) {}
+      : fd_(fd), path_(path), meter_(std::move(meter)), uncached_(OnNetworkFileSystem(fd)) {}
   ~PosixFile() override {
     Note(meter_, ShareCall::kClose);
     ::close(fd_);
   }
 
   HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+    // Other workstations write into the shared files (marks in INVOL above all): on a network
+    // file system every read goes to the server, not to pages kept from an earlier read. The
+    // pages that cover the range are dropped first; this costs no call on the server.
+    if (uncached_ && n > 0) {
+      constexpr int64_t kPage = 4096;
+      const int64_t first = offset / kPage * kPage;
+      const int64_t end = (offset + static_cast<int64_t>(n) + kPage - 1) / kPage * kPage;
+      ::posix_fadvise(fd_, first, end - first, POSIX_FADV_DONTNEED);
+    }
     size_t done = 0;
     while (done < n) {
       Note(meter_, ShareCall::kRead);
@@ -100,6 +121,7 @@ class PosixFile : public HostFile {
   int fd_;
   std::string path_;
   std::shared_ptr<ShareMeter> meter_;
+  bool uncached_;
 };
 
 bool PathExists(const std::string& path, const std::shared_ptr<ShareMeter>& meter) {

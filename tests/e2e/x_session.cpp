@@ -97,7 +97,8 @@ pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, FileAct
 ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
                            const std::string& output_file) {
   FileActions actions;
-  posix_spawn_file_actions_addopen(actions.get(), 1, output_file.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+  // Written from the start, not appended: an SMB client may refuse O_APPEND (smbnetfs does).
+  posix_spawn_file_actions_addopen(actions.get(), 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
   pid_ = Spawn(argv, Environment(env), actions);
 }

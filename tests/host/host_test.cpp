@@ -222,6 +222,26 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
   host_.EndDirectoryCache();
 }
 
+// The board keeps INVOL open all day while other workstations write marks into it: every read
+// must see what they wrote, whatever the workstation's file system client keeps. Over SMB the
+// other workstation writes through a mount of its own.
+TEST_F(HostFilesTest, AFileKeptOpenReadsWhatAnotherWorkstationWroteSince) {
+  const fs::path data = base_ / "INVDB";
+  share::WriteBinaryFile(data, std::string(3 * 4096, '0'));
+  auto file = host_.OpenShared(data.string(), false);
+  ASSERT_TRUE(file.ok());
+  char bytes[4] = {};
+  ASSERT_TRUE((*file)->ReadAt(4100, bytes, 4).ok());
+  EXPECT_EQ(std::string(bytes, 4), "0000");
+  {
+    std::fstream other(testing::SecondWorkstationPath(data), std::ios::in | std::ios::out | std::ios::binary);
+    other.seekp(4100);
+    other << "MARK";
+  }
+  ASSERT_TRUE((*file)->ReadAt(4100, bytes, 4).ok());
+  EXPECT_EQ(std::string(bytes, 4), "MARK");
+}
+
 TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {
   share::WriteBinaryFile(base_ / "data", std::string(100, '\0'));
   auto first = host_.OpenShared((base_ / "data").string(), false);

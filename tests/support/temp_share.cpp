@@ -1,6 +1,9 @@
 #include "tests/support/temp_share.h"
 
+#include <sys/statfs.h>
+
 #include <cstdlib>
+#include <stdexcept>
 #include <random>
 
 #include "engine/business_basic.h"
@@ -11,9 +14,27 @@
 namespace tervalo::testing {
 namespace {
 
+std::string GetEnv(const char* name);
+
+// FUSE's magic number in statfs: smbnetfs mounts are FUSE file systems.
+constexpr long kFuseSuperMagic = 0x65735546;
+
+// The smb tests set TERVALO_TEST_SMB_MOUNT to a folder of a mounted SMB share; a test that was
+// meant to run there must never run on a local disk instead.
+std::filesystem::path SmbFolder() {
+  const std::string mount = GetEnv("TERVALO_TEST_SMB_MOUNT");
+  if (mount.empty()) return {};
+  struct statfs info {};
+  if (::statfs(mount.c_str(), &info) != 0 || info.f_type != kFuseSuperMagic) {
+    throw std::runtime_error("TERVALO_TEST_SMB_MOUNT " + mount + " is not on the SMB mount");
+  }
+  return mount;
+}
+
 std::filesystem::path NewTempFolder() {
   const char* tmp = std::getenv("TMPDIR");
-  std::filesystem::path parent = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  std::filesystem::path parent = SmbFolder();
+  if (parent.empty()) parent = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
   std::random_device random;
   for (;;) {
     auto candidate = parent / ("tervalo-test-" + std::to_string(random()));
@@ -35,6 +56,13 @@ void RestoreEnv(const char* name, const std::string& value) {
 }
 
 }  // namespace
+
+std::filesystem::path SecondWorkstationPath(const std::filesystem::path& path) {
+  const std::string first = GetEnv("TERVALO_TEST_SMB_MOUNT");
+  const std::string second = GetEnv("TERVALO_TEST_SMB_MOUNT_2");
+  if (first.empty() || second.empty()) return path;
+  return std::filesystem::path(second) / path.lexically_relative(first);
+}
 
 TempShareTest::TempShareTest()
     : base_(NewTempFolder()),

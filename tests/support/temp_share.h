@@ -30,10 +30,15 @@ class TestHost : public PosixHost {
   }
 };
 
+// Where another workstation finds `path`: the smb tests mount the share twice, and a test folder
+// on the first mount (TERVALO_TEST_SMB_MOUNT) is the same folder on the second
+// (TERVALO_TEST_SMB_MOUNT_2). Elsewhere the path itself.
+std::filesystem::path SecondWorkstationPath(const std::filesystem::path& path);
+
 // Index files given block by block (block 0 the header), each under its logical name.
 using NamedIndexBlocks = std::vector<std::pair<std::string, std::vector<std::string>>>;
 
-// A fresh temporary folder with unc/ (TERVALO_UNC_ROOT) and tmp/ (TMPDIR), a share builder for
+// A fresh temporary folder (on the SMB mount when the smb tests name one) with unc/ (TERVALO_UNC_ROOT) and tmp/ (TMPDIR), a share builder for
 // server SRV and directory CO1, and the test host in place. Ends the engine when the test ends.
 class TempShareTest : public ::testing::Test {
  protected:
