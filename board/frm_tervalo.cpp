@@ -1,6 +1,7 @@
 #include "board/frm_tervalo.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
@@ -110,11 +111,28 @@ void frmTervalo::RepairLists() {
 
 void frmTervalo::ReportListsPutInPlace(const std::vector<std::string>& names) {
   if (names.empty()) return;
-  std::string lines;
-  for (const std::string& name : names) lines += "\n    " + name;
-  Engine().host().ShowMessage({"A save on this or another workstation was cut short before these mechanics' lists were "
-                               "in place. Their saved lists have been put in place:" + lines,
-                               "Tervalo", MessageIcon::kInformation});
+  Notice notice;
+  notice.heading = "A save on this or another workstation was cut short before these mechanics' lists were in "
+                   "place. Their saved lists have been put in place:";
+  notice.bar_heading = "Lists put in place after a save was cut short:";
+  for (const std::string& name : names) notice.items.push_back({"", name});
+  Tell("", std::move(notice));
+}
+
+void frmTervalo::KeepNotices(std::set<std::string> told) {
+  keep_notices_ = true;
+  notice_memory_ = NoticeMemory(std::move(told));
+}
+
+std::vector<Notice> frmTervalo::TakeNotices() { return std::exchange(notices_, {}); }
+
+void frmTervalo::Tell(const std::string& kind, Notice notice) {
+  if (!keep_notices_) {
+    if (!notice.items.empty()) Engine().host().ShowMessage({notice.MessageText(), "Tervalo", notice.icon});
+    return;
+  }
+  notice.items = notice_memory_.NewItems(kind, notice.items);
+  if (!notice.items.empty()) notices_.push_back(std::move(notice));
 }
 
 void frmTervalo::LoadList(int n) {
@@ -126,16 +144,19 @@ void frmTervalo::LoadList(int n) {
 }
 
 void frmTervalo::ReportListsNotLoaded() {
-  std::string lines;
+  Notice notice;
+  notice.heading = "These mechanics' lists could not be read:";
+  notice.closing = "They are shown empty and this workstation will not change them. Refresh tries to read them again.";
+  notice.icon = MessageIcon::kExclamation;
+  notice.bar_heading = "Lists that could not be read (shown empty and not saved here; Refresh reads them again):";
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
     const ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
-    if (!state.loaded) lines += "\n    " + board_.mechanics.MechanicName[static_cast<size_t>(n)] + ": " + state.problem;
+    if (state.loaded) continue;
+    const auto i = static_cast<size_t>(n);
+    notice.items.push_back({"list:" + std::to_string(board_.mechanics.MechanicNumber[i]),
+                            board_.mechanics.MechanicName[i] + ": " + state.problem});
   }
-  if (lines.empty()) return;
-  Engine().host().ShowMessage({"These mechanics' lists could not be read:" + lines +
-                                   "\n\nThey are shown empty and this workstation will not change them. "
-                                   "Refresh tries to read them again.",
-                               "Tervalo", MessageIcon::kExclamation});
+  Tell("list", std::move(notice));
 }
 
 const MechanicLayout& frmTervalo::Form_Resize(int width) {
@@ -160,13 +181,14 @@ void frmTervalo::RefreshBoard() {
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();
   board_.g.SetRedraw(true);
   UpdateGrids(board_, reader, index);
-  const std::vector<std::string> put_back = PutBackOrphanJobs(board_, reader, scheduled);
-  if (put_back.empty()) return;
-  std::string lines;
-  for (const std::string& line : put_back) lines += "\n    " + line;
-  engine.host().ShowMessage({"These jobs were marked for a mechanic but were on no list, so no workstation "
-                             "showed them. They have been put back:" + lines,
-                             "Tervalo", MessageIcon::kInformation});
+  Notice put_back;
+  put_back.heading = "These jobs were marked for a mechanic but were on no list, so no workstation showed them. "
+                     "They have been put back:";
+  put_back.bar_heading = "Jobs marked for a mechanic but on no list, put back:";
+  for (const std::string& line : PutBackOrphanJobs(board_, reader, scheduled)) {
+    put_back.items.push_back({"job:" + line, line});
+  }
+  Tell("job", std::move(put_back));
 }
 
 SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {

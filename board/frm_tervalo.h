@@ -6,12 +6,14 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "base/engine_error.h"
 #include "board/board_state.h"
 #include "board/job_moves.h"
+#include "board/notices.h"
 #include "board/print_list.h"
 #include "board/schedule_files.h"
 #include "board/window_layout.h"
@@ -57,6 +59,14 @@ class frmTervalo {
   // When not everything could be saved the board is not reloaded.
   void btnRefresh_Click();
   void chkHide_Click(bool checked);
+  // Notices (lists put in place, lists not read, jobs put back) go to a message box each, unless
+  // the window keeps them for its bar: from then on they are collected for TakeNotices, and a
+  // lasting condition is told once, remembering the keys in `told` (what this workstation told
+  // before).
+  void KeepNotices(std::set<std::string> told);
+  std::vector<Notice> TakeNotices();
+  const std::set<std::string>& ToldNotices() const { return notice_memory_.told(); }
+
   // The status line: what the last Update or Refresh did, with the time of day ("Saved 14:32",
   // or which lists were not saved); empty before the first.
   const std::string& Status() const { return status_; }
@@ -85,6 +95,9 @@ class frmTervalo {
   // Puts in place the lists that a save cut short left beside their missing files, and says so.
   void RepairLists();
   void ReportListsPutInPlace(const std::vector<std::string>& names);
+  // Tells a notice: in a message box, or kept for the bar with only the items new to this
+  // workstation. `kind` names the look that found the items (see NoticeMemory).
+  void Tell(const std::string& kind, Notice notice);
   // Sets the status line from what the save of an Update or a Refresh did.
   void SetSaveStatus(const UpdateResult& result, bool refresh);
 
@@ -94,6 +107,9 @@ class frmTervalo {
   std::string configuration_file_;
   ConflictQuestion conflict_question_;
   std::string status_;
+  bool keep_notices_ = false;
+  NoticeMemory notice_memory_;
+  std::vector<Notice> notices_;
 };
 
 // "Saved 14:32" for a save that wrote everything; "Not saved at 14:32: " and the mechanics whose

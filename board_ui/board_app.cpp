@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QPixmap>
 #include <iostream>
+#include <set>
+#include <string>
 
 #include "board/frm_tervalo.h"
 #include "board/job_card.h"
@@ -263,6 +265,14 @@ int CheckPeriodSeconds(const BoardOptions& options, const QSettings& settings) {
 int RunBoard(const BoardOptions& options) {
   frmTervalo form;
   form.SetConfigurationFile(QFile::encodeName(options.ini).toStdString());
+  // The window tells what start-up finds in its bar, each lasting thing once on this workstation;
+  // a run without a window tells it on the error output.
+  QSettings settings("Tervalo", "Tervalo");
+  if (!options.windowless()) {
+    std::set<std::string> told;
+    for (const QString& key : settings.value(kToldSetting).toStringList()) told.insert(key.toStdString());
+    form.KeepNotices(std::move(told));
+  }
   try {
     if (!form.Form_Load()) return 1;
   } catch (const EngineError& error) {
@@ -276,9 +286,14 @@ int RunBoard(const BoardOptions& options) {
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
   if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
+  window.KeepNotices([&settings](const std::set<std::string>& told) {
+    QStringList keys;
+    for (const std::string& key : told) keys << QString::fromStdString(key);
+    settings.setValue(kToldSetting, keys);
+    settings.sync();
+  });
   // How often to look for lists saved elsewhere: the command line's choice for this run, else the
   // user's setting. Only the window's own box changes the setting.
-  QSettings settings("Tervalo", "Tervalo");
   window.UseCheckPeriod(CheckPeriodSeconds(options, settings), [&settings](int seconds) {
     settings.setValue(kPollSetting, seconds);
     settings.sync();

@@ -14,6 +14,8 @@ inline constexpr int kDefaultScreenshotWidth = 1280;
 inline constexpr int kDefaultPollSeconds = 15;
 // The key of the check period in the user's settings.
 inline constexpr const char* kPollSetting = "poll";
+// The key of what this workstation has told in its notice bar (jobs put back, lists not read).
+inline constexpr const char* kToldSetting = "told";
 
 struct BoardOptions {
   QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory

@@ -87,6 +87,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
   WireSortGrid();
   ShowListStates();
+  CreateNoticeBar();
   CreateChangeBar();
   form_.SetConflictQuestion([this](const std::vector<std::string>& mechanics, bool can_cancel) {
     return AskWhichListsToKeep(this, mechanics, can_cancel);
@@ -107,6 +108,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   setMinimumSize(Px(kMinimumWindowWidth), TwipsToPixelsY(kDesignClientHeight, *this));
   resize(PreferredWidth(), TwipsToPixelsY(kDesignClientHeight, *this));
   ApplyLayout();
+  ShowNotices();
 }
 
 MainWindow::~MainWindow() {
@@ -282,6 +284,7 @@ void MainWindow::PlaceMechanic(int n, int left_twips, bool visible) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   ApplyLayout();
+  if (notice_bar_ != nullptr && change_bar_ != nullptr) PlaceBars();
 }
 
 void MainWindow::ApplyLayout() {
@@ -368,6 +371,72 @@ void MainWindow::RunAction(const std::function<void()>& action) {
   UpdateUndoActions();
   ShowListStates();
   status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
+  ShowNotices();
+}
+
+// ---- What start-up, Refresh and Update found ----
+
+void MainWindow::CreateNoticeBar() {
+  notice_bar_ = new QWidget(this);
+  notice_bar_->setObjectName("NoticeBar");
+  notice_bar_->setAutoFillBackground(true);
+  QPalette palette = notice_bar_->palette();
+  palette.setColor(QPalette::Window, QColor(0xD6, 0xE9, 0xFA));
+  palette.setColor(QPalette::WindowText, Qt::black);
+  notice_bar_->setPalette(palette);
+  notice_text_ = new QLabel(notice_bar_);
+  notice_text_->setObjectName("NoticeBarText");
+  notice_dismiss_ = new QPushButton("Dismiss", notice_bar_);
+  notice_dismiss_->setObjectName("NoticeBarDismiss");
+  connect(notice_dismiss_, &QPushButton::clicked, this, [this] {
+    notice_bar_->hide();
+    PlaceBars();
+  });
+  notice_bar_->hide();
+}
+
+void MainWindow::KeepNotices(std::function<void(const std::set<std::string>& told)> keep) {
+  keep_told_ = std::move(keep);
+  // What start-up told (and forgot) before the window had a place to keep it.
+  if (keep_told_) keep_told_(form_.ToldNotices());
+}
+
+void MainWindow::ShowNotices() {
+  const std::vector<Notice> notices = form_.TakeNotices();
+  if (notices.empty()) return;
+  QStringList line;
+  QStringList full;
+  for (const Notice& notice : notices) {
+    line << QString::fromLatin1(notice.BarText().c_str());
+    full << QString::fromLatin1(notice.MessageText().c_str());
+  }
+  notice_text_->setProperty("fullText", line.join("    "));
+  notice_text_->setToolTip(full.join("\n\n"));
+  notice_bar_->show();
+  PlaceBars();
+  if (keep_told_) keep_told_(form_.ToldNotices());
+}
+
+void MainWindow::PlaceBars() {
+  const int height = std::max(Px(240), notice_dismiss_->sizeHint().height());
+  int top = 0;
+  if (!notice_bar_->isHidden()) {
+    notice_bar_->setGeometry(0, top, width(), height);
+    const int button = std::max(notice_dismiss_->sizeHint().width(), 80);
+    notice_dismiss_->setGeometry(width() - button - 8, 0, button, height);
+    notice_text_->setGeometry(8, 0, width() - button - 24, height);
+    // One line, cut with an ellipsis; the whole text is the tooltip.
+    const QString text = notice_text_->property("fullText").toString();
+    notice_text_->setText(notice_text_->fontMetrics().elidedText(text, Qt::ElideRight, notice_text_->width()));
+    notice_bar_->raise();
+    top += height;
+  }
+  if (!change_bar_->isHidden()) {
+    change_bar_->setGeometry(0, top, width(), height);
+    change_text_->setGeometry(8, 0, width() - 100, height);
+    change_refresh_->setGeometry(width() - 88, 0, 80, height);
+    change_bar_->raise();
+  }
 }
 
 // ---- Lists changed on other workstations ----
@@ -390,15 +459,11 @@ void MainWindow::CreateChangeBar() {
 }
 
 void MainWindow::ShowChangeBar(const QString& text, bool refresh) {
-  // Across the top of the window, above the grids' captions.
-  const int height = std::max(Px(240), change_refresh_->sizeHint().height());
-  change_bar_->setGeometry(0, 0, width(), height);
+  // Across the top of the window, above the grids' captions (below the notices, when shown).
   change_text_->setText(text);
-  change_text_->setGeometry(8, 0, width() - 100, height);
-  change_refresh_->setGeometry(width() - 88, 0, 80, height);
   change_refresh_->setVisible(refresh);
   change_bar_->show();
-  change_bar_->raise();
+  PlaceBars();
 }
 
 void MainWindow::UseCheckPeriod(int seconds, std::function<void(int seconds)> keep) {

@@ -17,6 +17,8 @@
 
 #include <functional>
 #include <memory>
+#include <set>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -68,6 +70,12 @@ class MainWindow : public QWidget {
   // it. Only the user's own change in the box is kept, through `keep` (the user's settings).
   void UseCheckPeriod(int seconds, std::function<void(int seconds)> keep);
   QSpinBox* CheckPeriod() const { return check_period_; }
+  // The bar above the grids that tells what start-up, Refresh and Update found (lists put in
+  // place or not read, jobs put back), with a Dismiss button. `keep` stores what this
+  // workstation has told: at once, and again whenever that changes.
+  void KeepNotices(std::function<void(const std::set<std::string>& told)> keep);
+  QWidget* NoticeBar() const { return notice_bar_; }
+  QLabel* NoticeBarText() const { return notice_text_; }
   // The bar above the grids that names lists changed elsewhere, with its Refresh button.
   QWidget* ChangeBar() const { return change_bar_; }
   QLabel* ChangeBarText() const { return change_text_; }
@@ -116,6 +124,11 @@ class MainWindow : public QWidget {
   // `actions_then`: actions_ when the check started.
   void OnCheckDone(const ListCheck& check, int actions_then);
   void ShowChangeBar(const QString& text, bool refresh);
+  void CreateNoticeBar();
+  // Shows the notices the board has collected since the last time, if any.
+  void ShowNotices();
+  // Places the bars across the top: the notices first, the changes below them.
+  void PlaceBars();
   // A mechanic whose list could not be read shows a warning mark and why in its tooltip.
   void ShowListStates();
 
@@ -145,6 +158,10 @@ class MainWindow : public QWidget {
   QWidget* change_bar_ = nullptr;
   QLabel* change_text_ = nullptr;
   QPushButton* change_refresh_ = nullptr;
+  QWidget* notice_bar_ = nullptr;
+  QLabel* notice_text_ = nullptr;
+  QPushButton* notice_dismiss_ = nullptr;
+  std::function<void(const std::set<std::string>& told)> keep_told_;
   QTimer* check_timer_ = nullptr;
   std::thread check_thread_;
   bool checking_ = false;

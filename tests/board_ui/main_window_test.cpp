@@ -17,6 +17,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -386,6 +387,31 @@ TEST_F(MainWindowTest, TheCheckPeriodBoxShowsThePeriodAndKeepsOnlyTheUsersChange
   EXPECT_EQ(kept, (std::vector<int>{19, 0}));
   EXPECT_EQ(box->text(), "never");
   w.StartChecking(0);
+}
+
+TEST_F(MainWindowTest, NoticesShowInTheirBarOnceWithoutAMessageBoxAndCanBeDismissed) {
+  AddMechanics(1);
+  company_.AddJob({7, {Job(42, 'O', 9)}});  // marked for a mechanic who is not on the board
+  form_.KeepNotices({});
+  MainWindow& w = Open();
+  std::vector<std::set<std::string>> kept;
+  w.KeepNotices([&](const std::set<std::string>& told) { kept.push_back(told); });
+  EXPECT_TRUE(host_.messages.empty()) << "no message box";
+  ASSERT_TRUE(w.NoticeBar()->isVisible());
+  EXPECT_EQ(w.NoticeBar()->geometry().top(), 0);
+  EXPECT_EQ(w.NoticeBar()->width(), w.width());
+  EXPECT_EQ(w.NoticeBarText()->text(), "Jobs marked for a mechanic but on no list, put back: Job 7: Unassigned Jobs")
+      << w.NoticeBarText()->text().toStdString();
+  EXPECT_NE(w.NoticeBarText()->toolTip().indexOf("Job 7: Unassigned Jobs"), -1);
+  ASSERT_EQ(kept.size(), 1u);
+  EXPECT_EQ(kept[0], (std::set<std::string>{"job:Job 7: Unassigned Jobs"})) << "kept for the next start-up";
+
+  QTest::mouseClick(w.NoticeBar()->findChild<QPushButton*>("NoticeBarDismiss"), Qt::LeftButton);
+  EXPECT_FALSE(w.NoticeBar()->isVisible());
+  // A Refresh finds the same job again: told already, the bar stays away.
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_FALSE(w.NoticeBar()->isVisible());
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks) {

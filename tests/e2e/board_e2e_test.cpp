@@ -40,6 +40,7 @@ constexpr int kUnassignedLeft = 8;
 constexpr int kMechanicLeft = 208;
 constexpr int kMechanicStep = 160;
 constexpr uint32_t kChangeBarColor = 0xFFF2B3;
+constexpr uint32_t kNoticeBarColor = 0xD6E9FA;
 
 struct Point {
   int x;
@@ -104,6 +105,7 @@ class BoardWindow {
     for (std::string line; std::getline(geometry, line);) {
       if (line.rfind("X=", 0) == 0) origin_.x = std::stoi(line.substr(2));
       if (line.rfind("Y=", 0) == 0) origin_.y = std::stoi(line.substr(2));
+      if (line.rfind("WIDTH=", 0) == 0) width_ = std::stoi(line.substr(6));
     }
     std::this_thread::sleep_for(500ms);  // the first layout
   }
@@ -126,6 +128,14 @@ class BoardWindow {
   // A point of the bar that names lists changed on another workstation, left of its text.
   Point ChangeBar() const { return At(3, 3); }
   bool ChangeBarShown() const { return e2e::PixelAt(display_, ChangeBar().x, ChangeBar().y) == kChangeBarColor; }
+  // The bar of start-up notices takes the same place, above the change bar when both show; its
+  // Dismiss button is at its right end.
+  bool NoticeBarShown() const { return e2e::PixelAt(display_, ChangeBar().x, ChangeBar().y) == kNoticeBarColor; }
+  Point NoticeBarDismiss() const { return At(width_ - 8 - 20, 8); }
+  // The strip at the left of a mechanic's row that always shows the row's own colour.
+  uint32_t MechanicRowColor(int n, int row) const {
+    return e2e::PixelAt(display_, origin_.x + kMechanicLeft + n * kMechanicStep + 3, RowY(row) + origin_.y);
+  }
 
   void Click(Point p, const std::string& modifier = "") {
     Xdo({"mousemove", std::to_string(p.x), std::to_string(p.y)});
@@ -200,6 +210,7 @@ class BoardWindow {
   ChildProcess process_;
   std::string window_;
   Point origin_{0, 0};
+  int width_ = 0;
 };
 
 // Jobs 1-5 unassigned (references 11-15, sorted in that order); DAVE RUIZ (mechanic 3) has jobs 6
@@ -352,6 +363,55 @@ TEST_F(BoardE2eTest, TheFocusedGridIsFramedEvenWhenItIsEmpty) {
   // Tab moves the focus on; the frame goes with it.
   b.Key("Tab");
   EXPECT_EQ(e2e::PixelAt(x_->display(), inside.x, inside.y), before);
+}
+
+// Job 5 is marked for mechanic 5, who is not on the board; job 4 for ANNA KOWALSKI, whose list
+// cannot be read at start-up (a folder has its name).
+class NoticesE2eTest : public BoardE2eTest {
+ protected:
+  void StartBoards() override {
+    SetMark(5, 5);
+    SetMark(4, 4);
+    std::filesystem::create_directory(Schedule(4));
+    BoardE2eTest::StartBoards();
+  }
+  void SetMark(int32_t job, int mechanic) {
+    std::fstream invol(share_.DataDirectory() / "INVDB", std::ios::binary | std::ios::in | std::ios::out);
+    invol.seekp(static_cast<std::streamoff>(records_[job]) * share::kInvoiceRecordLength + kMechanicBytePosition - 1);
+    invol.put(static_cast<char>(mechanic));
+  }
+};
+
+TEST_F(NoticesE2eTest, StartUpNoticesShowInTheBarOncePerWorkstationAndAListReadAgainShowsItsRows) {
+  BoardWindow& b = *board_;
+  EXPECT_FALSE(b.WindowOpen("^Tervalo$")) << "no message box before the window";
+  EXPECT_TRUE(b.NoticeBarShown()) << b.Log();
+  EXPECT_EQ(b.MechanicRowColor(1, 0), 0xFFFFFFu) << "ANNA KOWALSKI's list is shown empty";
+
+  // The list becomes readable; Refresh reads it and its grid shows job 4 in priority 4's colour.
+  std::filesystem::remove(Schedule(4));
+  {
+    std::ofstream list(Schedule(4), std::ios::binary);
+    list << ScheduleLine(Job(14, 'O', 4), 4) << "\tReq 1" << std::string(25, ' ') << "\r\n";
+  }
+  b.Click(b.UnassignedRow(0));
+  b.Key("alt+r");
+  EXPECT_TRUE(WaitUntil([&] { return b.MechanicRowColor(1, 0) == 0x444444u; }))
+      << std::hex << b.MechanicRowColor(1, 0) << "\n" << b.Log();
+
+  // Nothing new was found: the bar still shows what start-up found until it is dismissed.
+  EXPECT_TRUE(b.NoticeBarShown());
+  b.Click(b.NoticeBarDismiss());
+  EXPECT_FALSE(b.NoticeBarShown());
+  b.Key("alt+x");
+  ASSERT_EQ(b.process().Wait(30s), 0) << b.Log();
+
+  // The next start-up of this workstation tells nothing: job 5 was told before.
+  board_.reset();
+  BoardWindow again(*x_, base_, {}, "again");
+  EXPECT_FALSE(again.WindowOpen("^Tervalo$"));
+  EXPECT_FALSE(again.NoticeBarShown()) << again.Log();
+  EXPECT_EQ(again.MechanicRowColor(1, 0), 0x444444u);
 }
 
 // Two workstations on one share side by side, each checking the share every two seconds.
