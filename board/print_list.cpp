@@ -1,7 +1,10 @@
 #include "board/job_text.h"
 #include "board/print_list.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <map>
+#include <set>
 #include <stdexcept>
 #include <string_view>
 #include <vector>
@@ -23,10 +26,12 @@ constexpr int kPortrait = 1;
 // The 80-column sheet leaves one more empty row after every this many jobs.
 constexpr int kJobsPerBlock80 = 8;
 
-// What one job prints, read from its index record.
+// What one row prints, read from the record of the request the row shows.
 struct SheetJob {
   int32_t job_number = 0;
   bool quote = false;
+  int request = 0;  // the request the row shows, named when the job has more than one
+  int requests = 1;
   std::string problem;  // why the job's record cannot be printed; empty when it can
   std::string reference;
   std::string description1;
@@ -37,8 +42,49 @@ struct SheetJob {
   std::string priority;
 };
 
+std::string TrimmedRight(std::string text) {
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+// Whether a row's text shows this request: the date in (line 2 before " - ") and the two
+// description lines, which a refresh of the board leaves as the request's own.
+bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request) {
+  if (row.size() < 5 || request.size() < 5) return false;
+  return row[1].substr(0, 8) == request[1].substr(0, 8) && TrimmedRight(row[3]) == TrimmedRight(request[3]) &&
+         TrimmedRight(row[4]) == TrimmedRight(request[4]);
+}
+
+// The request of its job that a row shows (1 to 30), or 0 for the job's index record. A tall row
+// names its request in line 6. Any other row was built from one request's record: the first
+// request of the job not yet printed for an earlier row whose date and unit the row shows, else
+// the first not yet printed. `printed`: the requests of this job printed for earlier rows.
+int RequestOfRow(JobRecordReader& reader, const BoardSettings& settings, const RequestList& requests, bool quote,
+                 const std::string& text, std::set<int>& printed) {
+  const auto usable = [&](int k) {
+    return requests.record[static_cast<size_t>(k)] > 0 && reader.Exists(requests.record[static_cast<size_t>(k)]);
+  };
+  int chosen = 0;
+  if (settings.TallRows) {
+    const int k = RequestNumberOf(text);
+    if (k >= 1 && k <= requests.count && usable(k)) chosen = k;
+  } else {
+    const std::vector<std::string> row = SplitLines(text);
+    for (int k = 1; k <= requests.count && chosen == 0; ++k) {
+      if (!usable(k) || printed.count(k) > 0) continue;
+      const JobRecord job = reader.Decode(requests.record[static_cast<size_t>(k)]);
+      if (RowShowsRequest(row, SplitLines(JobRowText(reader, job, quote, "", settings)))) chosen = k;
+    }
+    for (int k = 1; k <= requests.count && chosen == 0; ++k) {
+      if (usable(k) && printed.count(k) == 0) chosen = k;
+    }
+  }
+  if (chosen > 0) printed.insert(chosen);
+  return chosen;
+}
+
 SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const BoardSettings& settings,
-                      int32_t job_number) {
+                      int32_t job_number, const std::string& row_text, std::set<int>& printed) {
   SheetJob job;
   job.job_number = job_number;
   const int32_t record_number = index.RecordNumber(job_number);
@@ -53,12 +99,17 @@ SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const Boar
   }
   try {
     cBusinessBasic& engine = reader.engine();
-    const JobRecord record = reader.Decode(record_number);
-    if (record.kind != kKindJob && record.kind != kKindQuote) {
+    const JobRecord index_record = reader.Decode(record_number);
+    if (index_record.kind != kKindJob && index_record.kind != kKindQuote) {
       job.problem = "NOT FOUND: record " + std::to_string(record_number) + " is not a job";
       return job;
     }
-    job.quote = record.kind == kKindQuote;
+    job.quote = index_record.kind == kKindQuote;
+    const RequestList requests = LoadRequests(reader, record_number);
+    job.requests = std::max(requests.count, 1);
+    job.request = RequestOfRow(reader, settings, requests, job.quote, row_text, printed);
+    const JobRecord record =
+        job.request > 0 ? reader.Decode(requests.record[static_cast<size_t>(job.request)]) : index_record;
     job.reference = std::to_string(record.reference);
     UnitDescriptions unit = DescribeUnit(engine, record);
     job.description1 = std::move(unit.first);
@@ -73,8 +124,11 @@ SheetJob ReadSheetJob(JobRecordReader& reader, const JobIndex& index, const Boar
   return job;
 }
 
+// "Job: 12", with "  Request # 2" when the job has more than one request.
 std::string JobLine(const SheetJob& job) {
-  return (job.quote ? "Quote: " : "Job: ") + std::to_string(job.job_number);
+  std::string line = (job.quote ? "Quote: " : "Job: ") + std::to_string(job.job_number);
+  if (job.requests > 1 && job.request > 0) line += "  Request # " + std::to_string(job.request);
+  return line;
 }
 
 void AppendJob40(GridModel& sheet, const SheetJob& job) {
@@ -192,11 +246,13 @@ SheetPageSetup PrintList(BoardState& board, cBusinessBasic& engine, int mechanic
   const JobIndex index = JobIndex::Load(engine);
   const GridModel& grid = board.Mg(mechanic);
   int printed = 0;
+  std::map<int32_t, std::set<int>> requests_printed;  // per job, for its rows without a request label
   for (const int r : RowsToPrint(grid)) {
     // A row without a job number has nothing to print; the rows after it still do.
-    const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
+    const std::string& text = grid.TextMatrix(r, 0);
+    const int32_t job_number = GetJobNumber(text);
     if (job_number < 1) continue;
-    const SheetJob job = ReadSheetJob(reader, index, board.settings, job_number);
+    const SheetJob job = ReadSheetJob(reader, index, board.settings, job_number, text, requests_printed[job_number]);
     if (columns == kSheet40Columns) {
       AppendJob40(sheet, job);
     } else {

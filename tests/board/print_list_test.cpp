@@ -303,6 +303,51 @@ TEST_F(PrintListTest, DatesPrintAsMonthDayAndTwoDigitYear) {
   }
 }
 
+TEST_F(PrintListTest, EachRowPrintsItsOwnRequestAndSaysWhichOnceAJobHasSeveral) {
+  InvoiceRecord first = Job(42);
+  first.request = 1;
+  first.priority = 1;
+  InvoiceRecord second = Job(42);
+  second.request = 2;
+  second.description1 = "TOLVER GEN";
+  second.description2 = "TG3500 NO OUTPUT";
+  second.date_in = DayNumber(sys_days{std::chrono::year{2025} / 6 / 30});
+  second.priority = 2;
+  company_.AddJob({50, {first, second}});
+  AddJob(7, Job(43));
+  struct Case {
+    bool tall_rows;
+    std::vector<int> requests;  // the rows of job 50 in the list, by the request each was built from
+  };
+  for (const Case& c : {Case{true, {1, 2}}, Case{true, {2, 1}}, Case{false, {2, 1}}, Case{false, {1, 2}}}) {
+    SCOPED_TRACE(std::string(c.tall_rows ? "tall rows" : "short rows") + ", request " + std::to_string(c.requests[0]) +
+                 " first");
+    file0_.tall_rows = c.tall_rows;
+    Load();
+    for (const int request : c.requests) {
+      std::string text = company_.ScheduleLine(request == 1 ? first : second, 50);
+      if (c.tall_rows) text += "\tReq " + std::to_string(request);
+      for (char& ch : text) ch = ch == '\t' ? '\n' : ch;
+      Grid().AddItem(text);
+    }
+    AddRow(7);
+    Print(kSheet40Columns);
+    // One block per row: the header, 9 rows for each of the three rows, the closing ".".
+    ASSERT_EQ(Sheet().Rows(), 1 + 3 * 9 + 1);
+    for (size_t i = 0; i < c.requests.size(); ++i) {
+      const int block = 1 + static_cast<int>(i) * 9;
+      const bool one = c.requests[i] == 1;
+      EXPECT_EQ(Sheet().TextMatrix(block + 1, 0), "Job: 50  Request # " + std::to_string(c.requests[i]));
+      EXPECT_EQ(Sheet().TextMatrix(block + 3, 0), one ? "Brand: HARLAN MOWER" : "Brand: TOLVER GEN");
+      EXPECT_EQ(Sheet().TextMatrix(block + 4, 0), one ? "Desc: HR217 WONT START" : "Desc: TG3500 NO OUTPUT");
+      EXPECT_EQ(Sheet().TextMatrix(block + 7, 0), one ? "Date In: 06/29/25" : "Date In: 06/30/25");
+      EXPECT_EQ(Sheet().TextMatrix(block + 8, 0), one ? "Priority: Normal    " : "Priority: Rush      ");
+    }
+    EXPECT_EQ(Sheet().TextMatrix(1 + 2 * 9 + 1, 0), "Job: 7") << "a job of one request prints no request number";
+    ResetSharedInstances();
+  }
+}
+
 TEST(WorkSheetNameTest, NamesTheMechanicAndTheDayInWhatEveryFileSystemTakes) {
   const sys_days day{std::chrono::year{2026} / 12 / 10};
   struct Case {
