@@ -220,6 +220,7 @@ SheetPageSetup SheetLayout(int columns) {
   SheetPageSetup setup;
   if (columns == kSheet40Columns) {
     setup.paper_width = kWidth40;
+    setup.heading_rows = 1;
   } else if (columns == kSheet80Columns) {
     setup.orientation = kPortrait;
     setup.margin = kMargin80;

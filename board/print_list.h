@@ -27,6 +27,9 @@ struct SheetPageSetup {
   int orientation = 0;        // 0: as the printer is set, 1: portrait
   int margin = 0;             // left-right and top-bottom margin, twips
   int paper_width = 0;        // twips: a slip printer's roll as wide as the grid; 0: any paper
+  // Rows that head every page besides the fixed rows: the 40-column sheet's header (the name and
+  // the date), so that a slip continued on a second page still says whose it is.
+  int heading_rows = 0;
 };
 
 // The name of a mechanic's work sheet as a document, and so as a file a printer dialog proposes:

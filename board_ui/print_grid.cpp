@@ -12,8 +12,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
+#include <QTextLayout>
 #include <QToolBar>
 #include <algorithm>
+#include <cmath>
 #include <numeric>
 
 #include "board/frm_tervalo.h"
@@ -31,9 +33,14 @@ constexpr int kCellPaddingY = 30;
 constexpr int kTwipsPerLineWidth = 15;
 constexpr double kTwipsPerPoint = 20.0;
 constexpr int kPortrait = 1;
+// The longest page a slip printed to a PDF is given: 200 inches, the most a PDF page may be.
+constexpr double kLongestRoll = 14400;
 
+// The sheet's face: Arial, for which Liberation Sans (the same widths) stands in where Arial is
+// not installed, so that the sheet is laid out as the columns were measured for.
 QFont SheetFont(const GridCell& cell) {
-  QFont font("Arial");
+  QFont font;
+  font.setFamilies({"Arial", "Liberation Sans", "Arimo"});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSize(cell.font_size.value_or(kSheetFontPoints));
   return font;
@@ -47,66 +54,108 @@ bool IsBlankRow(const GridModel& sheet, int row) {
   return true;
 }
 
-// Paints rows of one sheet onto one printer, in the printer's pixels.
+// A cell's text laid out for its column on the printer: on one line when it fits, else on as
+// many as it needs, broken at blanks (or, for a word longer than the column, within the word), so
+// that no value is ever cut at the column's edge.
+class CellLines {
+ public:
+  CellLines(const GridCell& cell, int width, const QPaintDevice& device)
+      : layout_(CellText(cell.text), SheetFont(cell), &device) {
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout_.setTextOption(option);
+    layout_.beginLayout();
+    for (QTextLine line = layout_.createLine(); line.isValid(); line = layout_.createLine()) {
+      line.setLineWidth(std::max(width, 1));
+      line.setPosition(QPointF(0, height_));
+      height_ += line.height();
+    }
+    layout_.endLayout();
+    height_ = std::max(height_, static_cast<double>(QFontMetrics(SheetFont(cell), &device).height()));
+  }
+  double height() const { return height_; }
+  void Draw(QPainter& painter, const QPointF& at) const { layout_.draw(&painter, at); }
+
+ private:
+  QTextLayout layout_;
+  double height_ = 0;
+};
+
+// Lays out and paints rows of one sheet for one printer, in the printer's pixels.
 class SheetPainter {
  public:
-  SheetPainter(const GridModel& sheet, QPrinter& printer, QPainter& painter)
-      : sheet_(sheet), printer_(printer), painter_(painter) {}
+  SheetPainter(const GridModel& sheet, QPrinter& printer) : sheet_(sheet), printer_(printer) {}
 
   int RowHeight(int row) const {
-    int text_height = 0;
-    for (int c = 0; c < sheet_.Cols(); ++c) {
-      text_height =
-          std::max(text_height, QFontMetrics(SheetFont(sheet_.Cell(row, c)), &printer_).height());
-    }
-    return text_height + 2 * TwipsToPixelsY(kCellPaddingY, printer_);
+    double text_height = 0;
+    for (int c = 0; c < sheet_.Cols(); ++c) text_height = std::max(text_height, Lines(row, c).height());
+    return static_cast<int>(std::ceil(text_height)) + 2 * TwipsToPixelsY(kCellPaddingY, printer_);
   }
 
-  void PaintRow(int row, int top, int height) {
+  void PaintRow(QPainter& painter, int row, int top, int height) const {
     int left = 0;
     for (int c = 0; c < sheet_.Cols(); ++c) {
       const int width = TwipsToPixelsX(sheet_.ColWidth(c), printer_);
-      PaintCell(sheet_.Cell(row, c), QRect(left, top, width, height));
+      PaintCell(painter, row, c, QRect(left, top, width, height));
       left += width;
     }
   }
 
  private:
-  void PaintCell(const GridCell& cell, const QRect& rect) {
+  int TextWidth(int col) const {
+    return TwipsToPixelsX(sheet_.ColWidth(col), printer_) - 2 * TwipsToPixelsX(kCellPaddingX, printer_);
+  }
+  CellLines Lines(int row, int col) const { return CellLines(sheet_.Cell(row, col), TextWidth(col), printer_); }
+
+  void PaintCell(QPainter& painter, int row, int col, const QRect& rect) const {
+    const GridCell& cell = sheet_.Cell(row, col);
     const QPalette palette;
-    if (cell.back) painter_.fillRect(rect, ToQColor(*cell.back, palette));
-    painter_.setFont(SheetFont(cell));
-    painter_.setPen(cell.fore ? ToQColor(*cell.fore, palette) : QColor(Qt::black));
-    const int pad = TwipsToPixelsX(kCellPaddingX, printer_);
-    painter_.drawText(rect.adjusted(pad, 0, -pad, 0),
-                      Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, CellText(cell.text));
-    if (cell.border) PaintBorder(*cell.border, rect);
+    if (cell.back) painter.fillRect(rect, ToQColor(*cell.back, palette));
+    painter.setPen(cell.fore ? ToQColor(*cell.fore, palette) : QColor(Qt::black));
+    // The text stands in the middle of its row, as a single line of the grid does.
+    const CellLines lines = Lines(row, col);
+    lines.Draw(painter, QPointF(rect.left() + TwipsToPixelsX(kCellPaddingX, printer_),
+                                rect.top() + (rect.height() - lines.height()) / 2));
+    if (cell.border) PaintBorder(painter, *cell.border, rect);
   }
 
   int LineWidth(int width) const {
     return std::max(1, TwipsToPixelsX(width * kTwipsPerLineWidth, printer_));
   }
 
-  void PaintBorder(const CellBorder& border, const QRect& r) {
+  void PaintBorder(QPainter& painter, const CellBorder& border, const QRect& r) const {
     const QColor color = ToQColor(border.color, QPalette());
     if (border.left > 0)
-      painter_.fillRect(QRect(r.left(), r.top(), LineWidth(border.left), r.height()), color);
+      painter.fillRect(QRect(r.left(), r.top(), LineWidth(border.left), r.height()), color);
     if (border.top > 0)
-      painter_.fillRect(QRect(r.left(), r.top(), r.width(), LineWidth(border.top)), color);
+      painter.fillRect(QRect(r.left(), r.top(), r.width(), LineWidth(border.top)), color);
     if (border.right > 0) {
       const int w = LineWidth(border.right);
-      painter_.fillRect(QRect(r.left() + r.width() - w, r.top(), w, r.height()), color);
+      painter.fillRect(QRect(r.left() + r.width() - w, r.top(), w, r.height()), color);
     }
     if (border.bottom > 0) {
       const int w = LineWidth(border.bottom);
-      painter_.fillRect(QRect(r.left(), r.top() + r.height() - w, r.width(), w), color);
+      painter.fillRect(QRect(r.left(), r.top() + r.height() - w, r.width(), w), color);
     }
   }
 
   const GridModel& sheet_;
   QPrinter& printer_;
-  QPainter& painter_;
 };
+
+// A slip printed to a PDF is one page as long as its rows (up to kLongestRoll), as a slip
+// printer's roll is cut after the last line; a longer slip goes on further pages of that length.
+void FitRollLength(QPrinter& printer, const SheetPageSetup& setup, const std::vector<int>& heights) {
+  if (printer.outputFormat() != QPrinter::PdfFormat || setup.paper_width <= 0) return;
+  const double pixels = std::accumulate(heights.begin(), heights.end(), 0.0);
+  const double margins = 2 * setup.margin / kTwipsPerPoint;
+  const double length = std::min(std::ceil(pixels * 72.0 / printer.resolution() + margins) + 1, kLongestRoll);
+  printer.setPageSize(QPageSize(QSizeF(setup.paper_width / kTwipsPerPoint, length), QPageSize::Point,
+                                "Work sheet", QPageSize::ExactMatch));
+  printer.setPageOrientation(QPageLayout::Portrait);
+  const double margin = setup.margin / kTwipsPerPoint;
+  printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
+}
 
 QString SuggestedPdfName(const SheetPageSetup& setup) {
   return QString::fromStdString(setup.document_name) + ".pdf";
@@ -159,9 +208,9 @@ void AddSavePdfAction(QPrintPreviewDialog& preview, const GridModel& sheet,
 }  // namespace
 
 std::vector<PageRows> PaginateSheet(const GridModel& sheet, const std::vector<int>& row_heights,
-                                    int page_height) {
+                                    int page_height, int heading_rows) {
   const int rows = std::min(sheet.Rows(), static_cast<int>(row_heights.size()));
-  const int fixed = std::clamp(sheet.FixedRows(), 0, rows);
+  const int fixed = std::clamp(std::max(sheet.FixedRows(), heading_rows), 0, rows);
   const int heading = std::accumulate(row_heights.begin(), row_heights.begin() + fixed, 0);
   const int room = std::max(page_height - heading, 1);
   std::vector<PageRows> pages;
@@ -203,24 +252,25 @@ void ApplyPageSetup(QPrinter& printer, const SheetPageSetup& setup) {
   printer.setPageMargins(QMarginsF(margin, margin, margin, margin), QPageLayout::Point);
 }
 
-bool PrintGrid(const GridModel& sheet, QPrinter& printer) {
-  QPainter painter;
-  if (!painter.begin(&printer)) return false;
-  SheetPainter rows(sheet, printer, painter);
+bool PrintGrid(const GridModel& sheet, QPrinter& printer, const SheetPageSetup& setup) {
+  const SheetPainter rows(sheet, printer);
   std::vector<int> heights;
   for (int r = 0; r < sheet.Rows(); ++r) heights.push_back(rows.RowHeight(r));
+  FitRollLength(printer, setup, heights);
+  QPainter painter;
+  if (!painter.begin(&printer)) return false;
   const int page_height = printer.pageLayout().paintRectPixels(printer.resolution()).height();
-  const int fixed = std::min(sheet.FixedRows(), sheet.Rows());
+  const int heading = std::min(std::max(sheet.FixedRows(), setup.heading_rows), sheet.Rows());
   bool first_page = true;
-  for (const PageRows& page : PaginateSheet(sheet, heights, page_height)) {
+  for (const PageRows& page : PaginateSheet(sheet, heights, page_height, setup.heading_rows)) {
     if (!first_page && !printer.newPage()) return false;
     first_page = false;
     int top = 0;
     auto paint = [&](int r) {
-      rows.PaintRow(r, top, heights[static_cast<size_t>(r)]);
+      rows.PaintRow(painter, r, top, heights[static_cast<size_t>(r)]);
       top += heights[static_cast<size_t>(r)];
     };
-    for (int r = 0; r < fixed; ++r) paint(r);
+    for (int r = 0; r < heading; ++r) paint(r);
     for (int r = page.first; r <= page.last; ++r) paint(r);
   }
   return painter.end();
@@ -240,7 +290,7 @@ bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QS
   printer.setOutputFormat(QPrinter::PdfFormat);
   printer.setOutputFileName(file);
   ApplyPageSetup(printer, setup);
-  return PrintGrid(sheet, printer);
+  return PrintGrid(sheet, printer, setup);
 }
 
 void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns) {
@@ -265,7 +315,7 @@ void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int colu
   preview.setObjectName("WorkSheetPreview");
   preview.setWindowTitle(QString::fromStdString(setup.document_name));
   QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
-                   [&sheet](QPrinter* target) { PrintGrid(sheet, *target); });
+                   [&sheet, setup](QPrinter* target) { PrintGrid(sheet, *target, setup); });
   AddPrintShortcut(preview);
   AddSavePdfAction(preview, sheet, setup);
   preview.exec();

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <QImage>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
@@ -109,6 +110,45 @@ PageSize PdfPageSize(const fs::path& pdf) {
   return {std::stod(m[1]), std::stod(m[2])};
 }
 
+// The words of a PDF with their boxes in points, in reading order (pdftotext -bbox).
+struct PdfWord {
+  int page = 0;
+  double x_min = 0;
+  double y_min = 0;
+  double x_max = 0;
+  double y_max = 0;
+  std::string text;
+};
+
+std::vector<PdfWord> PdfWords(const fs::path& pdf) {
+  std::vector<PdfWord> words;
+  const std::string html = Output("pdftotext -bbox " + Quoted(pdf) + " -");
+  const std::regex word(
+      R"re(<page |<word xMin="([0-9.]+)" yMin="([0-9.]+)" xMax="([0-9.]+)" yMax="([0-9.]+)">([^<]*)</word>)re");
+  int page = 0;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), word); it != std::sregex_iterator(); ++it) {
+    const std::smatch& m = *it;
+    if (!m[1].matched) {
+      ++page;
+      continue;
+    }
+    words.push_back({page, std::stod(m[1]), std::stod(m[2]), std::stod(m[3]), std::stod(m[4]), m[5]});
+  }
+  return words;
+}
+
+// The words' texts joined without blanks: a value broken over two lines reads whole.
+std::string JoinedWords(const std::vector<PdfWord>& words) {
+  std::string text;
+  for (const PdfWord& w : words) text += w.text;
+  return text;
+}
+
+std::string WithoutBlanks(std::string text) {
+  text.erase(std::remove(text.begin(), text.end(), ' '), text.end());
+  return text;
+}
+
 std::string TodayText() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
@@ -199,6 +239,86 @@ TEST_F(PrintPdfTest, TheFortyColumnPdfHoldsEveryJobInOrderOnANarrowPortraitPage)
   EXPECT_TRUE(
       std::regex_search(Output("pdfinfo " + Quoted(pdf)), std::regex("Title:\\s+Work sheet DAVE RUIZ " + TodayIso())))
       << "the document is named after the mechanic and the day";
+}
+
+TEST_F(PrintPdfTest, TheLongestValuesFitTheirColumnsInArialsWidths) {
+  ASSERT_TRUE(HasPoppler()) << "poppler-utils is missing: run scripts/install-deps.sh";
+  ASSERT_NE(Output("fc-list 'Liberation Sans'").find("Liberation"), std::string::npos)
+      << "fonts-liberation2 is missing: run scripts/install-deps.sh";
+  // A name of 30 characters, serial numbers of 18 and descriptions of 15 and 21, of wide letters.
+  const std::string name = "MAXIMILIAN WORTHINGTON MCMAHON";
+  company_.AddMechanic({5, name});
+  share::InvoiceRecord r;
+  r.reference = 9999999;
+  r.date_in = 21000;
+  r.description1 = "MMMMMWWWWWMMMMM";
+  r.description2 = "WWWWWMMMMMWWWWWMMMMMW";
+  r.serial1 = "MWMWMWMWMWMWMWMWMW";
+  r.serial2 = "WMWMWMWMWMWMWMWMWM";
+  r.mechanic = 5;
+  company_.AddJob({9999, {r}});
+  Build();
+  company_.WriteSchedule(5, {company_.ScheduleLine(r, 9999)});
+  struct Layout {
+    const char* columns;
+    double margin;
+    std::vector<double> widths;  // points
+  };
+  for (const Layout& layout : {Layout{"40", 0, {165}}, Layout{"80", 18, {130, 165, 220}}}) {
+    SCOPED_TRACE(std::string(layout.columns) + " columns");
+    const fs::path pdf = Pdf((std::string("long") + layout.columns + ".pdf").c_str());
+    ASSERT_EQ(RunPrint({"--print", "5", "--columns", layout.columns, "--pdf", QString::fromStdString(pdf.string())}), 0);
+    EXPECT_NE(Output("pdffonts " + Quoted(pdf)).find("LiberationSans"), std::string::npos)
+        << "the sheet is set in Arial's widths";
+    const std::vector<PdfWord> words = PdfWords(pdf);
+    ASSERT_FALSE(words.empty());
+    // Every word stays inside the column it starts in.
+    for (const PdfWord& w : words) {
+      double left = layout.margin;
+      for (const double width : layout.widths) {
+        if (w.x_min < left + width) {
+          EXPECT_LE(w.x_max, left + width + 0.5) << w.text;
+          break;
+        }
+        left += width;
+      }
+    }
+    // And every value is there whole.
+    const std::string text = JoinedWords(words);
+    for (const std::string& value : {name, "SN 1: " + r.serial1, "SN 2: " + r.serial2, "Brand: " + r.description1,
+                                     "Desc: " + r.description2, std::string("Reference: 9999999")}) {
+      EXPECT_NE(text.find(WithoutBlanks(value)), std::string::npos) << value << " in " << text;
+    }
+    EXPECT_NE(text.find(TodayText()), std::string::npos) << "the date";
+  }
+}
+
+TEST_F(PrintPdfTest, ALongSlipRunsOnOnePageAsLongAsItsRowsAndAFurtherPageRepeatsItsHeader) {
+  ASSERT_TRUE(HasPoppler()) << "poppler-utils is missing: run scripts/install-deps.sh";
+  AddJobs(101, 103);
+  Build();
+  const fs::path short_slip = Pdf("short.pdf");
+  ASSERT_EQ(RunPrint({"--print", "3", "--columns", "40", "--pdf", QString::fromStdString(short_slip.string())}), 0);
+  const PageSize page = PdfPageSize(short_slip);
+  const std::vector<PdfWord> words = PdfWords(short_slip);
+  ASSERT_FALSE(words.empty());
+  EXPECT_EQ(words.back().text, ".");
+  EXPECT_EQ(words.back().page, 1) << "one page";
+  EXPECT_GT(words.back().y_max, page.height - 20) << "the slip ends right after its last line: " << page.height;
+
+  // 180 jobs are longer than a PDF page may be: the slip goes on, with its header, on a second.
+  schedule_.clear();
+  AddJobs(201, 380);
+  Build();
+  const fs::path long_slip = Pdf("long.pdf");
+  ASSERT_EQ(RunPrint({"--print", "3", "--columns", "40", "--pdf", QString::fromStdString(long_slip.string())}), 0);
+  const std::string info = Output("pdfinfo " + Quoted(long_slip));
+  EXPECT_NE(info.find("Pages:           2"), std::string::npos) << info;
+  for (int p = 1; p <= 2; ++p) {
+    const std::string text =
+        Output("pdftotext -layout -f " + std::to_string(p) + " -l " + std::to_string(p) + " " + Quoted(long_slip) + " -");
+    EXPECT_EQ(text.find("DAVE RUIZ -- " + TodayText()), text.find_first_not_of(" \n")) << "page " << p;
+  }
 }
 
 TEST_F(PrintPdfTest, TheEightyColumnPdfRepeatsItsHeaderAndNeverCutsAJob) {
