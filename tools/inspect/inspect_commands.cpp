@@ -442,7 +442,7 @@ void PrintSheet(const Context& c, const GridModel& sheet, const SheetPageSetup& 
     c.out << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     return;
   }
-  c.out << "Work sheet " << setup.document_name << ": column widths";
+  c.out << setup.document_name << ": column widths";
   for (int col = 0; col < sheet.Cols(); ++col) c.out << " " << sheet.ColWidth(col);
   c.out << ", fixed rows " << sheet.FixedRows() << ", margins " << setup.margin << ", orientation "
         << setup.orientation << ", paper width " << setup.paper_width << "\n";
