@@ -8,6 +8,7 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -499,6 +500,9 @@ class DemoE2eTest : public ::testing::Test {
     base_ = std::filesystem::temp_directory_path() / ("tervalo-e2e-" + std::to_string(::getpid()));
     std::filesystem::remove_all(base_);
     const share::DemoLocation where = share::BuildDemoCompany(base_, HostName());
+    for (const char* name : {"TERVALO_UNC_ROOT", "TMPDIR"}) {
+      if (const char* value = std::getenv(name)) saved_env_[name] = value;
+    }
     ::setenv("TERVALO_UNC_ROOT", where.unc_root.c_str(), 1);
     ::setenv("TMPDIR", where.temp_dir.c_str(), 1);
     x_ = std::make_unique<XServer>();
@@ -506,9 +510,18 @@ class DemoE2eTest : public ::testing::Test {
   void TearDown() override {
     x_.reset();
     std::filesystem::remove_all(base_);
+    // The next test's temporary folder is not inside this one, which is gone.
+    for (const char* name : {"TERVALO_UNC_ROOT", "TMPDIR"}) {
+      if (saved_env_.count(name)) {
+        ::setenv(name, saved_env_[name].c_str(), 1);
+      } else {
+        ::unsetenv(name);
+      }
+    }
   }
 
   std::filesystem::path base_;
+  std::map<std::string, std::string> saved_env_;
   std::unique_ptr<XServer> x_;
 };
 
