@@ -4,6 +4,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QSettings>
+#include <QSignalBlocker>
 #include <QPixmap>
 #include <iostream>
 #include <set>
@@ -285,7 +286,12 @@ int RunBoard(const BoardOptions& options) {
   }
   if (options.print_mechanic > 0) return WriteMechanicSheet(form, options);
   MainWindow window(form);
-  if (!options.screenshot.isEmpty()) return SaveScreenshot(form, window, options) ? 0 : 1;
+  if (!options.screenshot.isEmpty()) {
+    // The picture shows the period the window would check at, without checking.
+    const QSignalBlocker quiet(window.CheckPeriod());
+    window.CheckPeriod()->setValue(CheckPeriodSeconds(options, settings));
+    return SaveScreenshot(form, window, options) ? 0 : 1;
+  }
   window.KeepNotices([&settings](const std::set<std::string>& told) {
     QStringList keys;
     for (const std::string& key : told) keys << QString::fromStdString(key);
