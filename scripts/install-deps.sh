@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool libx11-dev poppler-utils xauth
   librsvg2-bin desktop-file-utils lintian file man-db
   samba smbnetfs fuse3
+  fonts-liberation2
 )
 
 missing=()
