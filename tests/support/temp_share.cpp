@@ -2,9 +2,11 @@
 
 #include <sys/statfs.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <stdexcept>
+#include <cstring>
 #include <random>
+#include <stdexcept>
 
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
@@ -19,26 +21,40 @@ std::string GetEnv(const char* name);
 // FUSE's magic number in statfs: smbnetfs mounts are FUSE file systems.
 constexpr long kFuseSuperMagic = 0x65735546;
 
-// The smb tests set TERVALO_TEST_SMB_MOUNT to a folder of a mounted SMB share; a test that was
-// meant to run there must never run on a local disk instead.
+// A test that was meant to run on the SMB mount must never run on a local disk instead: a folder
+// that is not on a FUSE file system stops the test.
+void RequireSmbMount(const std::filesystem::path& folder, const char* variable) {
+  struct statfs info {};
+  if (::statfs(folder.c_str(), &info) != 0) {
+    throw std::runtime_error(std::string(variable) + ": " + folder.string() + " cannot be reached (" +
+                             std::strerror(errno) + "); is the SMB test server started?");
+  }
+  if (info.f_type != kFuseSuperMagic) {
+    throw std::runtime_error(std::string(variable) + ": " + folder.string() +
+                             " is not on the smbnetfs mount (a local disk?)");
+  }
+}
+
+// The smb tests set TERVALO_TEST_SMB_MOUNT to a folder of the mounted SMB share.
 std::filesystem::path SmbFolder() {
   const std::string mount = GetEnv("TERVALO_TEST_SMB_MOUNT");
   if (mount.empty()) return {};
-  struct statfs info {};
-  if (::statfs(mount.c_str(), &info) != 0 || info.f_type != kFuseSuperMagic) {
-    throw std::runtime_error("TERVALO_TEST_SMB_MOUNT " + mount + " is not on the SMB mount");
-  }
+  RequireSmbMount(mount, "TERVALO_TEST_SMB_MOUNT");
   return mount;
 }
 
 std::filesystem::path NewTempFolder() {
   const char* tmp = std::getenv("TMPDIR");
-  std::filesystem::path parent = SmbFolder();
-  if (parent.empty()) parent = (tmp != nullptr && *tmp != '\0') ? tmp : "/tmp";
+  const std::filesystem::path smb = SmbFolder();
+  const std::filesystem::path parent =
+      !smb.empty() ? smb : (tmp != nullptr && *tmp != '\0') ? std::filesystem::path(tmp) : "/tmp";
   std::random_device random;
   for (;;) {
     auto candidate = parent / ("tervalo-test-" + std::to_string(random()));
-    if (std::filesystem::create_directory(candidate)) return candidate;
+    if (std::filesystem::create_directory(candidate)) {
+      if (!smb.empty()) RequireSmbMount(candidate, "TERVALO_TEST_SMB_MOUNT");
+      return candidate;
+    }
   }
 }
 
@@ -61,7 +77,12 @@ std::filesystem::path SecondWorkstationPath(const std::filesystem::path& path) {
   const std::string first = GetEnv("TERVALO_TEST_SMB_MOUNT");
   const std::string second = GetEnv("TERVALO_TEST_SMB_MOUNT_2");
   if (first.empty() || second.empty()) return path;
-  return std::filesystem::path(second) / path.lexically_relative(first);
+  const std::filesystem::path relative = path.lexically_relative(first);
+  if (relative.empty() || *relative.begin() == "..") {
+    throw std::runtime_error(path.string() + " is not under TERVALO_TEST_SMB_MOUNT " + first);
+  }
+  RequireSmbMount(second, "TERVALO_TEST_SMB_MOUNT_2");
+  return std::filesystem::path(second) / relative;
 }
 
 TempShareTest::TempShareTest()
