@@ -469,7 +469,22 @@ TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
   WriteCompany();
   const char* runs_setting = std::getenv("TERVALO_CRASH_RUNS");
   const int runs = runs_setting != nullptr ? std::atoi(runs_setting) : 150;
+  // The kills fall within a few rounds of start-up and saves as long as they take here: on a
+  // file server a start-up alone may outlast a fixed window, and no kill would meet a save.
+  const auto round_start = std::chrono::steady_clock::now();
+  {
+    ResetSharedInstances();
+    frmTervalo form;
+    ASSERT_TRUE(form.Form_Load());
+    form.btnUpdate_Click();
+    ResetSharedInstances();
+  }
+  const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - round_start);
+  const int64_t window = std::max<int64_t>(60000, 3 * round.count());
+  RecordProperty("kill_window_us", std::to_string(window));
   std::mt19937 random(20261210);
+  std::string last_files = Files();
+  int runs_that_saved = 0;  // kills after which the files differed from the kill before
   for (int run = 0; run < runs; ++run) {
     const unsigned seed = static_cast<unsigned>(random());
     const pid_t child = ::fork();
@@ -506,15 +521,23 @@ TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
         }
       }
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(1000 + random() % 60000));
+    std::this_thread::sleep_for(std::chrono::microseconds(1000 + static_cast<int64_t>(random()) % window));
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the board stopped by itself with status " << WEXITSTATUS(status);
     ExpectNothingLost("kill " + std::to_string(run));
     if (HasFailure()) return;
+    const std::string files = Files();
+    if (files != last_files) ++runs_that_saved;
+    last_files = files;
   }
   RecordProperty("kills", std::to_string(runs));
+  RecordProperty("kills_after_a_save", std::to_string(runs_that_saved));
+  // Kills that all fall before the first save would test start-up only.
+  if (runs >= 20) {
+    EXPECT_GT(runs_that_saved, runs / 10) << "few kills came after a save";
+  }
 }
 
 }  // namespace
