@@ -438,10 +438,20 @@ void JobMoves::Apply(Step& step) {
     }
   }
   if (!taken_meanwhile.empty()) {
+    // Such a job belongs to the list the other workstation put it on: put back here as well, the
+    // next Update would save it on two lists and mark it over the other one's.
+    for (auto& [id, contents] : step.grids) {
+      if (id == kUnassigned) continue;
+      GridModel& grid = Grid(id);
+      for (int r = grid.Rows() - 1; r >= 0; --r) {
+        const int32_t job = GetJobNumber(grid.TextMatrix(r, 0));
+        if (std::find(taken_meanwhile.begin(), taken_meanwhile.end(), job) != taken_meanwhile.end()) grid.RemoveItem(r);
+      }
+    }
     std::string jobs;
     for (int32_t job : taken_meanwhile) jobs += " " + std::to_string(job);
     Report("These jobs were scheduled on another workstation since they were sent back here:" + jobs +
-           "\nTheir schedule there was left as it is.");
+           "\nTheir schedule there was left as it is; Refresh shows them where they are now.");
   }
 }
 

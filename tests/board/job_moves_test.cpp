@@ -248,6 +248,14 @@ TEST_F(JobMovesTest, UndoLeavesAMarkThatAnotherWorkstationWrote) {
   EXPECT_EQ(MarkOf(6), 4);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_NE(host_.messages[0].text.find(" 6"), std::string::npos);
+  // It belongs to the list it is marked for now: not back on DAVE RUIZ's list here, nor unassigned,
+  // and an Update neither lists it twice nor marks it over.
+  const std::vector<int32_t> dave_jobs = JobsOf(dave(), 0);
+  EXPECT_EQ(std::count(dave_jobs.begin(), dave_jobs.end(), 6), 0);
+  const std::vector<int32_t> unassigned = JobsOf(g(), 1);
+  EXPECT_EQ(std::count(unassigned.begin(), unassigned.end(), 6), 0);
+  form_.btnUpdate_Click();
+  EXPECT_EQ(MarkOf(6), 4);
 
   // Undoing a move onto a mechanic after Update frees the job again, unless another workstation
   // has it by then.
