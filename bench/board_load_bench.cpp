@@ -1,11 +1,15 @@
-// The board without a window on a large company over a simulated file server: start-up,
-// Refresh, Update with nothing moved and Update after ten jobs moved between two mechanics, each
-// with 0 and 0.5 ms added to every call on the share. Reports the calls on the share by kind,
-// INVOL's reads and the peak memory of start-up.
+// The board without a window over a simulated file server, on two companies: start-up, Refresh,
+// Update with nothing moved and Update after ten jobs moved between two mechanics, printing a
+// mechanic's work sheet and opening a job card, each with 0 and 0.5 ms added to every call on
+// the share. Reports the calls on the share by kind, INVOL's reads and the bytes they read, and
+// the peak memory of start-up.
 //
-// The company: --jobs=N (default 10000), --pages=N INVOL records per job (3), --catalogued=F share
-// of catalogued units (0.3); or TERVALO_BENCH_JOBS, TERVALO_BENCH_PAGES, TERVALO_BENCH_CATALOGUED.
-// 99 mechanics with 20 scheduled jobs each.
+// "large": --jobs=N jobs (default 10000) in job-number order, each of --pages=N consecutive INVOL
+// records chained as requests (3), --catalogued=F share of catalogued units (0.3); 99 mechanics
+// with 20 scheduled jobs each. Or TERVALO_BENCH_JOBS, TERVALO_BENCH_PAGES, TERVALO_BENCH_CATALOGUED.
+// "scattered": a company whose INVOL grew as a shop's does (tools/share_builders/
+// scattered_company.h): --scattered_jobs=N jobs (8000) whose pages and request chains lie spread
+// across the file between freed records, 60 mechanics; or TERVALO_BENCH_SCATTERED_JOBS.
 
 #include <benchmark/benchmark.h>
 #include <sys/prctl.h>
@@ -18,53 +22,90 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "bench/bench_host.h"
 #include "board/frm_tervalo.h"
+#include "board/job_card.h"
 #include "environment/shared_instances.h"
 #include "host/counting_host.h"
 #include "host/host.h"
 #include "tools/share_builders/large_company.h"
+#include "tools/share_builders/scattered_company.h"
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
 
-share::LargeCompanyOptions g_options;
+share::LargeCompanyOptions g_large;
+share::ScatteredCompanyOptions g_scattered;
 
-struct LargeCompany {
-  fs::path base = fs::temp_directory_path() / "tervalo-board-bench";
+// The machine's host with its meters, shared by both companies.
+struct Machine {
   BenchHost machine;  // its share meter counts every call on the share
-  CountingHost host{machine};
-  int32_t records = 0;
+  CountingHost counting{machine};
+  ByteCountingHost host{counting, "INVDB"};
+  Machine() { counting.CountApart("INVDB"); }
+  ShareMeter& meter() { return machine.share_meter(); }
+};
 
-  LargeCompany() {
-    host.CountApart("INVDB");
-    // Built in a child process, so that the builder's memory never counts as the board's.
+Machine& TheMachine() {
+  static Machine machine;
+  return machine;
+}
+
+struct Company {
+  fs::path base;
+  int32_t records = 0;  // INVOL records written
+
+  // Built in a child process, so that the builder's memory never counts as the board's.
+  Company(const std::string& name, const std::function<int32_t(const fs::path&, const std::string&)>& build)
+      : base(fs::temp_directory_path() / ("tervalo-board-bench-" + name)) {
+    int pipe_ends[2];
+    if (::pipe(pipe_ends) != 0) std::exit(1);
     const pid_t child = ::fork();
     if (child == 0) {
-      share::BuildLargeCompany(base, machine.computer_name, g_options);
+      const int32_t written = build(base, TheMachine().machine.computer_name);
+      if (::write(pipe_ends[1], &written, sizeof written) != sizeof written) std::_Exit(1);
       std::_Exit(0);
     }
+    ::close(pipe_ends[1]);
     int status = 0;
-    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-      std::fprintf(stderr, "board_load_bench: could not build the company\n");
+    if (child < 0 || ::read(pipe_ends[0], &records, sizeof records) != sizeof records ||
+        ::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+      std::fprintf(stderr, "board_load_bench: could not build the %s company\n", name.c_str());
       std::exit(1);
     }
-    records = g_options.jobs * g_options.pages;
+    ::close(pipe_ends[0]);
+  }
+  ~Company() { fs::remove_all(base); }
+
+  // Points the program at this company.
+  void Use() const {
     ::setenv("TERVALO_UNC_ROOT", (base / "unc").c_str(), 1);
     ::setenv("TMPDIR", (base / "tmp").c_str(), 1);
   }
-  ~LargeCompany() { fs::remove_all(base); }
 };
 
-LargeCompany& Company() {
-  static LargeCompany company;
+Company& LargeCompany() {
+  static Company company("large", [](const fs::path& base, const std::string& computer) {
+    return share::BuildLargeCompany(base, computer, g_large);
+  });
   return company;
 }
+
+Company& ScatteredCompany() {
+  static Company company("scattered", [](const fs::path& base, const std::string& computer) {
+    return share::BuildScatteredCompany(base, computer, g_scattered).records;
+  });
+  return company;
+}
+
+using CompanyOf = Company& (*)();
 
 // A value in KiB from /proc/self/status ("VmHWM": the peak resident memory since the last
 // ResetPeakMemory).
@@ -81,12 +122,14 @@ void ResetPeakMemory() { std::ofstream("/proc/self/clear_refs") << "5"; }
 // What one case costs: calls on the share by kind per iteration, and INVOL's reads.
 class CallReport {
  public:
-  explicit CallReport(LargeCompany& company)
-      : company_(company), calls_(company.machine.share_meter().counts()), invol_(company.host.of("INVDB")) {}
+  CallReport()
+      : calls_(TheMachine().meter().counts()),
+        invol_(TheMachine().counting.of("INVDB")),
+        invol_bytes_(TheMachine().host.bytes_read()) {}
 
   void Report(benchmark::State& state) const {
     const double n = static_cast<double>(state.iterations());
-    const ShareCallCounts& now = company_.machine.share_meter().counts();
+    const ShareCallCounts& now = TheMachine().meter().counts();
     state.counters["calls"] = static_cast<double>(now.Total() - calls_.Total()) / n;
     state.counters["reads"] = static_cast<double>(now.reads - calls_.reads) / n;
     state.counters["writes"] = static_cast<double>(now.writes - calls_.writes) / n;
@@ -94,37 +137,39 @@ class CallReport {
     state.counters["open_close"] =
         static_cast<double>(now.opens + now.closes - calls_.opens - calls_.closes) / n;
     state.counters["others"] = static_cast<double>(now.others - calls_.others) / n;
-    state.counters["invol_reads"] = static_cast<double>(company_.host.of("INVDB").reads - invol_.reads) / n;
+    state.counters["invol_reads"] = static_cast<double>(TheMachine().counting.of("INVDB").reads - invol_.reads) / n;
+    state.counters["invol_MB"] = static_cast<double>(TheMachine().host.bytes_read() - invol_bytes_) / n / 1e6;
   }
 
  private:
-  LargeCompany& company_;
   ShareCallCounts calls_;
   IoCounts invol_;
+  int64_t invol_bytes_;
 };
 
-// Each case runs with the latency of state.range(0) microseconds per call on the share.
+// Each case runs on one company with the latency of state.range(0) microseconds per call on the
+// share.
 class SimulatedShare {
  public:
-  explicit SimulatedShare(benchmark::State& state) : company_(Company()), scoped_(company_.host) {
-    meter().SetLatency(std::chrono::microseconds(state.range(0)));
+  SimulatedShare(benchmark::State& state, Company& company) : company_(company), scoped_(TheMachine().host) {
+    company_.Use();
+    ResetSharedInstances();
+    TheMachine().meter().SetLatency(std::chrono::microseconds(state.range(0)));
   }
   ~SimulatedShare() {
-    meter().SetLatency(std::chrono::nanoseconds(0));
+    TheMachine().meter().SetLatency(std::chrono::nanoseconds(0));
     ResetSharedInstances();
   }
-  LargeCompany& company() { return company_; }
-  ShareMeter& meter() { return company_.machine.share_meter(); }
+  Company& company() { return company_; }
 
  private:
-  LargeCompany& company_;
+  Company& company_;
   ScopedHost scoped_;
 };
 
-void BM_StartUp(benchmark::State& state) {
-  SimulatedShare share(state);
-  ResetSharedInstances();
-  const CallReport report(share.company());
+void StartUp(benchmark::State& state, CompanyOf company_of) {
+  SimulatedShare share(state, company_of());
+  const CallReport report;
   ResetPeakMemory();
   int64_t rows = 0;
   for (auto _ : state) {
@@ -137,44 +182,43 @@ void BM_StartUp(benchmark::State& state) {
   }
   report.Report(state);
   state.counters["unassigned_rows"] = static_cast<double>(rows);
-  state.counters["records"] = static_cast<double>(Company().records);
-  // The company is built in another process, so the peak is the board's (and the program's).
+  state.counters["records"] = static_cast<double>(share.company().records);
+  // The companies are built in other processes, so the peak is the board's (and the program's).
   state.counters["peak_rss_MiB"] = MemoryKiB("VmHWM:") / 1024.0;
 }
 
+// The mechanic grid with the most rows: the list a user would print.
+int LongestList(const frmTervalo& form) {
+  int longest = 0;
+  for (int n = 0; n < form.board().mechanics.MechanicCount; ++n) {
+    if (form.board().mg[static_cast<size_t>(n)]->Rows() > form.board().mg[static_cast<size_t>(longest)]->Rows()) longest = n;
+  }
+  return longest;
+}
+
+using Action = std::function<void(frmTervalo&)>;
+
 // Runs an action on a loaded board; `prepare` runs untimed before each action.
-template <typename Prepare, typename Action>
-void RunOnLoadedBoard(benchmark::State& state, Prepare prepare, Action action) {
-  SimulatedShare share(state);
-  ResetSharedInstances();
+void RunOnLoadedBoard(benchmark::State& state, CompanyOf company_of, const Action& prepare, const Action& action) {
+  SimulatedShare share(state, company_of());
   frmTervalo form;
   {
-    const std::chrono::nanoseconds latency = share.meter().latency();
-    share.meter().SetLatency(std::chrono::nanoseconds(0));
+    const std::chrono::nanoseconds latency = TheMachine().meter().latency();
+    TheMachine().meter().SetLatency(std::chrono::nanoseconds(0));
     if (!form.Form_Load()) {
       state.SkipWithError("start-up failed");
       return;
     }
-    share.meter().SetLatency(latency);
+    TheMachine().meter().SetLatency(latency);
   }
-  CallReport report(share.company());
+  CallReport report;
   for (auto _ : state) {
     state.PauseTiming();
-    prepare(form);
+    if (prepare) prepare(form);
     state.ResumeTiming();
     action(form);
   }
   report.Report(state);
-}
-
-void NoPreparation(frmTervalo&) {}
-
-void BM_Refresh(benchmark::State& state) {
-  RunOnLoadedBoard(state, NoPreparation, [](frmTervalo& form) { form.btnRefresh_Click(); });
-}
-
-void BM_UpdateUnchanged(benchmark::State& state) {
-  RunOnLoadedBoard(state, NoPreparation, [](frmTervalo& form) { form.btnUpdate_Click(); });
 }
 
 // Moves the first ten jobs of one of the first two mechanics to the end of the other's list,
@@ -189,14 +233,42 @@ void MoveTenJobs(frmTervalo& form) {
   }
 }
 
-void BM_UpdateAfterTenMoves(benchmark::State& state) {
-  RunOnLoadedBoard(state, MoveTenJobs, [](frmTervalo& form) { form.btnUpdate_Click(); });
+void Refresh(benchmark::State& state, CompanyOf company) {
+  RunOnLoadedBoard(state, company, nullptr, [](frmTervalo& form) { form.btnRefresh_Click(); });
+}
+
+void UpdateUnchanged(benchmark::State& state, CompanyOf company) {
+  RunOnLoadedBoard(state, company, nullptr, [](frmTervalo& form) { form.btnUpdate_Click(); });
+}
+
+void UpdateAfterTenMoves(benchmark::State& state, CompanyOf company) {
+  RunOnLoadedBoard(state, company, MoveTenJobs, [](frmTervalo& form) { form.btnUpdate_Click(); });
+}
+
+// The 80-column work sheet of the longest list.
+void Print(benchmark::State& state, CompanyOf company) {
+  RunOnLoadedBoard(state, company, nullptr, [](frmTervalo& form) { form.PrintList(LongestList(form), kSheet80Columns); });
+}
+
+// The card of the first job of the longest list.
+void Card(benchmark::State& state, CompanyOf company) {
+  RunOnLoadedBoard(state, company, nullptr, [](frmTervalo& form) {
+    const GridModel& grid = *form.board().mg[static_cast<size_t>(LongestList(form))];
+    if (grid.Rows() == 0) return;
+    benchmark::DoNotOptimize(ShowJob(form.Engine(), grid.TextMatrix(0, 0), form.board().settings.TallRows));
+  });
 }
 
 // Without latency the cases repeat for a steady time; with it, one run shows the round trips.
-void Register(const char* name, void (*fn)(benchmark::State&)) {
-  benchmark::RegisterBenchmark(name, fn)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(1.0);
-  benchmark::RegisterBenchmark(name, fn)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
+void Register(const std::string& name, void (*fn)(benchmark::State&, CompanyOf)) {
+  for (const auto& [company, company_of] : {std::pair<const char*, CompanyOf>{"large", LargeCompany},
+                                            std::pair<const char*, CompanyOf>{"scattered", ScatteredCompany}}) {
+    const std::string full = std::string(company) + "/" + name;
+    const CompanyOf of = company_of;
+    auto run = [fn, of](benchmark::State& state) { fn(state, of); };
+    benchmark::RegisterBenchmark(full.c_str(), run)->Arg(0)->Unit(benchmark::kMillisecond)->MinTime(1.0);
+    benchmark::RegisterBenchmark(full.c_str(), run)->Arg(500)->Unit(benchmark::kMillisecond)->Iterations(1);
+  }
 }
 
 // Takes --name=value from the command line, else the environment variable, else the default.
@@ -218,16 +290,20 @@ void Setting(int& argc, char** argv, const char* name, const char* variable, T& 
 }  // namespace tervalo
 
 int main(int argc, char** argv) {
-  using tervalo::g_options;
-  tervalo::Setting(argc, argv, "jobs", "TERVALO_BENCH_JOBS", g_options.jobs);
-  tervalo::Setting(argc, argv, "pages", "TERVALO_BENCH_PAGES", g_options.pages);
-  tervalo::Setting(argc, argv, "catalogued", "TERVALO_BENCH_CATALOGUED", g_options.catalogued);
+  using tervalo::g_large;
+  using tervalo::g_scattered;
+  tervalo::Setting(argc, argv, "jobs", "TERVALO_BENCH_JOBS", g_large.jobs);
+  tervalo::Setting(argc, argv, "pages", "TERVALO_BENCH_PAGES", g_large.pages);
+  tervalo::Setting(argc, argv, "catalogued", "TERVALO_BENCH_CATALOGUED", g_large.catalogued);
+  tervalo::Setting(argc, argv, "scattered_jobs", "TERVALO_BENCH_SCATTERED_JOBS", g_scattered.jobs);
   // Sleeps of half a millisecond end close to their time instead of up to 50 µs late.
   ::prctl(PR_SET_TIMERSLACK, 1UL);
-  tervalo::Register("BM_StartUp", tervalo::BM_StartUp);
-  tervalo::Register("BM_Refresh", tervalo::BM_Refresh);
-  tervalo::Register("BM_UpdateUnchanged", tervalo::BM_UpdateUnchanged);
-  tervalo::Register("BM_UpdateAfterTenMoves", tervalo::BM_UpdateAfterTenMoves);
+  tervalo::Register("StartUp", tervalo::StartUp);
+  tervalo::Register("Refresh", tervalo::Refresh);
+  tervalo::Register("UpdateUnchanged", tervalo::UpdateUnchanged);
+  tervalo::Register("UpdateAfterTenMoves", tervalo::UpdateAfterTenMoves);
+  tervalo::Register("Print", tervalo::Print);
+  tervalo::Register("Card", tervalo::Card);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -112,6 +112,12 @@ int32_t CompanyBuilder::AddRecord(const InvoiceRecord& record) {
   return static_cast<int32_t>(records_.size());
 }
 
+int32_t CompanyBuilder::AddFreedRecord() {
+  records_.emplace_back(static_cast<size_t>(kInvoiceRecordLength), '\0');
+  freed_.push_back(static_cast<int32_t>(records_.size()));
+  return freed_.back();
+}
+
 std::vector<int32_t> CompanyBuilder::AddJob(const JobSpec& job) {
   std::vector<int32_t> numbers;
   int32_t previous = 0;
@@ -184,7 +190,14 @@ void CompanyBuilder::Write(const std::filesystem::path& temp_dir, const std::str
   const int32_t last = static_cast<int32_t>(records_.size()) + spare_;
   invoices.Add({"INVOL", 'L', kInvoiceRecordLength, last});
   for (size_t i = 0; i < records_.size(); ++i) invoices.SetRecord("INVOL", static_cast<int32_t>(i + 1), records_[i]);
-  invoices.SetBytes("INVOL", 0, InUseHeader(records_.size()));
+  // Each freed record links to the one freed before it; the header names the last one freed.
+  int32_t free_head = -1;
+  for (const int32_t freed : freed_) {
+    invoices.SetBytes("INVOL", int64_t{freed} * kInvoiceRecordLength + 2, L4(free_head));
+    free_head = freed;
+  }
+  const auto records = static_cast<int32_t>(records_.size());
+  invoices.SetBytes("INVOL", 0, LHeader(free_head, records, records - static_cast<int32_t>(freed_.size())));
   invoices.Write();
 
   DataFileBuilder mechanics(share_, "MANLK");

@@ -115,8 +115,12 @@ class CompanyBuilder {
   // Adds a job's pages as consecutive records, links them and enters the last page in the index.
   // Returns the record numbers of the pages.
   std::vector<int32_t> AddJob(const JobSpec& job);
-  // A record that no index entry names (for damaged-index tests).
+  // A record that no index entry names (for damaged-index tests), or a record placed by the
+  // caller, who sets its link and page fields and its job's index entry.
   int32_t AddRecord(const InvoiceRecord& record);
+  // A freed record: zeros but for the link to the record freed before it (the free chain, whose
+  // head is the last record freed). Returns its record number.
+  int32_t AddFreedRecord();
   // Points the index entry of a job number at any record number (for damaged-index tests).
   void SetIndexEntry(int32_t job_number, int32_t record_number) { index_[job_number] = record_number; }
   // Link records of further files of the company (written by other builders).
@@ -152,6 +156,7 @@ class CompanyBuilder {
   std::vector<AddressEntry> mailings_;
   std::vector<SerialEntry> serials_;
   std::vector<std::string> records_;  // INVOL records 1..n
+  std::vector<int32_t> freed_;         // freed INVOL records, in the order they were freed
   std::map<int32_t, int32_t> index_;  // job number -> record number
   std::vector<std::string> extra_links_;
   int32_t spare_ = 4;
