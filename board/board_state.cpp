@@ -32,6 +32,8 @@ Color BoardSettings::PriorityColorOf(int p) const {
 }
 
 void ReadBoardSettings(cBusinessBasic& engine, BoardSettings& settings) {
+  // Within a start-up or refresh, FILE0 is read once for the settings, the names and the index.
+  if (const auto file0 = engine.OpenFile("FILE0")) engine.HoldFile(file0, kHeldFileBytes);
   settings.TallRows = Mid(engine.BlockReadFile("FILE0", file0::kTallRowsBlock, true), file0::kTallRowsPosition, 1) == "Y";
   const std::string block499 = engine.BlockReadFile("FILE0", file0::kSettingsBlock, true);
   for (int p = 1; p <= kPriorities; ++p) {
@@ -47,6 +49,9 @@ void ReadNames(cBusinessBasic& engine, BoardSettings& settings) {
 
 MechanicList LoadMechanics(cBusinessBasic& engine) {
   MechanicList list;
+  // One read for the index and every mechanic's record instead of one per record.
+  engine.HoldFile("MANI", kHeldFileBytes);
+  engine.HoldFile("MANL", kHeldFileBytes);
   std::string key(2, '\0');
   engine.Pack("C", key, 1, 1);
   std::string buff;

@@ -21,6 +21,9 @@ inline constexpr int kPriorities = 8;
 inline constexpr int kMaxMechanics = 99;
 inline constexpr int kTallRowHeight = 1280;
 inline constexpr const char* kDefaultSortOrder = "RPDJ";
+// Within a start-up or refresh, a file the board reads much of (FILE0, the mechanic file, the
+// part list) is held whole when it is at most this long: one read instead of one per block.
+inline constexpr int64_t kHeldFileBytes = 1 << 20;
 
 struct BoardSettings {
   bool TallRows = false;

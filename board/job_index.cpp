@@ -3,43 +3,37 @@
 #include <algorithm>
 
 #include "base/basic_text.h"
+#include "board/board_state.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {
-namespace {
 
-struct JobIndexParts {
-  std::vector<int32_t> entries;
-  std::string bytes;
-  std::string path;
-};
-
-void AppendEntries(cBusinessBasic& engine, int64_t offset, int64_t size, JobIndexParts& parts) {
-  const auto file0 = engine.OpenFile("FILE0");
-  if (!file0) throw EngineError(kErrUndefined, "JobIndex", "File not Found: \"FILE0\"");
-  parts.path = file0->Path;
-  const int64_t length = engine.LengthOfFile(file0);
-  std::string bytes(static_cast<size_t>(size), '\0');
-  engine.ReadBytes(file0, offset, bytes.data(), bytes.size(), "JobIndex");
-  // What lies past the end of FILE0 holds no jobs.
-  const int64_t valid = std::clamp<int64_t>(length - offset, 0, static_cast<int64_t>(bytes.size()));
-  std::fill(bytes.begin() + valid, bytes.end(), '\0');
-  for (size_t at = 0; at < bytes.size(); at += 4) {
-    parts.entries.push_back(engine.Unpack("L", std::string_view(bytes).substr(at, 4), 1));
+std::string JobIndexRuns(std::string_view span) {
+  std::string runs;
+  for (const auto& [offset, size] : kJobIndexRanges) {
+    runs += span.substr(static_cast<size_t>(offset - kJobIndexSpan.first), static_cast<size_t>(size));
   }
-  parts.bytes += bytes;
+  return runs;
 }
 
-}  // namespace
-
 JobIndex JobIndex::Load(cBusinessBasic& engine) {
-  JobIndexParts parts;
-  parts.entries.reserve((file0::kLowIndexBlocks + file0::kHighIndexBlocks) * file0::kEntriesPerIndexBlock);
-  for (const auto& [offset, size] : kJobIndexRanges) AppendEntries(engine, offset, size, parts);
+  const auto file0 = engine.OpenFile("FILE0");
+  if (!file0) throw EngineError(kErrUndefined, "JobIndex", "File not Found: \"FILE0\"");
+  engine.HoldFile(file0, kHeldFileBytes);
+  const int64_t length = engine.LengthOfFile(file0);
+  const auto [offset, size] = kJobIndexSpan;
+  std::string span(static_cast<size_t>(size), '\0');
+  engine.ReadBytes(file0, offset, span.data(), span.size(), "JobIndex");
+  // What lies past the end of FILE0 holds no jobs.
+  const int64_t valid = std::clamp<int64_t>(length - offset, 0, size);
+  std::fill(span.begin() + valid, span.end(), '\0');
   JobIndex index;
-  index.entries_ = std::move(parts.entries);
-  index.bytes_ = std::move(parts.bytes);
-  index.path_ = std::move(parts.path);
+  index.bytes_ = JobIndexRuns(span);
+  index.path_ = file0->Path;
+  index.entries_.reserve(index.bytes_.size() / 4);
+  for (size_t at = 0; at < index.bytes_.size(); at += 4) {
+    index.entries_.push_back(engine.Unpack("L", std::string_view(index.bytes_).substr(at, 4), 1));
+  }
   return index;
 }
 

@@ -17,8 +17,11 @@ class cBusinessBasic;
 
 using file0::JobIndexPlace;
 
-// A snapshot of the whole job index, read in two reads (one per run of blocks). Bytes beyond the
-// end of a short FILE0 count as empty entries.
+// A snapshot of the whole job index, read in one read of FILE0 from its first index block to its
+// last (the blocks between the two runs come along: one read costs less than two on a file
+// server). Bytes beyond the end of a short FILE0 count as empty entries. Inside a read scope
+// FILE0 is held whole (engine HoldFile), so that the names and settings read in the same refresh
+// cost nothing more.
 class JobIndex {
  public:
   static JobIndex Load(cBusinessBasic& engine);
@@ -43,5 +46,11 @@ inline constexpr std::array<std::pair<int64_t, int64_t>, 2> kJobIndexRanges{{
     {BlockOffset(file0::kLowIndexFirstBlock), BlockOffset(file0::kLowIndexBlocks)},
     {BlockOffset(file0::kHighIndexFirstBlock), BlockOffset(file0::kHighIndexBlocks)},
 }};
+// The bytes of FILE0 that hold both runs, read at once: (offset, length).
+inline constexpr std::pair<int64_t, int64_t> kJobIndexSpan{
+    BlockOffset(file0::kLowIndexFirstBlock),
+    BlockOffset(file0::kHighIndexFirstBlock + file0::kHighIndexBlocks - file0::kLowIndexFirstBlock)};
+// The two runs, one after the other, out of the bytes of kJobIndexSpan.
+std::string JobIndexRuns(std::string_view span);
 
 }  // namespace tervalo

@@ -2,6 +2,7 @@
 #include "board/job_text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <unordered_set>
 
 #include "base/basic_text.h"
@@ -9,9 +10,6 @@
 
 namespace tervalo {
 namespace {
-
-// Jobs whose records are held at once while the unassigned grid is built.
-constexpr size_t kJobsPerBatch = 1024;
 
 std::string ToLower(std::string text) {
   for (char& c : text) {
@@ -48,9 +46,8 @@ void FillSortGrid(BoardState& board) {
 void AddJobRows(BoardState& board, JobRecordReader& reader, int32_t index_record, int& row,
                 std::vector<ScheduledJob>* scheduled) {
   const BoardSettings& settings = board.settings;
-  cBusinessBasic& engine = reader.engine();
   if (index_record < 1 || !reader.Exists(index_record)) return;
-  const int32_t kind = engine.Unpack("C", reader.Read(index_record), 1);
+  const int32_t kind = reader.KindOf(index_record);
   if (kind != kKindJob && kind != kKindQuote) return;
   const RequestList requests = LoadRequests(reader, index_record);
   for (int k = 1; k <= requests.count; ++k) {
@@ -105,17 +102,28 @@ std::vector<RecordRange> PlanRecordRanges(const std::vector<int32_t>& sorted, in
   return ranges;
 }
 
-JobRecordReader::JobRecordReader(cBusinessBasic& engine, int32_t range_bytes, int32_t gap_bytes)
-    : engine_(engine) {
+JobRecordReader::JobRecordReader(cBusinessBasic& engine, int32_t range_bytes, int32_t gap_bytes, WholeFile whole)
+    : engine_(engine), whole_(whole) {
   invol_ = engine_.LogicalOpen("INVOL");
   if (!invol_) throw EngineError(kErrUndefined, "LogicalOpen", "File not Found: \"INVOL\"");
   const int32_t length = std::max(invol_->RecordLength, 1);
   range_records_ = std::max(range_bytes / length, 1);
   gap_records_ = std::max(gap_bytes / length, 0);
+  slim_ = static_cast<size_t>(invol_->RecordLength) >= kSlimRecordReach;
 }
 
 bool JobRecordReader::Exists(int32_t record_number) const {
   return record_number >= 1 && record_number <= invol_->LastRecord;
+}
+
+const SlimJobRecord* JobRecordReader::SlimOf(int32_t record_number) const {
+  if (whole_read_ && slim_) return Exists(record_number) ? &all_[static_cast<size_t>(record_number - 1)] : nullptr;
+  const auto it = slims_.find(record_number);
+  return it == slims_.end() ? nullptr : &it->second;
+}
+
+bool JobRecordReader::Held(int32_t record_number) const {
+  return records_.count(record_number) != 0 || SlimOf(record_number) != nullptr;
 }
 
 const std::string& JobRecordReader::Read(int32_t record_number) {
@@ -127,21 +135,93 @@ const std::string& JobRecordReader::Read(int32_t record_number) {
 }
 
 JobRecord JobRecordReader::Decode(int32_t record_number) {
+  // A record read whole on its own keeps the bytes it was read with.
+  if (records_.count(record_number) == 0) {
+    if (const SlimJobRecord* slim = SlimOf(record_number)) {
+      const auto remark = slim->is_remark ? remarks_.find(record_number) : remarks_.end();
+      return DecodeSlimJobRecord(engine_, *slim, remark == remarks_.end() ? std::string() : remark->second);
+    }
+  }
   return DecodeJobRecord(engine_, Read(record_number));
 }
 
-void JobRecordReader::ReadRanges(std::vector<int32_t> numbers) {
-  std::erase_if(numbers, [&](int32_t n) { return !Exists(n) || records_.count(n) != 0; });
+int32_t JobRecordReader::KindOf(int32_t record_number) {
+  if (records_.count(record_number) == 0) {
+    if (const SlimJobRecord* slim = SlimOf(record_number)) return slim->kind;
+  }
+  return engine_.Unpack("C", Read(record_number), 1);
+}
+
+void JobRecordReader::Hold(int32_t record_number, std::string_view record) {
+  // A record already held (read on its own meanwhile) keeps the bytes it was read with.
+  if (Held(record_number)) return;
+  if (!slim_) {
+    records_.emplace(record_number, std::string(record));
+    return;
+  }
+  const SlimJobRecord slim = SlimJobRecordOf(engine_, record);
+  if (slim.is_remark) remarks_.emplace(record_number, RemarkShown(record));
+  slims_.emplace(record_number, slim);
+}
+
+bool JobRecordReader::WholeIsCheaper(const std::vector<RecordRange>& ranges, bool chains) const {
+  if (whole_ != WholeFile::kWhenCheaper) return whole_ == WholeFile::kAlways;
+  const double length = invol_->RecordLength;
+  const double file_bytes = length * invol_->LastRecord;
+  const double whole = std::ceil(file_bytes / kPieceBytes) + file_bytes / kCallBytes;
+  double ranged = 0;
+  // Chains that go on out of a range cost it another read, in the next round.
+  for (const RecordRange& range : ranges) ranged += (chains ? 2 : 1) + range.count * length / kCallBytes;
+  return ranged >= whole;
+}
+
+void JobRecordReader::ReadWholeFile() {
+  const int32_t last = invol_->LastRecord;
+  const size_t length = static_cast<size_t>(invol_->RecordLength);
+  const int32_t piece = static_cast<int32_t>(std::max<int64_t>(kPieceBytes / std::max<int64_t>(invol_->RecordLength, 1), 1));
+  // Records held before keep what they were read with. The file is held whole only once every
+  // piece was read: a read that fails leaves the reader as it was.
+  std::vector<SlimJobRecord> all(slim_ ? static_cast<size_t>(last) : 0);
+  std::unordered_map<int32_t, std::string> remarks;
+  std::unordered_map<int32_t, std::string> records;
+  for (int32_t first = 1; first <= last; first += piece) {
+    const int32_t count = std::min(piece, last - first + 1);
+    const std::string bytes = engine_.LreadRange(invol_, first, count);
+    for (int32_t i = 0; i < count; ++i) {
+      const int32_t n = first + i;
+      const std::string_view record = std::string_view(bytes).substr(static_cast<size_t>(i) * length, length);
+      if (!slim_) {
+        if (records_.count(n) == 0) records.emplace(n, std::string(record));
+      } else if (const auto held = slims_.find(n); held != slims_.end()) {
+        all[static_cast<size_t>(n - 1)] = held->second;
+      } else {
+        all[static_cast<size_t>(n - 1)] = SlimJobRecordOf(engine_, record);
+        if (all[static_cast<size_t>(n - 1)].is_remark) remarks.emplace(n, RemarkShown(record));
+      }
+    }
+  }
+  all_ = std::move(all);
+  slims_.clear();
+  remarks_.merge(remarks);
+  records_.merge(records);
+  whole_read_ = true;
+}
+
+void JobRecordReader::ReadRanges(std::vector<int32_t> numbers, bool chains) {
+  std::erase_if(numbers, [&](int32_t n) { return !Exists(n) || Held(n); });
   if (numbers.empty()) return;
   std::sort(numbers.begin(), numbers.end());
   numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
+  const std::vector<RecordRange> ranges = PlanRecordRanges(numbers, range_records_, gap_records_, last_read_);
+  if (WholeIsCheaper(ranges, chains)) {
+    ReadWholeFile();
+    return;
+  }
   const size_t length = static_cast<size_t>(invol_->RecordLength);
-  for (const RecordRange& range :
-       PlanRecordRanges(numbers, range_records_, gap_records_, last_read_)) {
+  for (const RecordRange& range : ranges) {
     const std::string bytes = engine_.LreadRange(invol_, range.first, range.count);
     for (int32_t i = 0; i < range.count; ++i) {
-      // A record already held (asked for on its own meanwhile) keeps the bytes it was read with.
-      records_.try_emplace(range.first + i, bytes.substr(static_cast<size_t>(i) * length, length));
+      Hold(range.first + i, std::string_view(bytes).substr(static_cast<size_t>(i) * length, length));
     }
     last_read_ = range.first + range.count - 1;
   }
@@ -152,18 +232,25 @@ void JobRecordReader::ReadJobs(const std::vector<int32_t>& index_records, bool c
   for (const int32_t n : index_records) {
     if (Exists(n)) round.push_back(n);
   }
+  // The jobs asked for later in the refresh are planned with these.
+  for (const int32_t n : kept_) {
+    if (Exists(n)) round.push_back(n);
+  }
+  chains = chains || (keep_chains_ && !kept_.empty());
+  kept_.clear();
+  keep_chains_ = false;
   // Follows every chain for as many links as LoadRequests does, never into a record twice.
   std::unordered_set<int32_t> visited(round.begin(), round.end());
-  for (int hop = 0; hop <= kMaxRequests && !round.empty(); ++hop) {
-    ReadRanges(round);
-    if (!chains) return;
+  for (int hop = 0; hop <= kMaxRequests && !round.empty() && !whole_read_; ++hop) {
+    ReadRanges(round, chains);
+    if (!chains || whole_read_) return;
     std::vector<int32_t> next_round;
     for (const int32_t n : round) {
-      const std::string& record = Read(n);
-      if (ChainFlagOf(engine_, record) < 2) continue;
-      const int32_t next = ChainLinkOf(engine_, record);
+      const SlimJobRecord* slim = SlimOf(n);
+      const int32_t flag = slim != nullptr ? slim->chain_flag : ChainFlagOf(engine_, Read(n));
+      if (flag < 2) continue;
+      const int32_t next = slim != nullptr ? slim->next_link : ChainLinkOf(engine_, Read(n));
       if (!Exists(next) || !visited.insert(next).second) continue;
-      if (keep_chains_ && kept_.count(n) != 0) kept_.insert(next);
       next_round.push_back(next);
     }
     round = std::move(next_round);
@@ -171,12 +258,8 @@ void JobRecordReader::ReadJobs(const std::vector<int32_t>& index_records, bool c
 }
 
 void JobRecordReader::Keep(const std::vector<int32_t>& index_records, bool chains) {
-  kept_.insert(index_records.begin(), index_records.end());
+  kept_.insert(kept_.end(), index_records.begin(), index_records.end());
   keep_chains_ = keep_chains_ || chains;
-}
-
-void JobRecordReader::Release() {
-  std::erase_if(records_, [&](const auto& entry) { return kept_.count(entry.first) == 0; });
 }
 
 std::string JobRecordReader::PartDescription(const JobRecord& job) {
@@ -184,6 +267,12 @@ std::string JobRecordReader::PartDescription(const JobRecord& job) {
   if (!key) return "NOT FOUND";
   auto it = part_descriptions_.find(*key);
   if (it == part_descriptions_.end()) {
+    if (!part_list_held_) {
+      // Holding a part list that fits one read costs no more than the first lookup's reads.
+      engine_.HoldFile("RPARTI", kHeldFileBytes);
+      engine_.HoldFile("RPARTL", kHeldFileBytes);
+      part_list_held_ = true;
+    }
     it = part_descriptions_.emplace(*key, tervalo::PartDescription(engine_, job)).first;
   }
   return it->second;
@@ -262,14 +351,8 @@ void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index, 
 
   int row = 0;
   const std::vector<int32_t>& entries = index.Entries();
-  for (size_t first = 0; first < entries.size(); first += kJobsPerBatch) {
-    const auto end = entries.begin() +
-                     static_cast<std::ptrdiff_t>(std::min(first + kJobsPerBatch, entries.size()));
-    const std::vector<int32_t> batch(entries.begin() + static_cast<std::ptrdiff_t>(first), end);
-    reader.ReadJobs(batch);
-    for (const int32_t index_record : batch) AddJobRows(board, reader, index_record, row, scheduled);
-    reader.Release();
-  }
+  reader.ReadJobs(entries);
+  for (const int32_t index_record : entries) AddJobRows(board, reader, index_record, row, scheduled);
 }
 
 void ApplyDisplayRule(BoardState& board) {

@@ -35,51 +35,85 @@ struct RecordRange {
 std::vector<RecordRange> PlanRecordRanges(const std::vector<int32_t>& sorted, int32_t max_records,
                                           int32_t max_gap, int32_t after = 0);
 
+// When a reader reads INVOL whole instead of in ranges of the records asked for.
+enum class WholeFile {
+  kWhenCheaper,  // when the ranges would cost at least as much (see JobRecordReader)
+  kNever,
+  kAlways,
+};
+
 // INVOL records read during one refresh of the board: each record is read from the file once,
-// however many chains and grids ask for it. ReadJobs reads many jobs in large sorted ranges;
-// Read reads a record that is not held yet on its own. Release drops what a batch of jobs no
-// longer needs, so that not every record of the file is held at once. Nothing is kept from one
-// refresh to the next.
+// however many chains and grids ask for it, and kept for the whole refresh.
+//
+// ReadJobs reads many jobs at once, by the cheaper of two ways. A read costs a round trip to the
+// file server, about as long as moving kCallBytes: the records asked for are planned into
+// ranges over their sorted record numbers (a range takes in the records between two asked for
+// when fewer than gap_bytes lie between them), and when those ranges (with a read more each for
+// the chain links that lead out of them) would cost at least as much as reading the whole file
+// in pieces of kPieceBytes, the whole file is read, front to back,
+// keeping of every record its SlimJobRecord; every chain link then costs nothing. Otherwise the
+// ranges are read, then round after round the chain links of what was read. Read reads one whole
+// record that is not held yet on its own. Nothing is kept from one refresh to the next.
 class JobRecordReader {
  public:
-  static constexpr int32_t kDefaultRangeBytes = 64 * 1024;
-  static constexpr int32_t kDefaultGapBytes = 16 * 1024;
+  static constexpr int32_t kDefaultRangeBytes = 1 << 20;
+  static constexpr int32_t kDefaultGapBytes = 64 * 1024;
+  static constexpr int64_t kCallBytes = 64 * 1024;
+  static constexpr int64_t kPieceBytes = 1 << 20;
 
-  // range_bytes: the most one read takes (at least one record); gap_bytes: the most a read takes
-  // of records nobody asked for, between two that are asked for.
+  // range_bytes: the most one read of a range takes (at least one record); gap_bytes: the most a
+  // read takes of records nobody asked for, between two that are asked for.
   explicit JobRecordReader(cBusinessBasic& engine, int32_t range_bytes = kDefaultRangeBytes,
-                           int32_t gap_bytes = kDefaultGapBytes);
+                           int32_t gap_bytes = kDefaultGapBytes, WholeFile whole = WholeFile::kWhenCheaper);
+  // The whole record: the one held whole, else read on its own (even when its slim form is held).
   const std::string& Read(int32_t record_number);
+  // The record's fields: from what is held (whole or slim), else read on its own.
   JobRecord Decode(int32_t record_number);
+  // The record's kind (C at 1), as Decode gives it.
+  int32_t KindOf(int32_t record_number);
   // False for record numbers outside the file (a damaged index entry).
   bool Exists(int32_t record_number) const;
   cBusinessBasic& engine() { return engine_; }
+  // Whether the whole file has been read.
+  bool HeldWhole() const { return whole_read_; }
 
   // Reads the records of these jobs (index record numbers; invalid ones are skipped) and, with
-  // `chains`, of their request chains, where not held yet: the index records first, then round
-  // after round the chain links of what was read, each round in sorted ranges.
+  // `chains`, of their request chains, where not held yet.
   void ReadJobs(const std::vector<int32_t>& index_records, bool chains = true);
-  // These records stay past Release (the jobs that are asked for again later in the refresh);
-  // once any call has asked for `chains`, so do the request chains of every kept record.
-  // REQUIRES: called before ReadJobs reads them.
+  // These jobs are asked for later in the refresh (the mechanic grids' jobs, with their request
+  // chains when `chains`): the next ReadJobs plans their records with its own.
   void Keep(const std::vector<int32_t>& index_records, bool chains);
-  // Drops every record held that is not kept.
-  void Release();
 
-  // Line 5 of a part-list job (see PartDescription), looked up once per part-list key.
+  // Line 5 of a part-list job (see PartDescription), looked up once per part-list key. Inside a
+  // read scope the part list is held whole up to kHeldFileBytes: one read answers every key.
   std::string PartDescription(const JobRecord& job);
 
  private:
-  void ReadRanges(std::vector<int32_t> numbers);
+  // Whether the ranges planned for these records (with `chains`, and the links that lead out of
+  // them) cost at least as much as the whole file.
+  bool WholeIsCheaper(const std::vector<RecordRange>& ranges, bool chains) const;
+  void ReadWholeFile();
+  void ReadRanges(std::vector<int32_t> numbers, bool chains);
+  // Keeps a record read in a range or a piece of the whole file.
+  void Hold(int32_t record_number, std::string_view record);
+  bool Held(int32_t record_number) const;
+  const SlimJobRecord* SlimOf(int32_t record_number) const;
 
   cBusinessBasic& engine_;
   std::shared_ptr<cLogicalFile> invol_;
   int32_t range_records_;
   int32_t gap_records_;
+  WholeFile whole_;
+  bool slim_;  // records are long enough to be kept slim
+  bool whole_read_ = false;
   int32_t last_read_ = 0;  // last record of the latest range read
-  std::unordered_map<int32_t, std::string> records_;
-  std::unordered_set<int32_t> kept_;
+  std::unordered_map<int32_t, std::string> records_;  // whole records
+  std::vector<SlimJobRecord> all_;                    // after the whole file was read: record n at n - 1
+  std::unordered_map<int32_t, SlimJobRecord> slims_;  // records read in ranges
+  std::unordered_map<int32_t, std::string> remarks_;  // RemarkShown of slim remark records
+  std::vector<int32_t> kept_;
   bool keep_chains_ = false;
+  bool part_list_held_ = false;
   std::unordered_map<std::string, std::string> part_descriptions_;
 };
 

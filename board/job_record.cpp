@@ -1,5 +1,7 @@
 #include "board/job_record.h"
 
+#include <algorithm>
+
 #include "base/basic_text.h"
 #include "engine/business_basic.h"
 
@@ -55,6 +57,57 @@ JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record) {
   job.mechanic = engine.Unpack("B", record, kMechanicBytePosition);
   const int32_t priority = engine.Unpack("B", record, 156);
   job.priority = priority >= 1 && priority <= kPriorities ? priority : 1;
+  return job;
+}
+
+SlimJobRecord SlimJobRecordOf(cBusinessBasic& engine, std::string_view record) {
+  SlimJobRecord slim;
+  std::copy_n(record.begin() + 26, slim.unit.size(), slim.unit.begin());
+  slim.kind = static_cast<uint16_t>(engine.Unpack("C", record, 1));
+  slim.is_remark = Left(record, 5) == "REMRQ";
+  slim.flags = static_cast<uint8_t>(engine.Unpack("B", record, 116));
+  slim.reference = engine.Unpack("L", record, 75);
+  slim.hold = static_cast<uint8_t>(engine.Unpack("B", record, 79));
+  slim.date_in = static_cast<uint16_t>(engine.Unpack("C", record, 95));
+  slim.request = static_cast<uint8_t>(engine.Unpack("B", record, 97));
+  slim.status = record[98];
+  slim.job_number = static_cast<uint16_t>(engine.Unpack("C", record, 101));
+  slim.next_link = ChainLinkOf(engine, record);
+  slim.chain_flag = static_cast<uint8_t>(ChainFlagOf(engine, record));
+  slim.mechanic = static_cast<uint8_t>(engine.Unpack("B", record, kMechanicBytePosition));
+  slim.priority = static_cast<uint8_t>(engine.Unpack("B", record, 156));
+  return slim;
+}
+
+std::string RemarkShown(std::string_view record) { return std::string(Mid(record, 7, kRemarkShown)); }
+
+JobRecord DecodeSlimJobRecord(cBusinessBasic& engine, const SlimJobRecord& slim, std::string remark) {
+  JobRecord job;
+  job.kind = slim.kind;
+  job.is_remark = slim.is_remark;
+  if (job.is_remark) job.remark = std::move(remark);
+  job.part_list = (slim.flags & 64) != 0;
+  const std::string_view unit(slim.unit.data(), slim.unit.size());
+  if (job.part_list) {
+    job.brand = engine.Unpack("D", unit, 1);
+    job.model = std::string(unit.substr(3, 18));
+    job.key_tail = std::string(unit.substr(21, 3));
+  } else {
+    std::string first(unit.substr(0, 10));
+    std::string second(unit.substr(10, 14));
+    job.description1 = engine.Ucm(first);
+    job.description2 = engine.Ucm(second);
+  }
+  job.reference = slim.reference;
+  job.hold = slim.hold;
+  job.date_in = slim.date_in;
+  job.request_number = slim.request + 1;
+  job.status = slim.status;
+  job.job_number = slim.job_number;
+  job.next_link = slim.next_link;
+  job.chain_flag = slim.chain_flag;
+  job.mechanic = slim.mechanic;
+  job.priority = slim.priority >= 1 && slim.priority <= kPriorities ? slim.priority : 1;
   return job;
 }
 

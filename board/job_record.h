@@ -2,6 +2,7 @@
 // The fields of an INVOL record that the board uses, and the texts it builds from them: status
 // text, job text and sort key.
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -26,8 +27,8 @@ struct JobRecord {
   std::string key_tail;        // 3 characters at 48 (part-list jobs)
   std::string description1;    // 15 characters expanded from 27 (other jobs)
   std::string description2;    // 21 characters expanded from 37 (other jobs)
-  std::string serial1;         // 18 characters expanded from 51
-  std::string serial2;         // 18 characters expanded from 63
+  std::string serial1;         // 18 characters expanded from 51 (empty from a SlimJobRecord)
+  std::string serial2;         // 18 characters expanded from 63 (empty from a SlimJobRecord)
   int32_t reference = 0;       // L at 75
   int32_t hold = 0;            // B at 79: must be 0 to show
   int32_t date_in = 0;         // C at 95, a day number
@@ -41,6 +42,38 @@ struct JobRecord {
 };
 
 JobRecord DecodeJobRecord(cBusinessBasic& engine, const std::string& record);
+
+// What a refresh keeps of each INVOL record it reads in bulk: the fields of the board's rows,
+// request chains and marks, 48 bytes instead of a whole record, so that a refresh can keep every
+// record of a large file at once. The serial numbers are not kept (the card and the work sheet
+// read their records one by one), and of a remark only what a request label shows.
+struct SlimJobRecord {
+  std::array<char, 24> unit{};  // bytes 27-50: the compressed descriptions, or brand, model, key tail
+  int32_t reference = 0;
+  int32_t next_link = 0;
+  uint16_t kind = 0;
+  uint16_t date_in = 0;
+  uint16_t job_number = 0;
+  uint8_t flags = 0;     // byte 116
+  uint8_t hold = 0;
+  uint8_t request = 0;   // byte 97 as stored: the request number minus 1
+  uint8_t chain_flag = 0;
+  uint8_t mechanic = 0;
+  uint8_t priority = 0;  // byte 156 as stored
+  char status = ' ';
+  bool is_remark = false;
+};
+// A record must reach the last byte a SlimJobRecord takes from it (the priority).
+inline constexpr size_t kSlimRecordReach = 156;
+// A request label ("Req 1  " and the remark) is 30 characters: at most 23 of a remark show.
+inline constexpr size_t kRemarkShown = 23;
+// REQUIRES: record.size() >= kSlimRecordReach.
+SlimJobRecord SlimJobRecordOf(cBusinessBasic& engine, std::string_view record);
+// The first kRemarkShown characters of a remark record's text (from byte 7).
+std::string RemarkShown(std::string_view record);
+// The record as DecodeJobRecord gives it, but for the serial numbers (empty) and the remark (the
+// text given, the beginning that RemarkShown kept).
+JobRecord DecodeSlimJobRecord(cBusinessBasic& engine, const SlimJobRecord& slim, std::string remark);
 // The chain fields alone, for walking chains without decoding whole records: the record number
 // of the next record (absolute value of K at 110) and the flag at 115 (the chain goes on at 2).
 int32_t ChainLinkOf(cBusinessBasic& engine, std::string_view record);

@@ -106,6 +106,7 @@ class cBusinessBasic {
   void BlockWriteFile(const OpenFileArg& OpenFile, int32_t BlockNumber, std::string_view Record,
                       bool Orb = false);
   // Length of an open file in bytes; -1 when the system cannot tell (-10 without a descriptor).
+  // A file held within a read scope (HoldFile) has the length it was read with.
   int64_t LengthOfFile(const OpenFileArg& OpenFile);
   // The failure of the last refused OpenFile (number, "iOpenFile", text), if any.
   const std::optional<EngineError>& LastError() const { return last_error_; }
@@ -170,6 +171,15 @@ class cBusinessBasic {
   // Reads 512 bytes of an index file at a 0-based offset, through the scope's blocks if any.
   void ReadIndexBlock(const std::shared_ptr<cOpenFile>& file, int64_t offset, char* into,
                       const char* source);
+  // Inside a read scope, reads a file whole when it is at most max_bytes long, in reads of at
+  // most kHeldPieceBytes, and answers every later read of it from those bytes until the scope
+  // ends or anything is written through the engine: one look at the file's length and a read or
+  // two instead of a read per record or block (the mechanic file, FILE0, the part list). Returns
+  // whether the file is held; outside a scope, or for a longer file, it reads nothing.
+  static constexpr int64_t kHeldPieceBytes = 1 << 20;
+  bool HoldFile(const std::shared_ptr<cOpenFile>& file, int64_t max_bytes);
+  // The same for the data file of a logical file; a name that does not open holds nothing.
+  bool HoldFile(const LogicalFileArg& file, int64_t max_bytes);
 
  private:
   void IdentifyWorkstation();
@@ -194,6 +204,7 @@ class cBusinessBasic {
   std::map<int32_t, HeldLock> locks_;
   int read_scope_depth_ = 0;
   std::map<std::pair<int32_t, int64_t>, std::string> index_blocks_;  // (handle, offset) -> block
+  std::map<int32_t, std::string> held_files_;  // handle -> the whole file, within a scope
   int32_t next_lock_number_ = 1;
 };
 

@@ -2,6 +2,7 @@
 
 #include "engine/physical_files.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -72,7 +73,9 @@ void cBusinessBasic::CloseFile(const OpenFileArg& FileName) {
   if (!file) return;
   const auto open = OpenFiles().Find(file->Path);
   if (!open) return;
-  index_blocks_.clear();  // a handle number may be given to another file later
+  // a handle number may be given to another file later
+  index_blocks_.clear();
+  held_files_.erase(open->vbFileNumber);
   OpenFiles().CloseHandle(open->vbFileNumber);
   OpenFiles().Remove(file->Path);
 }
@@ -82,6 +85,16 @@ void cBusinessBasic::ReadBytes(const std::shared_ptr<cOpenFile>& file, int64_t o
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
   if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
+  if (!held_files_.empty()) {
+    if (const auto held = held_files_.find(file->vbFileNumber); held != held_files_.end()) {
+      const std::string& bytes = held->second;
+      const size_t from = static_cast<size_t>(std::min<int64_t>(offset, static_cast<int64_t>(bytes.size())));
+      const size_t got = std::min(n, bytes.size() - from);
+      std::memcpy(dst, bytes.data() + from, got);
+      std::memset(dst + got, ' ', n - got);
+      return;
+    }
+  }
   const HostResult<int64_t> got = handle->ReadAt(offset, dst, n);
   if (!got.ok()) {
     throw EngineError(got.status().error(), source,
@@ -96,7 +109,9 @@ void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t 
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, source, kUndefinedOpenFile);
   if (offset < 0) throw EngineError(kErrInvalidArgument, source, kInvalidArgumentText);
-  index_blocks_.clear();  // whatever the write touched is read afresh
+  // whatever the write touched is read afresh
+  index_blocks_.clear();
+  held_files_.clear();
   if (const HostStatus written = handle->WriteAt(offset, data.data(), data.size()); !written.ok()) {
     throw EngineError(written.error(), source,
                       "Could not write file: " + file->Path + " (" + written.Reason() + ")");
@@ -106,7 +121,31 @@ void cBusinessBasic::WriteBytes(const std::shared_ptr<cOpenFile>& file, int64_t 
 void cBusinessBasic::BeginReadScope() { ++read_scope_depth_; }
 
 void cBusinessBasic::EndReadScope() {
-  if (read_scope_depth_ > 0 && --read_scope_depth_ == 0) index_blocks_.clear();
+  if (read_scope_depth_ > 0 && --read_scope_depth_ == 0) {
+    index_blocks_.clear();
+    held_files_.clear();
+  }
+}
+
+bool cBusinessBasic::HoldFile(const std::shared_ptr<cOpenFile>& file, int64_t max_bytes) {
+  if (read_scope_depth_ == 0 || !file) return false;
+  if (held_files_.count(file->vbFileNumber) != 0) return true;
+  const int64_t length = LengthOfFile(file);
+  if (length < 0 || length > max_bytes) return false;
+  std::string bytes(static_cast<size_t>(length), ' ');
+  for (int64_t at = 0; at < length; at += kHeldPieceBytes) {
+    const int64_t piece = std::min(kHeldPieceBytes, length - at);
+    ReadBytes(file, at, bytes.data() + at, static_cast<size_t>(piece), "iReadFile");
+  }
+  held_files_.emplace(file->vbFileNumber, std::move(bytes));
+  return true;
+}
+
+bool cBusinessBasic::HoldFile(const LogicalFileArg& file, int64_t max_bytes) {
+  if (read_scope_depth_ == 0) return false;
+  // A name that does not open holds nothing; the read that follows reports it as it would.
+  const auto logical = file.is_name() ? LogicalOpen(file.name()) : file.file();
+  return logical && HoldFile(logical->OpenFile, max_bytes);
 }
 
 void cBusinessBasic::ReadIndexBlock(const std::shared_ptr<cOpenFile>& file, int64_t offset,
@@ -145,6 +184,9 @@ int64_t cBusinessBasic::LengthOfFile(const OpenFileArg& OpenFile) {
   const auto file = ResolveOpenFile(OpenFile);
   HostFile* handle = file ? OpenFiles().Handle(file->vbFileNumber) : nullptr;
   if (handle == nullptr) throw EngineError(kErrUndefined, "LengthOfFile", kUndefinedOpenFile);
+  if (const auto held = held_files_.find(file->vbFileNumber); held != held_files_.end()) {
+    return static_cast<int64_t>(held->second.size());
+  }
   return handle->Size().value_or(-1);
 }
 
