@@ -76,7 +76,7 @@ FolderRepair CompleteInterruptedReplacements(Host& host, std::string_view folder
                                              const std::function<bool(std::string_view name)>& owned,
                                              int64_t stale_seconds) {
   FolderRepair repair;
-  const HostResult<std::vector<DirectoryEntry>> entries = host.ListDirectory(folder);
+  const HostResult<std::vector<DirectoryEntry>> entries = host.ListDirectory(folder, [](std::string_view name) { return ReplacementNameOf(name).has_value(); });
   if (!entries.ok()) {
     repair.failures.push_back(entries.status());
     return repair;

@@ -40,11 +40,13 @@ class HostFile {
 
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
 
-// A file in a directory, with the time since it was last written.
+// A file in a directory, with the time since it was last written (0 when it was not looked up).
 struct DirectoryEntry {
   std::string name;
   int64_t age_seconds = 0;
 };
+// Chooses names in a directory listing.
+using NameFilter = std::function<bool(std::string_view name)>;
 
 // What tells one version of a file from another without reading it: a file replaced by a rename
 // has another file number, one written in place another size or modification time.
@@ -132,8 +134,10 @@ class Host {
   virtual HostStatus RenameFile(std::string_view from, std::string_view to) = 0;
   // Deletes a file in one attempt; succeeds when it is gone afterwards (also when there was none).
   virtual HostStatus RemoveFile(std::string_view path) = 0;
-  // The files of a directory (not its subdirectories).
-  virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) = 0;
+  // The files of a directory (not its subdirectories). Only the files whose names `aged` chooses
+  // are looked at one by one for their age: on a file server each look is a round trip, and a
+  // data folder holds hundreds of files.
+  virtual HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter& aged) = 0;
 
   // The workstation's wall-clock time: its local date and time of day, to the second.
   virtual std::chrono::local_seconds Now() = 0;
@@ -176,7 +180,7 @@ class PosixHost : public Host {
   HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override;
   HostStatus RenameFile(std::string_view from, std::string_view to) override;
   HostStatus RemoveFile(std::string_view path) override;
-  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override;
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter& aged) override;
   std::chrono::local_seconds Now() override;
   void Sleep(std::chrono::milliseconds duration) override;
   std::string TempDirectory() override;
@@ -249,8 +253,8 @@ class HostWrapper : public Host {
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override { return target_.RenameFile(from, to); }
   HostStatus RemoveFile(std::string_view path) override { return target_.RemoveFile(path); }
-  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
-    return target_.ListDirectory(path);
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter& aged) override {
+    return target_.ListDirectory(path, aged);
   }
   std::chrono::local_seconds Now() override { return target_.Now(); }
   void Sleep(std::chrono::milliseconds duration) override { target_.Sleep(duration); }

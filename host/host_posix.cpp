@@ -493,20 +493,33 @@ HostStatus PosixHost::RemoveFile(std::string_view path) {
   return HostStatus(errno, path);
 }
 
-HostResult<std::vector<DirectoryEntry>> PosixHost::ListDirectory(std::string_view path) {
+HostResult<std::vector<DirectoryEntry>> PosixHost::ListDirectory(std::string_view path, const NameFilter& aged) {
   std::vector<DirectoryEntry> entries;
   const auto mapped = MapPath(path);
   if (!mapped) return HostStatus(ENOENT, path);
+  const auto meter = MeterFor(path);
+  Note(meter, ShareCall::kOpen);
   DIR* dir = ::opendir(mapped->c_str());
   if (dir == nullptr) return HostStatus(errno, path);
   const auto now = std::chrono::system_clock::now();
+  Note(meter, ShareCall::kLookup);
   while (const dirent* entry = ::readdir(dir)) {
+    // The listing's own type of an entry spares a look at every file that needs no age.
+    if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+    const bool with_age = aged(entry->d_name);
+    if (!with_age && entry->d_type == DT_REG) {
+      entries.push_back({entry->d_name, 0});
+      continue;
+    }
     struct stat info {};
     const std::string full = *mapped + "/" + entry->d_name;
+    Note(meter, ShareCall::kLookup);
     if (::stat(full.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
     const auto written = std::chrono::system_clock::from_time_t(info.st_mtime);
-    entries.push_back({entry->d_name, std::chrono::duration_cast<std::chrono::seconds>(now - written).count()});
+    const int64_t age = std::chrono::duration_cast<std::chrono::seconds>(now - written).count();
+    entries.push_back({entry->d_name, with_age ? age : 0});
   }
+  Note(meter, ShareCall::kClose);
   ::closedir(dir);
   return entries;
 }

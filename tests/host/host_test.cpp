@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <map>
 
 #include "base/basic_text.h"
 #include "host/file_replace.h"
@@ -220,6 +221,30 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
     EXPECT_EQ(Since(before, host_.share_meter().counts()), c.expected) << c.what;
   }
   host_.EndDirectoryCache();
+}
+
+// A data folder holds hundreds of files; only the ones asked for are looked at for their age.
+TEST_F(HostFilesTest, AListingLooksAtTheAgeOfTheChosenFilesOnly) {
+  const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "CO1";
+  fs::create_directories(dir / "SUB");
+  share::WriteBinaryFile(dir / "SCHEDULE.3", "one\r\n");
+  share::WriteBinaryFile(dir / "OLD.TMP", "x");
+  fs::last_write_time(dir / "OLD.TMP", fs::file_time_type::clock::now() - std::chrono::hours(2));
+  const std::string folder = "\\\\SRV\\VLTRLNK\\CO1";
+  host_.BeginDirectoryCache();  // the folder's own path resolved before counting
+  ASSERT_TRUE(host_.DirectoryExists(folder));
+  const ShareCallCounts before = host_.share_meter().counts();
+  const auto entries = host_.ListDirectory(folder, [](std::string_view name) { return name == "OLD.TMP"; });
+  // opendir, the entries, one look at OLD.TMP, closedir
+  EXPECT_EQ(Since(before, host_.share_meter().counts()), (ShareCallCounts{0, 0, 2, 1, 1, 0}));
+  host_.EndDirectoryCache();
+  ASSERT_TRUE(entries.ok()) << entries.status().Message();
+  std::map<std::string, int64_t> ages;
+  for (const DirectoryEntry& entry : *entries) ages[entry.name] = entry.age_seconds;
+  ASSERT_EQ(ages.size(), 2u) << "only the two files, no folder";
+  EXPECT_EQ(ages["SCHEDULE.3"], 0);
+  EXPECT_GE(ages["OLD.TMP"], 2 * 3600 - 5);
+  EXPECT_EQ(host_.ListDirectory(folder + "\\NONE", [](std::string_view) { return true; }).status().error(), ENOENT);
 }
 
 // The board keeps INVOL open all day while other workstations write marks into it: every read

@@ -75,7 +75,7 @@ class AnsweringHost : public Host {
     return HostStatus(ENOSPC, to);
   }
   HostStatus RemoveFile(std::string_view path) override { return Noted("RemoveFile", path, HostStatus(EACCES, path)); }
-  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path) override {
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter&) override {
     return Noted("ListDirectory", path, std::vector<DirectoryEntry>{{"entry of " + std::string(path), 7}});
   }
   std::chrono::local_seconds Now() override { return Noted("Now", "", kAnswerTime); }
@@ -131,7 +131,7 @@ TEST(HostWrapperTest, PassesEveryCallAndItsAnswerToItsTarget) {
       {"RemoveFile p", [&] { return wrapper.RemoveFile("p").Message() == "p: Permission denied"; }},
       {"ListDirectory p",
        [&] {
-         const auto entries = wrapper.ListDirectory("p");
+         const auto entries = wrapper.ListDirectory("p", [](std::string_view) { return true; });
          return entries.ok() && entries->size() == 1 && (*entries)[0].name == "entry of p" &&
                 (*entries)[0].age_seconds == 7;
        }},
