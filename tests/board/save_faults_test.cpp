@@ -24,6 +24,7 @@
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
 #include "tests/support/fault_host.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
@@ -35,11 +36,6 @@ using testing::ServerLikeHost;
 using testing::Job;
 
 constexpr size_t kFile0SortOrder = 499 * 512 + 24;  // the four bytes of the sort order the board writes
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Jobs 1-4 unassigned; DAVE RUIZ (3) has jobs 5 and 6 and the completed job 8, ANNA KOWALSKI (4)
 // has job 7.
@@ -63,8 +59,8 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
     const auto line = [&](int32_t job) { return company.ScheduleLine(Job(10 + job, job == 8 ? 'C' : 'O', 1 + job % 8), job); };
     company.WriteSchedule(3, {line(5), line(6), line(8)});
     company.WriteSchedule(4, {line(7)});
-    invol_ = ReadAll(Data() / "INVDB");
-    file0_bytes_ = ReadAll(Data() / "FILE0");
+    invol_ = share::ReadBinaryFile(Data() / "INVDB");
+    file0_bytes_ = share::ReadBinaryFile(Data() / "FILE0");
   }
 
   fs::path Data() const { return share_.DataDirectory(); }
@@ -101,14 +97,14 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
   void ExpectNothingLost(const std::string& when) {
     std::vector<int32_t> listed;
     for (int mechanic : {3, 4}) EXPECT_TRUE(ListOnDisk(mechanic, listed)) << when << ": list " << mechanic;
-    const std::string invol = ReadAll(Data() / "INVDB");
+    const std::string invol = share::ReadBinaryFile(Data() / "INVDB");
     ASSERT_EQ(invol.size(), invol_.size()) << when;
     for (size_t i = 0; i < invol.size(); ++i) {
       if (invol[i] != invol_[i] && i % share::kInvoiceRecordLength != kMechanicBytePosition - 1) {
         FAIL() << when << ": INVOL byte " << i << " changed";
       }
     }
-    const std::string file0 = ReadAll(Data() / "FILE0");
+    const std::string file0 = share::ReadBinaryFile(Data() / "FILE0");
     ASSERT_EQ(file0.size(), file0_bytes_.size()) << when;
     for (size_t i = 0; i < file0.size(); ++i) {
       if (file0[i] != file0_bytes_[i] && (i < kFile0SortOrder || i >= kFile0SortOrder + 4)) {
@@ -126,8 +122,8 @@ class SaveFaultsTest : public testing::BoardCompanyTest {
 
   // The files the board writes, as one text.
   std::string Files() {
-    return ReadAll(Data() / "SCHEDULE.3") + "|" + ReadAll(Data() / "SCHEDULE.4") + "|" + ReadAll(Data() / "INVDB") +
-           "|" + ReadAll(Data() / "FILE0");
+    return share::ReadBinaryFile(Data() / "SCHEDULE.3") + "|" + share::ReadBinaryFile(Data() / "SCHEDULE.4") + "|" + share::ReadBinaryFile(Data() / "INVDB") +
+           "|" + share::ReadBinaryFile(Data() / "FILE0");
   }
 
   void Select(GridModel& grid, int32_t job, int col) {
@@ -229,7 +225,7 @@ void SaveFaultsTest::EveryFailingOperation(bool deletes_first) {
 
 TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItCanBe) {
   WriteCompany();
-  const std::string list = ReadAll(Data() / "SCHEDULE.3");
+  const std::string list = share::ReadBinaryFile(Data() / "SCHEDULE.3");
   FaultHost faults(host_);
   ScopedHost scoped(faults);
   // The first text read of the start-up after the terminal map is DAVE RUIZ's list.
@@ -260,7 +256,7 @@ TEST_F(SaveFaultsTest, AListThatCannotBeReadIsNeitherShownNorOverwrittenUntilItC
   EXPECT_FALSE(form.moves().MoveToMechanic(kUnassigned, 0));
   form.btnUpdate_Click();
   EXPECT_TRUE(form.Form_QueryUnload().Saved());
-  EXPECT_EQ(ReadAll(Data() / "SCHEDULE.3"), list);
+  EXPECT_EQ(share::ReadBinaryFile(Data() / "SCHEDULE.3"), list);
   // Refresh reads it again.
   form.btnRefresh_Click();
   EXPECT_TRUE(form.board().schedules[0].loaded);
@@ -314,7 +310,7 @@ TEST_F(SaveFaultsTest, AListThatCannotBeSavedIsReportedWithItsFileAndTheSystemsR
   for (const Case& c : cases) {
     WriteCompany();
     host_.messages.clear();
-    const std::string list = ReadAll(Data() / ("SCHEDULE." + std::to_string(c.mechanic)));
+    const std::string list = share::ReadBinaryFile(Data() / ("SCHEDULE." + std::to_string(c.mechanic)));
     RefusingHost refusing(host_, "SCHEDULE." + std::to_string(c.mechanic), c.error);
     ScopedHost scoped(refusing);
     ResetSharedInstances();
@@ -327,7 +323,7 @@ TEST_F(SaveFaultsTest, AListThatCannotBeSavedIsReportedWithItsFileAndTheSystemsR
     EXPECT_NE(host_.messages[0].text.find(std::string(c.name) + ": " + c.said + path + ": " + c.reason),
               std::string::npos)
         << host_.messages[0].text;
-    EXPECT_EQ(ReadAll(Data() / ("SCHEDULE." + std::to_string(c.mechanic))), list) << c.name;
+    EXPECT_EQ(share::ReadBinaryFile(Data() / ("SCHEDULE." + std::to_string(c.mechanic))), list) << c.name;
     ExpectNothingLost(c.name);
     ResetSharedInstances();
   }

@@ -210,7 +210,7 @@ const CheckCase kCheckCases[] = {
     {"SameListWrittenAgain",
      [](frmTervalo&, const fs::path& data) {
        const fs::path file = data / "SCHEDULE.3";
-       const std::string text = [&] { std::ifstream in(file, std::ios::binary); return std::string(std::istreambuf_iterator<char>(in), {}); }();
+       const std::string text = share::ReadBinaryFile(file);
        fs::remove(file);
        std::ofstream(file, std::ios::binary) << text;
        fs::last_write_time(file, fs::last_write_time(file) + std::chrono::seconds(1));

@@ -19,6 +19,7 @@
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
@@ -368,11 +369,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST_F(KeyedAccessTest, AReadScopeReadsEachIndexBlockOnceUntilAWriteOrItsEnd) {
   InstallIndexes({{"HANDI", HandWrittenIndex()}});
   ASSERT_TRUE(gEngine->LogicalOpen("HANDI"));
@@ -390,7 +386,7 @@ TEST_F(KeyedAccessTest, AReadScopeReadsEachIndexBlockOnceUntilAWriteOrItsEnd) {
     EXPECT_EQ(ReadsOf([&] { EXPECT_EQ(find("0040"), 104); }), 1) << "only the other leaf";
     // Another workstation's change is seen after a write through the engine drops the blocks.
     const fs::path data = share_.DataDirectory() / "IDXDB";
-    std::string bytes = FileBytes(data);
+    std::string bytes = share::ReadBinaryFile(data);
     const size_t leaf = bytes.find(HandWrittenIndex()[2]);
     ASSERT_NE(leaf, std::string::npos);
     bytes.replace(leaf + 12, 4, Hex("000000C9"));  // the pointer of 0020: 102 -> 201

@@ -9,6 +9,7 @@
 #include "environment/shared_instances.h"
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
@@ -28,8 +29,7 @@ class PhysicalFilesTest : public testing::TempShareTest {
   }
 
   std::string FileBytes(const std::string& name) {
-    std::ifstream in(share_.DataDirectory() / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return share::ReadBinaryFile(share_.DataDirectory() / name);
   }
 };
 

@@ -9,16 +9,12 @@
 
 #include "tests/support/fault_host.h"
 #include "tests/support/temp_share.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadAll(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class FileReplaceTest : public testing::TempShareTest {
  protected:
@@ -75,7 +71,7 @@ TEST_F(FileReplaceTest, AReplaceEndsWithTheOldOrTheNewFileWholeAndNeverWithNeith
     if (c.holds == nullptr) {
       EXPECT_FALSE(fs::exists(file_)) << c.what;
     } else {
-      EXPECT_EQ(ReadAll(file_), c.holds) << c.what;
+      EXPECT_EQ(share::ReadBinaryFile(file_), c.holds) << c.what;
     }
     const std::set<std::string> beside = Beside();
     if (c.finished_version_beside) {
@@ -84,7 +80,7 @@ TEST_F(FileReplaceTest, AReplaceEndsWithTheOldOrTheNewFileWholeAndNeverWithNeith
       const auto part = ReplacementNameOf(name);
       ASSERT_TRUE(part && part->finished) << name;
       EXPECT_EQ(part->target, "SCHEDULE.3");
-      EXPECT_EQ(ReadAll(folder_ / name), "new\r\n");
+      EXPECT_EQ(share::ReadBinaryFile(folder_ / name), "new\r\n");
     } else {
       EXPECT_TRUE(beside.empty()) << c.what << ": " << (beside.empty() ? "" : *beside.begin());
     }
@@ -156,9 +152,9 @@ TEST_F(FileReplaceTest, TheRepairPutsTheNewestFinishedVersionInPlaceOfAMissingFi
   const FolderRepair repair = CompleteInterruptedReplacements(host_, "\\\\SRV\\VLTRLNK\\CO1", ours, 10 * 60);
   EXPECT_EQ(repair.restored, std::vector<std::string>{"SCHEDULE.3"});
   EXPECT_TRUE(repair.failures.empty());
-  EXPECT_EQ(ReadAll(file_), "newest\r\n");
+  EXPECT_EQ(share::ReadBinaryFile(file_), "newest\r\n");
   for (const File& f : files) EXPECT_EQ(fs::exists(folder_ / f.name), f.stays) << f.name;
-  EXPECT_EQ(ReadAll(folder_ / "SCHEDULE.4"), "four\r\n");
+  EXPECT_EQ(share::ReadBinaryFile(folder_ / "SCHEDULE.4"), "four\r\n");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "tools/share_builders/company_builder.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 extern char** environ;
 
@@ -29,11 +30,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-std::string FileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class InspectProgramTest : public testing::TempShareTest {
  protected:
@@ -86,8 +82,8 @@ class InspectProgramTest : public testing::TempShareTest {
     int status = 0;
     ::waitpid(pid, &status, 0);
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = FileText(out);
-    outcome.err = FileText(err);
+    outcome.out = share::ReadBinaryFile(out);
+    outcome.err = share::ReadBinaryFile(err);
     return outcome;
   }
 };

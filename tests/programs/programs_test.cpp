@@ -20,6 +20,7 @@
 #include "board/job_card_layout.h"
 #include "board_ui/main_window.h"
 #include "tools/share_builders/demo_company.h"
+#include "tools/share_builders/share_builder.h"
 
 extern char** environ;
 
@@ -33,11 +34,6 @@ struct Outcome {
   std::string out;
   std::string err;
 };
-
-std::string FileText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Runs a program with this process's environment less anything that names a display or a Qt
 // platform or scale, plus `env`; its exit status and output.
@@ -74,8 +70,8 @@ Outcome RunProgram(std::vector<std::string> argv, const std::map<std::string, st
     outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   posix_spawn_file_actions_destroy(&actions);
-  outcome.out = FileText(out);
-  outcome.err = FileText(err);
+  outcome.out = share::ReadBinaryFile(out);
+  outcome.err = share::ReadBinaryFile(err);
   return outcome;
 }
 

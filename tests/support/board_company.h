@@ -13,6 +13,7 @@
 #include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo::testing {
 
@@ -35,8 +36,7 @@ class BoardCompanyTest : public TempShareTest {
   }
 
   std::string FileBytes(const std::string& name) {
-    std::ifstream in(share_.DataDirectory() / name, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
+    return share::ReadBinaryFile(share_.DataDirectory() / name);
   }
 
   std::vector<std::string> Texts(GridModel& grid, int col) {

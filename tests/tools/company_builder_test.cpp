@@ -15,16 +15,12 @@
 #include "tests/support/engine_checks.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/demo_company.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
 
 using testing::Hex;
-
-std::string FileBytes(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 class CompanyBuilderTest : public testing::TempShareTest {};
 
@@ -56,7 +52,7 @@ TEST_F(CompanyBuilderTest, RecordFilesCountTheRecordsWrittenInTheirHeader) {
       {"SNBRDB", "FF FE FFFFFFFF 00000001 00000001 0000"},
   };
   for (const Case& c : cases) {
-    EXPECT_EQ(FileBytes(share_.DataDirectory() / c.data_file).substr(0, 16), Hex(c.header))
+    EXPECT_EQ(share::ReadBinaryFile(share_.DataDirectory() / c.data_file).substr(0, 16), Hex(c.header))
         << c.data_file;
   }
 
@@ -70,7 +66,7 @@ TEST_F(CompanyBuilderTest, RecordFilesCountTheRecordsWrittenInTheirHeader) {
 TEST_F(CompanyBuilderTest, TheDemoCompanysMechanicFileCountsItsMechanics) {
   const share::DemoLocation demo = share::BuildDemoCompany(base_ / "demo", "BENCH4");
   const std::string manl =
-      FileBytes(demo.unc_root / share::kDemoServer / "VLTRLNK" / share::kDemoDirectory / "MANDB");
+      share::ReadBinaryFile(demo.unc_root / share::kDemoServer / "VLTRLNK" / share::kDemoDirectory / "MANDB");
   ASSERT_GE(manl.size(), 16u);
   const auto field = [&](size_t at) {
     return static_cast<int32_t>(

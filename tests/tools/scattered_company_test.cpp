@@ -16,16 +16,12 @@
 #include "records/file0_layout.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/company_builder.h"
+#include "tools/share_builders/share_builder.h"
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A big-endian unsigned field of `width` bytes at 1-based `position` of `bytes`.
 int64_t Field(std::string_view bytes, size_t position, size_t width) {
@@ -58,8 +54,8 @@ class ScatteredCompanyTest : public testing::TempShareTest {
 
 TEST_F(ScatteredCompanyTest, ChainsAreSoundAndSpreadAcrossTheFile) {
   const share::ScatteredCompany written = Build(base_ / "company");
-  invol_ = FileBytes(DataDirectory(base_ / "company") / "INVDB");
-  const std::string file0 = FileBytes(DataDirectory(base_ / "company") / "FILE0");
+  invol_ = share::ReadBinaryFile(DataDirectory(base_ / "company") / "INVDB");
+  const std::string file0 = share::ReadBinaryFile(DataDirectory(base_ / "company") / "FILE0");
   // The records written, and a few spare ones after them.
   ASSERT_GE(static_cast<int64_t>(invol_.size()), int64_t{written.records + 1} * share::kInvoiceRecordLength);
 
@@ -133,7 +129,7 @@ TEST_F(ScatteredCompanyTest, ChainsAreSoundAndSpreadAcrossTheFile) {
   int lines = 0;
   for (const auto& entry : fs::directory_iterator(DataDirectory(base_ / "company"))) {
     if (!entry.path().filename().string().starts_with("SCHEDULE.")) continue;
-    const std::string text = FileBytes(entry.path());
+    const std::string text = share::ReadBinaryFile(entry.path());
     for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++lines;
   }
   EXPECT_EQ(lines, written.scheduled);
@@ -144,9 +140,9 @@ TEST_F(ScatteredCompanyTest, TheSameSeedWritesTheSameFiles) {
   Build(base_ / "first");
   Build(base_ / "second");
   for (const char* file : {"INVDB", "FILE0", "MANDB", "RPARDB", "SCHEDULE.1"}) {
-    const std::string first = FileBytes(DataDirectory(base_ / "first") / file);
+    const std::string first = share::ReadBinaryFile(DataDirectory(base_ / "first") / file);
     EXPECT_FALSE(first.empty()) << file;
-    EXPECT_EQ(first, FileBytes(DataDirectory(base_ / "second") / file)) << file;
+    EXPECT_EQ(first, share::ReadBinaryFile(DataDirectory(base_ / "second") / file)) << file;
   }
 }
 

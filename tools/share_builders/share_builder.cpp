@@ -40,6 +40,16 @@ void WriteBinaryFile(const std::filesystem::path& path, std::string_view bytes) 
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+std::string ReadBinaryFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  std::string bytes(static_cast<size_t>(in.tellg()), '\0');
+  in.seekg(0);
+  in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
 void WriteCatalogIni(const std::filesystem::path& temp_dir, const CatalogSettings& settings) {
   WriteBinaryFile(temp_dir / "vltCatalog.ini", CatalogIniText(settings));
 }

@@ -60,5 +60,7 @@ class ShareBuilder {
 void WriteCatalogIni(const std::filesystem::path& temp_dir, const CatalogSettings& settings);
 
 void WriteBinaryFile(const std::filesystem::path& path, std::string_view bytes);
+// The whole file in one read; empty when it cannot be read.
+std::string ReadBinaryFile(const std::filesystem::path& path);
 
 }  // namespace tervalo::share
