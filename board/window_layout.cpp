@@ -9,6 +9,31 @@ int StartupMechanicLeft(int n) {
   return kFirstMechanicLeft + kMechanicColumnStep * std::min(n, 5);
 }
 
+ControlGeometry RowLayout::Place(ControlGeometry designed) const {
+  const int grid_bottom = design::kUnassignedGrid.top + design::kUnassignedGrid.height;
+  if (designed.top >= grid_bottom) {
+    designed.top += below_shift;
+  } else if (designed.top >= design::kUnassignedGrid.top) {
+    designed.top += top_shift;
+    designed.height = grid_height;
+  } else {
+    designed.top += top_shift;
+  }
+  return designed;
+}
+
+RowLayout ArrangeRows(int client_height, int bars_height) {
+  RowLayout rows;
+  rows.strip_shift = bars_height;
+  rows.top_shift = bars_height + kTopStripHeight;
+  // Below the grids the design keeps the rest of its height for the sort order, the buttons and
+  // the status line.
+  const int below = kDesignClientHeight - kTopStripHeight - design::kUnassignedGrid.top - design::kUnassignedGrid.height;
+  rows.grid_height = std::max(client_height - rows.top_shift - design::kUnassignedGrid.top - below, kMinimumGridHeight);
+  rows.below_shift = rows.top_shift + rows.grid_height - design::kUnassignedGrid.height;
+  return rows;
+}
+
 MechanicLayout ArrangeMechanicGrids(int width, int mechanic_count) {
   MechanicLayout layout;
   const int fit_columns = (width - 3240) / kMechanicColumnStep;

@@ -19,6 +19,13 @@ inline constexpr int kMinimumWindowWidth = 12940;
 inline constexpr int kFirstMechanicLeft = 3120;
 inline constexpr int kMechanicColumnStep = 2400;
 inline constexpr int kDefaultPageSize = 7;
+// The strip across the top that holds the search field, the colour legend and the help button;
+// the captions, the grids and everything below them stand this much lower than designed.
+inline constexpr int kTopStripHeight = 420;
+// The height of the client area as designed, with the top strip: room below the lowest button.
+inline constexpr int kDesignClientHeight = 9720 + kTopStripHeight;
+// The job grids never get shorter than this (about two tall rows), however low the window.
+inline constexpr int kMinimumGridHeight = 2600;
 
 // Design-time geometry of the fixed controls.
 namespace design {
@@ -39,6 +46,12 @@ inline constexpr ControlGeometry kPrintGrid{3360, 8520, 4695, 495};
 inline constexpr ControlGeometry kStatusLine{120, 9300, 0, 330};
 inline constexpr ControlGeometry kCheckPeriodLabel{0, 9300, 2400, 330};
 inline constexpr ControlGeometry kCheckPeriod{0, 9300, 1200, 330};
+// The top strip's controls: the search field, its "3 of 11", and the legend from the left
+// edge of the mechanic columns to the help button at the right.
+inline constexpr ControlGeometry kSearchField{120, 60, 2500, 330};
+inline constexpr ControlGeometry kSearchCount{2700, 60, 1200, 330};
+inline constexpr ControlGeometry kLegend{4020, 60, 0, 330};
+inline constexpr ControlGeometry kHelpButton{0, 60, 900, 330};
 }  // namespace design
 
 // Twips kept between a control and the window's right edge, and between Update and EXIT.
@@ -58,6 +71,21 @@ struct MechanicLayout {
   int buttons_top = design::kBtnExit.top;
   int scroll_left = design::kScroll.left;
 };
+
+// Where the window's rows go for its height: the job grids take every twip the window has beyond
+// the design, and the controls below them follow their bottom edge.
+struct RowLayout {
+  int strip_shift = 0;  // added to the designed top of the top strip's controls (the bars' height)
+  int top_shift = kTopStripHeight;  // added to the designed top of the captions and the grids
+  int grid_height = design::kUnassignedGrid.height;
+  int below_shift = kTopStripHeight;  // added to the designed top of every control below the grids
+  // A designed place of a control: the captions and grids move down by top_shift (the grids
+  // take grid_height), the controls below the grids by below_shift.
+  ControlGeometry Place(ControlGeometry designed) const;
+};
+// The rows for a client area `client_height` twips high whose top `bars_height` twips are taken
+// by the notice bars.
+RowLayout ArrangeRows(int client_height, int bars_height = 0);
 
 // Left of mechanic grid n at start-up: 2400 apart for the first six, the rest on the sixth's
 // place until paged.

@@ -304,6 +304,12 @@ int RunBoard(const BoardOptions& options) {
     settings.setValue(kPollSetting, seconds);
     settings.sync();
   });
+  // The window comes back where the user left it; the first start fills the screen.
+  if (!window.restoreGeometry(settings.value(kGeometrySetting).toByteArray())) window.FillAvailableArea();
+  window.KeepGeometry([&settings](const QByteArray& geometry) {
+    settings.setValue(kGeometrySetting, geometry);
+    settings.sync();
+  });
   window.show();
   return QApplication::exec();
 }

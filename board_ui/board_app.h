@@ -16,6 +16,8 @@ inline constexpr int kDefaultPollSeconds = 15;
 inline constexpr const char* kPollSetting = "poll";
 // The key of what this workstation has told in its notice bar (jobs put back, lists not read).
 inline constexpr const char* kToldSetting = "told";
+// The key of the main window's size, position and maximised state.
+inline constexpr const char* kGeometrySetting = "window/geometry";
 
 struct BoardOptions {
   QString ini;  // catalog configuration file; empty: vltCatalog.ini in the temporary directory

@@ -1,6 +1,7 @@
 #include "board_ui/conflict_dialog.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QGridLayout>
@@ -9,25 +10,30 @@
 #include <QVBoxLayout>
 
 namespace tervalo {
+namespace {
+
+QString Tr(const char* text) { return QCoreApplication::translate("tervalo::ConflictDialog", text); }
+
+}  // namespace
 
 std::optional<std::vector<bool>> AskWhichListsToKeep(QWidget* parent, const std::vector<std::string>& mechanics,
                                                      bool can_cancel) {
   QDialog dialog(parent);
   dialog.setObjectName("ChangedOnBothSides");
-  dialog.setWindowTitle("Changed on another workstation");
+  dialog.setWindowTitle(Tr("Changed on another workstation"));
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(
-      "Another workstation saved these mechanics' lists since this board read them, and they were "
-      "changed here too.\nWhich list should be kept?",
+      Tr("Another workstation saved these mechanics' lists since this board read them, and they were "
+         "changed here too.\nWhich list should be kept?"),
       &dialog));
   auto* rows = new QGridLayout;
   std::vector<QRadioButton*> keep;
   for (size_t i = 0; i < mechanics.size(); ++i) {
     const int row = static_cast<int>(i);
     rows->addWidget(new QLabel(QString::fromLatin1(mechanics[i].c_str()), &dialog), row, 0);
-    auto* mine = new QRadioButton("Keep mine", &dialog);
+    auto* mine = new QRadioButton(Tr("Keep mine"), &dialog);
     mine->setObjectName(QString("KeepMine_%1").arg(row));
-    auto* theirs = new QRadioButton("Take theirs", &dialog);
+    auto* theirs = new QRadioButton(Tr("Take theirs"), &dialog);
     theirs->setObjectName(QString("TakeTheirs_%1").arg(row));
     theirs->setChecked(true);
     auto* group = new QButtonGroup(&dialog);

@@ -126,6 +126,12 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
       return {};
     case Qt::TextAlignmentRole:
       return static_cast<int>(Qt::AlignLeft | Qt::AlignTop);
+    case kSearchRole: {
+      if (!search_active_) return static_cast<int>(SearchMark::kNone);
+      if (row == search_current_) return static_cast<int>(SearchMark::kCurrent);
+      const bool matched = static_cast<size_t>(row) < search_matched_.size() && search_matched_[static_cast<size_t>(row)];
+      return static_cast<int>(matched ? SearchMark::kMatch : SearchMark::kDimmed);
+    }
     default:
       return {};
   }
@@ -134,6 +140,16 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
 Qt::ItemFlags GridTableModel::flags(const QModelIndex& index) const {
   if (!index.isValid()) return Qt::NoItemFlags;
   return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+}
+
+void GridTableModel::SetSearchMarks(bool active, std::vector<bool> matched, int current) {
+  if (!active && !search_active_) return;
+  search_active_ = active;
+  search_matched_ = std::move(matched);
+  search_current_ = active ? current : -1;
+  if (row_count_ > 0 && col_count_ > 0) {
+    emit dataChanged(index(0, 0), index(row_count_ - 1, col_count_ - 1), {kSearchRole});
+  }
 }
 
 void GridTableModel::GridReset() {

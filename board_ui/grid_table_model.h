@@ -7,6 +7,8 @@
 #include <QColor>
 #include <QPalette>
 
+#include <vector>
+
 #include "board/grid_model.h"
 
 namespace tervalo {
@@ -24,6 +26,10 @@ QColor ReadableText(const QColor& back, const QColor& fore);
 
 // The text of a grid cell as shown: one character per byte, so bytes above 0x7F stay visible.
 QString CellText(const std::string& text);
+
+// How a row stands in the search the user is running: the data of kSearchRole.
+enum class SearchMark { kNone = 0, kMatch = 1, kCurrent = 2, kDimmed = 3 };
+inline constexpr int kSearchRole = Qt::UserRole + 1;
 
 class GridTableModel : public QAbstractTableModel, public GridObserver {
   Q_OBJECT
@@ -46,6 +52,11 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   QMimeData* mimeData(const QModelIndexList& indexes) const override;
   Qt::DropActions supportedDragActions() const override { return Qt::MoveAction; }
   Qt::DropActions supportedDropActions() const override { return Qt::MoveAction | Qt::CopyAction; }
+
+  // The search's marks: `matched` per grid row (true: the row matched), `current` the row of the
+  // match the user is at (-1: none). Rows without a mark are dimmed; `active` false clears every
+  // mark.
+  void SetSearchMarks(bool active, std::vector<bool> matched, int current);
 
   // GridObserver.
   void GridReset() override;
@@ -79,6 +90,9 @@ class GridTableModel : public QAbstractTableModel, public GridObserver {
   int pending_first_ = 0;
   int pending_shift_ = 0;  // +count during an insertion, -count during a removal
   bool pending_ = false;
+  bool search_active_ = false;
+  std::vector<bool> search_matched_;
+  int search_current_ = -1;
 };
 
 }  // namespace tervalo

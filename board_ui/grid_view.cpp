@@ -7,7 +7,9 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QHelpEvent>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -20,6 +22,10 @@ constexpr int kPadX = 3;
 constexpr int kPadY = 2;
 constexpr int kSelectionStrip = 5;  // the row's own colour stays visible left of the highlight
 constexpr int kFocusFrameWidth = 2;  // the frames that show the grid and the row with the focus
+// The frames of the rows a search found, and of the one the user is at.
+constexpr int kMatchFrameWidth = 3;
+constexpr int kCurrentMatchFrameWidth = 5;
+const QColor kMatchFrameColor(0xE0, 0x6C, 0x00);
 
 // Sets a flag for the lifetime of the guard and puts the old value back.
 class FlagGuard {
@@ -83,6 +89,22 @@ void MultiLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     painter->drawText(QRect(x, y, width, LineStep(metrics)), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
                       shown);
     y += LineStep(metrics);
+  }
+
+  // A search runs: rows that do not match are washed out, matches framed, the match the user is
+  // at framed more strongly.
+  switch (static_cast<SearchMark>(index.data(kSearchRole).toInt())) {
+    case SearchMark::kNone: break;
+    case SearchMark::kDimmed: painter->fillRect(rect, QColor(255, 255, 255, 170)); break;
+    case SearchMark::kMatch:
+    case SearchMark::kCurrent: {
+      const bool current = static_cast<SearchMark>(index.data(kSearchRole).toInt()) == SearchMark::kCurrent;
+      const int width = current ? kCurrentMatchFrameWidth : kMatchFrameWidth;
+      painter->setPen(QPen(kMatchFrameColor, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+      painter->setBrush(Qt::NoBrush);
+      painter->drawRect(QRectF(rect).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+      break;
+    }
   }
 
   if (opt.state & QStyle::State_HasFocus) {
@@ -342,6 +364,26 @@ void GridView::changeEvent(QEvent* event) {
 void GridView::showEvent(QShowEvent* event) {
   QTableView::showEvent(event);
   SyncTopRowFromGrid();
+}
+
+bool GridView::viewportEvent(QEvent* event) {
+  if (event->type() == QEvent::ToolTip && tip_) {
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const int row = MouseRow(help->pos());
+    const QString tip = row >= 0 ? tip_(row) : QString();
+    if (tip.isEmpty()) {
+      QToolTip::hideText();
+    } else {
+      QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(model_.index(row, FirstVisibleColumn())));
+    }
+    return true;
+  }
+  return QTableView::viewportEvent(event);
+}
+
+void GridView::ShowRow(int row) {
+  if (row < 0 || row >= model_.rowCount()) return;
+  scrollTo(model_.index(row, FirstVisibleColumn()), QAbstractItemView::EnsureVisible);
 }
 
 void GridView::SyncAll() {

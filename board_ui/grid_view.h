@@ -70,6 +70,10 @@ class GridView : public QTableView {
   void ArmRowDrag(int row);
   // Makes the grid a drop target.
   void SetDropHandlers(DropHandlers handlers);
+  // The tip a row shows when the pointer rests on it (an empty text: none).
+  void SetTipProvider(std::function<QString(int row)> tip) { tip_ = std::move(tip); }
+  // Brings a row into view (the grid's top row follows) without changing the selection.
+  void ShowRow(int row);
 
  signals:
   // A mouse button went down over the grid. A handler that sets *cancel keeps the grid from
@@ -105,6 +109,7 @@ class GridView : public QTableView {
   void scrollContentsBy(int dx, int dy) override;
   void changeEvent(QEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   // Grid -> view.
@@ -125,6 +130,7 @@ class GridView : public QTableView {
   RightDrag right_drag_ = RightDrag::kNone;
   QPoint press_pos_;
   DropHandlers drop_;
+  std::function<QString(int row)> tip_;
 
   GridTableModel& model_;
   int default_lines_;

@@ -65,7 +65,7 @@ QFont FitCaption(QFont font, const QString& caption, int width) {
 
 frmJob::frmJob(const JobCard& card, QWidget* parent) : QDialog(parent), card_(card) {
   setObjectName("frmJob");
-  setWindowTitle("Job");
+  setWindowTitle(tr("Job"));
   setModal(true);
   QFont window_font = font();
   window_font.setPointSize(kWindowFontPoints);
@@ -95,18 +95,18 @@ QLineEdit* frmJob::AddField(const char* name, const ControlGeometry& geometry) {
 }
 
 void frmJob::AddLabel(const char* name, const char* caption, const ControlGeometry& geometry) {
-  auto* label = new QLabel(caption, this);
+  auto* label = new QLabel(tr(caption), this);
   label->setObjectName(name);
   SetGeometryTwips(label, geometry);
-  label->setFont(FitCaption(font(), caption, label->width()));
+  label->setFont(FitCaption(font(), label->text(), label->width()));
 }
 
 void frmJob::CreateControls() {
-  OptBillto_ = new QRadioButton("Bill To", this);
+  OptBillto_ = new QRadioButton(tr("Bill To"), this);
   OptBillto_->setObjectName("OptBillto");
   SetGeometryTwips(OptBillto_, cd::kOptBillto);
   txtAccount_ = AddField("txtAccount", cd::kTxtAccount);
-  OptShipto_ = new QRadioButton("Ship To", this);
+  OptShipto_ = new QRadioButton(tr("Ship To"), this);
   OptShipto_->setObjectName("OptShipto");
   SetGeometryTwips(OptShipto_, cd::kOptShipto);
   txtShipto_ = AddField("txtShipto", cd::kTxtShipto);
@@ -154,7 +154,7 @@ void frmJob::CreateControls() {
   connect(copy, &QAction::triggered, this,
           [this] { QApplication::clipboard()->setText(Text(items_.Clip())); });
 
-  btnClose_ = new QPushButton("Close", this);
+  btnClose_ = new QPushButton(tr("Close"), this);
   btnClose_->setObjectName("btnClose");
   SetGeometryTwips(btnClose_, cd::kBtnClose);
   connect(btnClose_, &QPushButton::clicked, this, &QDialog::accept);

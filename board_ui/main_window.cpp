@@ -7,6 +7,7 @@
 #include <QDrag>
 #include <QFontMetrics>
 #include <QMessageBox>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPointer>
 #include <QResizeEvent>
@@ -15,7 +16,9 @@
 
 #include <algorithm>
 
+#include "board/job_text.h"
 #include "board_ui/conflict_dialog.h"
+#include "board_ui/help_window.h"
 #include "board_ui/job_dialog.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
@@ -32,9 +35,9 @@ constexpr int kJobLines = 5;          // text lines of a job row when the grids 
 // The widest first line of a job text: the width the job font must fit into a mechanic column.
 constexpr const char* kWidestJobLine = "Ref: 8888888  Quote: 8888";
 
-const char* const kMechanicTip = "'Right-Click' to Print";
-const char* const kSortTip =
-    "Left-Click to Select Sort Field.  Click and Hold Right-Button to Drag Up or Down.  Click 'Refresh' to Resort. ";
+const char* const kMechanicTip = QT_TRANSLATE_NOOP("tervalo::MainWindow", "'Right-Click' to Print");
+const char* const kSortTip = QT_TRANSLATE_NOOP("tervalo::MainWindow",
+    "Left-Click to Select Sort Field.  Click and Hold Right-Button to Drag Up or Down.  Click 'Refresh' to Resort. ");
 
 // A narrow face of the window's font for the job texts and the "Sort Order" label: each job line
 // is 25 characters in a column of about an inch and a half.
@@ -83,6 +86,7 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
 
   CreateControls();
   CreateMechanicColumns();
+  CreateTopStrip();
   WireJobGrid(g_, kUnassigned);
   for (int n = 0; n < MechanicGridCount(); ++n) WireJobGrid(mg_[static_cast<size_t>(n)], n);
   WireSortGrid();
@@ -93,11 +97,11 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
     return AskWhichListsToKeep(this, mechanics, can_cancel);
   });
 
-  undo_ = new QAction("&Undo", this);
+  undo_ = new QAction(tr("&Undo"), this);
   undo_->setObjectName("Undo");
   undo_->setShortcut(QKeySequence::Undo);
   connect(undo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Undo(); }); });
-  redo_ = new QAction("&Redo", this);
+  redo_ = new QAction(tr("&Redo"), this);
   redo_->setObjectName("Redo");
   redo_->setShortcuts(RedoKeys());
   connect(redo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Redo(); }); });
@@ -105,10 +109,37 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   addAction(redo_);
   UpdateUndoActions();
 
+  // The keys of the search and the help, wherever the focus is in the window.
+  auto* find = new QAction(tr("Find a Job"), this);
+  find->setObjectName("Find");
+  find->setShortcut(QKeySequence::Find);
+  connect(find, &QAction::triggered, this, [this] {
+    search_->setFocus(Qt::ShortcutFocusReason);
+    search_->selectAll();
+  });
+  auto* next = new QAction(tr("Next Match"), this);
+  next->setObjectName("FindNext");
+  next->setShortcut(QKeySequence(Qt::Key_F3));
+  connect(next, &QAction::triggered, this, [this] { StepMatch(1); });
+  auto* previous = new QAction(tr("Previous Match"), this);
+  previous->setObjectName("FindPrevious");
+  previous->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F3));
+  connect(previous, &QAction::triggered, this, [this] { StepMatch(-1); });
+  auto* help = new QAction(tr("Help"), this);
+  help->setObjectName("Help");
+  help->setShortcut(QKeySequence(Qt::Key_F1));
+  connect(help, &QAction::triggered, this, [this] {
+    HelpWindow()->show();
+    HelpWindow()->raise();
+    HelpWindow()->activateWindow();
+  });
+  addActions({find, next, previous, help});
+
   setMinimumSize(Px(kMinimumWindowWidth), TwipsToPixelsY(kDesignClientHeight, *this));
   resize(PreferredWidth(), TwipsToPixelsY(kDesignClientHeight, *this));
   ApplyLayout();
   ShowNotices();
+  BoardChanged();
 }
 
 MainWindow::~MainWindow() {
@@ -130,13 +161,14 @@ int MainWindow::PreferredWidth() const {
 }
 
 void MainWindow::SetGeometryTwips(QWidget* widget, const ControlGeometry& geometry) {
-  widget->setGeometry(TwipsRect(geometry, *this));
+  // Every designed place moves down with the window's rows; the grids take the window's height.
+  widget->setGeometry(TwipsRect(rows_.Place(geometry), *this));
 }
 
 void MainWindow::CreateControls() {
   BoardState& board = form_.board();
 
-  label1_ = new QLabel("Unassigned Jobs", this);
+  label1_ = new QLabel(tr("Unassigned Jobs"), this);
   label1_->setObjectName("Label1");
   label1_->setFont(BoldFont(font()));
   SetGeometryTwips(label1_, design::kLabel1);
@@ -147,7 +179,7 @@ void MainWindow::CreateControls() {
   g_->HideColumn(0);  // the sort key
   SetGeometryTwips(g_, design::kUnassignedGrid);
 
-  label2_ = new QLabel("Sort Order", this);
+  label2_ = new QLabel(tr("Sort Order"), this);
   label2_->setObjectName("Label2");
   label2_->setFont(NarrowFont(font()));
   SetGeometryTwips(label2_, design::kLabel2);
@@ -157,12 +189,12 @@ void MainWindow::CreateControls() {
   gSort_->setObjectName("gSort");
   gSort_->setSelectionMode(QAbstractItemView::SingleSelection);
   gSort_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // always the four sort fields
-  gSort_->setToolTip(kSortTip);
+  gSort_->setToolTip(tr(kSortTip));
   SetGeometryTwips(gSort_, design::kSortGrid);
 
-  chkHide_ = new QCheckBox("Show All Statuses", this);
+  chkHide_ = new QCheckBox(tr("Show All Statuses"), this);
   chkHide_->setObjectName("chkHide");
-  chkHide_->setToolTip("Also Show Complete & Billed Jobs");
+  chkHide_->setToolTip(tr("Also Show Complete & Billed Jobs"));
   chkHide_->setChecked(board.chkHide);
   SetGeometryTwips(chkHide_, design::kChkHide);
   connect(chkHide_, &QCheckBox::toggled, this, [this](bool checked) { RunAction([&] { form_.chkHide_Click(checked); }); });
@@ -173,18 +205,18 @@ void MainWindow::CreateControls() {
   scroll_->hide();
   connect(scroll_, &QScrollBar::valueChanged, this, &MainWindow::OnScroll);
 
-  btnRefresh_ = new QPushButton("&Refresh", this);
+  btnRefresh_ = new QPushButton(tr("&Refresh"), this);
   btnRefresh_->setObjectName("btnRefresh");
-  btnRefresh_->setToolTip("Resort 'Available' Jobs Grid");
+  btnRefresh_->setToolTip(tr("Resort 'Available' Jobs Grid"));
   SetGeometryTwips(btnRefresh_, design::kBtnRefresh);
-  connect(btnRefresh_, &QPushButton::clicked, this, [this] { RunAction([this] { form_.btnRefresh_Click(); }); });
+  connect(btnRefresh_, &QPushButton::clicked, this, &MainWindow::Refresh);
 
-  btnExit_ = new QPushButton("E&XIT", this);
+  btnExit_ = new QPushButton(tr("E&XIT"), this);
   btnExit_->setObjectName("btnExit");
   SetGeometryTwips(btnExit_, design::kBtnExit);
   connect(btnExit_, &QPushButton::clicked, this, &QWidget::close);
 
-  btnUpdate_ = new QPushButton("&Update", this);
+  btnUpdate_ = new QPushButton(tr("&Update"), this);
   btnUpdate_->setObjectName("btnUpdate");
   SetGeometryTwips(btnUpdate_, design::kBtnUpdate);
   connect(btnUpdate_, &QPushButton::clicked, this, [this] { RunAction([this] { form_.btnUpdate_Click(); }); });
@@ -196,7 +228,7 @@ void MainWindow::CreateControls() {
   status_line_->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
   // How often the board looks for lists saved on other workstations; a change here is kept.
-  check_period_label_ = new QLabel("Check for changes every", this);
+  check_period_label_ = new QLabel(tr("Check for changes every"), this);
   check_period_label_->setObjectName("CheckPeriodLabel");
   check_period_label_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   check_period_ = new QSpinBox(this);
@@ -204,7 +236,7 @@ void MainWindow::CreateControls() {
   check_period_->setRange(0, 3600);
   check_period_->setSuffix(" s");
   check_period_->setSpecialValueText("never");
-  check_period_->setToolTip("Seconds between looks at the lists' files for saves of other workstations; 0: never");
+  check_period_->setToolTip(tr("Seconds between looks at the lists' files for saves of other workstations; 0: never"));
   check_period_->setKeyboardTracking(false);  // typing "30" does not pass through 3 seconds
   check_period_label_->setBuddy(check_period_);
   connect(check_period_, &QSpinBox::valueChanged, this, [this](int seconds) {
@@ -222,10 +254,10 @@ void MainWindow::CreateControls() {
   // The print menu of a mechanic's label (a right-click on it opens the menu).
   menu_ = new QMenu(this);
   menu_->setObjectName("Menu");
-  print40_ = menu_->addAction("Print 40 Column");
+  print40_ = menu_->addAction(tr("Print 40 Column"));
   print40_->setObjectName("Print40");
   connect(print40_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 1); });
-  print80_ = menu_->addAction("Print 80 Column");
+  print80_ = menu_->addAction(tr("Print 80 Column"));
   print80_->setObjectName("Print80");
   connect(print80_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 3); });
 }
@@ -243,7 +275,7 @@ void MainWindow::CreateMechanicColumns() {
   for (int n = 0; n < grids; ++n) {
     auto* label = new QLabel(QString::fromLatin1(board.mechanic_labels[static_cast<size_t>(n)].c_str()), this);
     label->setObjectName(QString("lblMECH_%1").arg(n));
-    label->setToolTip(kMechanicTip);
+    label->setToolTip(tr(kMechanicTip));
     label->setFont(BoldFont(font()));
     lblMECH_.push_back(label);
 
@@ -257,6 +289,7 @@ void MainWindow::CreateMechanicColumns() {
     previous = grid;
 
     mechanic_left_.push_back(0);
+    mechanic_shown_.push_back(n == 0);
     if (count == 0) {
       // Without mechanics the first column keeps its designed place and caption.
       SetGeometryTwips(label, design::kMechanicLabel);
@@ -271,6 +304,7 @@ void MainWindow::CreateMechanicColumns() {
 void MainWindow::PlaceMechanic(int n, int left_twips, bool visible) {
   const auto i = static_cast<size_t>(n);
   mechanic_left_[i] = left_twips;
+  mechanic_shown_[i] = visible;
   ControlGeometry label = design::kMechanicLabel;
   label.left = left_twips;
   ControlGeometry grid = design::kMechanicGrid;
@@ -283,15 +317,52 @@ void MainWindow::PlaceMechanic(int n, int left_twips, bool visible) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  ApplyLayout();
-  if (notice_bar_ != nullptr && change_bar_ != nullptr) PlaceBars();
+  // A change of height alone keeps the page of mechanics shown; a new width lays them out anew.
+  if (event->size().width() != event->oldSize().width()) {
+    ApplyLayout();
+  } else {
+    PlaceRows();
+  }
 }
 
 void MainWindow::ApplyLayout() {
   if (isMinimized()) return;
   const int width = frmTervalo::ApplyMinimumWidth(WidthTwips());
   const MechanicLayout& layout = form_.Form_Resize(width);
+  const int count = form_.board().mechanics.MechanicCount;
+  for (int n = 0; n < count; ++n) {
+    mechanic_left_[static_cast<size_t>(n)] = layout.lefts[static_cast<size_t>(n)];
+    mechanic_shown_[static_cast<size_t>(n)] = layout.visible[static_cast<size_t>(n)];
+  }
+  // The bar starts again at the first page, which is the page now shown.
+  const QSignalBlocker block(scroll_);
+  scroll_->setRange(1, layout.scroll_max);
+  scroll_->setPageStep(std::max(layout.page_size, 1));
+  scroll_->setValue(1);
+  scroll_->setVisible(layout.scroll_visible);
+  PlaceRows();
+}
 
+int MainWindow::BarHeight() const {
+  return std::max(Px(240), notice_dismiss_ != nullptr ? notice_dismiss_->sizeHint().height() : 0);
+}
+
+void MainWindow::PlaceRows() {
+  if (isMinimized()) return;
+  int bars = 0;
+  if (notice_bar_ != nullptr && !notice_bar_->isHidden()) bars += BarHeight();
+  if (change_bar_ != nullptr && !change_bar_->isHidden()) bars += BarHeight();
+  rows_ = ArrangeRows(PixelsToTwipsY(height(), *this), PixelsToTwipsY(bars, *this));
+  const int width = frmTervalo::ApplyMinimumWidth(WidthTwips());
+  const MechanicLayout& layout = form_.layout();
+
+  SetGeometryTwips(label1_, design::kLabel1);
+  SetGeometryTwips(g_, design::kUnassignedGrid);
+  SetGeometryTwips(label2_, design::kLabel2);
+  SetGeometryTwips(gSort_, design::kSortGrid);
+  SetGeometryTwips(chkHide_, design::kChkHide);
+  SetGeometryTwips(btnRefresh_, design::kBtnRefresh);
+  SetGeometryTwips(PG_, design::kPrintGrid);
   ControlGeometry exit = design::kBtnExit;
   exit.left = layout.exit_left;
   exit.top = layout.buttons_top;
@@ -314,15 +385,16 @@ void MainWindow::ApplyLayout() {
   SetGeometryTwips(status_line_, status);
 
   const int count = form_.board().mechanics.MechanicCount;
-  for (int n = 0; n < count; ++n) {
-    PlaceMechanic(n, layout.lefts[static_cast<size_t>(n)], layout.visible[static_cast<size_t>(n)]);
+  if (count == 0) {
+    // Without mechanics the first column keeps its designed place and caption.
+    SetGeometryTwips(lblMECH_[0], design::kMechanicLabel);
+    SetGeometryTwips(mg_[0], design::kMechanicGrid);
   }
-  // The bar starts again at the first page, which is the page now shown.
-  const QSignalBlocker block(scroll_);
-  scroll_->setRange(1, layout.scroll_max);
-  scroll_->setPageStep(std::max(layout.page_size, 1));
-  scroll_->setValue(1);
-  scroll_->setVisible(layout.scroll_visible);
+  for (int n = 0; n < count; ++n) {
+    PlaceMechanic(n, mechanic_left_[static_cast<size_t>(n)], mechanic_shown_[static_cast<size_t>(n)]);
+  }
+  PlaceTopStrip(width);
+  PlaceBars();
 }
 
 void MainWindow::OnScroll(int value) {
@@ -332,12 +404,19 @@ void MainWindow::OnScroll(int value) {
   for (int n = 0; n < count; ++n) {
     lblMECH_[static_cast<size_t>(n)]->hide();
     mg_[static_cast<size_t>(n)]->hide();
+    mechanic_shown_[static_cast<size_t>(n)] = false;
   }
   for (const PagePlacement& p : shown) PlaceMechanic(p.index, p.left, true);
   scroll_->setFocus();
 }
 
+void MainWindow::FillAvailableArea() {
+  if (const QScreen* s = screen()) setGeometry(s->availableGeometry());
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (keep_geometry_) keep_geometry_(saveGeometry());
   // Every close saves first. When that fails the user chooses: try again, or close and lose the
   // moves since the last save; the close itself is never refused.
   for (;;) {
@@ -351,8 +430,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     QMessageBox box(QMessageBox::Warning, "Tervalo", QString::fromLatin1(result.Message().c_str()), QMessageBox::NoButton,
                     this);
     box.setObjectName("CloseNotSaved");
-    QPushButton* again = box.addButton("Try Again", QMessageBox::AcceptRole);
-    box.addButton("Close Without Saving", QMessageBox::DestructiveRole);
+    QPushButton* again = box.addButton(tr("Try Again"), QMessageBox::AcceptRole);
+    box.addButton(tr("Close Without Saving"), QMessageBox::DestructiveRole);
     box.setDefaultButton(again);
     box.exec();
     if (box.clickedButton() != again) break;
@@ -369,9 +448,9 @@ void MainWindow::RunAction(const std::function<void()>& action) {
     ReportEngineError(error);
   }
   UpdateUndoActions();
-  ShowListStates();
   status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
   ShowNotices();
+  BoardChanged();
 }
 
 // ---- What start-up, Refresh and Update found ----
@@ -386,11 +465,11 @@ void MainWindow::CreateNoticeBar() {
   notice_bar_->setPalette(palette);
   notice_text_ = new QLabel(notice_bar_);
   notice_text_->setObjectName("NoticeBarText");
-  notice_dismiss_ = new QPushButton("Dismiss", notice_bar_);
+  notice_dismiss_ = new QPushButton(tr("Dismiss"), notice_bar_);
   notice_dismiss_->setObjectName("NoticeBarDismiss");
   connect(notice_dismiss_, &QPushButton::clicked, this, [this] {
     notice_bar_->hide();
-    PlaceBars();
+    PlaceRows();
   });
   notice_bar_->hide();
 }
@@ -413,12 +492,13 @@ void MainWindow::ShowNotices() {
   notice_text_->setProperty("fullText", line.join("    "));
   notice_text_->setToolTip(full.join("\n\n"));
   notice_bar_->show();
-  PlaceBars();
+  PlaceRows();
   if (keep_told_) keep_told_(form_.ToldNotices());
 }
 
 void MainWindow::PlaceBars() {
-  const int height = std::max(Px(240), notice_dismiss_->sizeHint().height());
+  if (notice_bar_ == nullptr || change_bar_ == nullptr) return;
+  const int height = BarHeight();
   int top = 0;
   if (!notice_bar_->isHidden()) {
     notice_bar_->setGeometry(0, top, width(), height);
@@ -449,11 +529,12 @@ void MainWindow::CreateChangeBar() {
   palette.setColor(QPalette::Window, QColor(0xFF, 0xF2, 0xB3));
   change_bar_->setPalette(palette);
   change_text_ = new QLabel(change_bar_);
-  change_refresh_ = new QPushButton("Refresh", change_bar_);
+  change_refresh_ = new QPushButton(tr("Refresh"), change_bar_);
   change_refresh_->setObjectName("ChangeBarRefresh");
   connect(change_refresh_, &QPushButton::clicked, this, [this] {
     change_bar_->hide();
-    RunAction([this] { form_.btnRefresh_Click(); });
+    PlaceRows();
+    Refresh();
   });
   change_bar_->hide();
 }
@@ -463,7 +544,7 @@ void MainWindow::ShowChangeBar(const QString& text, bool refresh) {
   change_text_->setText(text);
   change_refresh_->setVisible(refresh);
   change_bar_->show();
-  PlaceBars();
+  PlaceRows();
 }
 
 void MainWindow::UseCheckPeriod(int seconds, std::function<void(int seconds)> keep) {
@@ -485,7 +566,7 @@ void MainWindow::StartChecking(int seconds) {
 void MainWindow::OnCheckTimer() {
   if (checking_) {
     // The last check has not come back: the share hangs. The window goes on regardless.
-    if (check_started_.elapsed() >= check_timer_->interval()) ShowChangeBar("Server not answering", false);
+    if (check_started_.elapsed() >= check_timer_->interval()) ShowChangeBar(tr("Server not answering"), false);
     return;
   }
   if (!gEpcInfo) return;
@@ -512,34 +593,63 @@ void MainWindow::OnCheckDone(const ListCheck& check, int actions_then) {
   QStringList parts;
   QStringList names;
   // New jobs land in the unassigned grid.
-  if (check.jobs_changed) names << "Unassigned Jobs";
+  if (check.jobs_changed) names << tr("Unassigned Jobs");
   for (const std::string& name : check.changed) names << QString::fromLatin1(name.c_str());
-  if (!names.isEmpty()) parts << "Changed on another workstation: " + names.join(", ");
+  if (!names.isEmpty()) parts << tr("Changed on another workstation: %1").arg(names.join(", "));
   if (!check.problems.empty()) {
     QStringList problems;
     for (const std::string& p : check.problems) problems << QString::fromLatin1(p.c_str());
-    parts << "Could not check: " + problems.join(", ");
+    parts << tr("Could not check: %1").arg(problems.join(", "));
   }
   if (parts.isEmpty()) {
-    change_bar_->hide();
+    if (!change_bar_->isHidden()) {
+      change_bar_->hide();
+      PlaceRows();
+    }
   } else {
     ShowChangeBar(parts.join("    "), !names.isEmpty());
   }
 }
 
+QString MainWindow::CountedCaption(const QString& name, int count) {
+  return tr("%1 \u00B7 %2").arg(name).arg(count);
+}
+
+QString MainWindow::JobsSpoken(int count) { return count == 1 ? tr("1 job") : tr("%1 jobs").arg(count); }
+
 void MainWindow::ShowListStates() {
   const BoardState& board = form_.board();
+  const int unassigned = OpenJobCount(board.g, 1);
+  label1_->setText(CountedCaption(tr("Unassigned Jobs"), unassigned));
+  g_->setAccessibleName(tr("Unassigned Jobs, %1").arg(JobsSpoken(unassigned)));
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
     QLabel* label = lblMECH_[static_cast<size_t>(n)];
     const QString name = QString::fromLatin1(board.mechanic_labels[static_cast<size_t>(n)].c_str());
-    label->setText(state.loaded ? name : QString::fromUtf8("\u26A0 ") + name);
+    const int count = OpenJobCount(*board.mg[static_cast<size_t>(n)], 0);
+    const QString caption = CountedCaption(name, count);
+    label->setText(state.loaded ? caption : QString::fromUtf8("\u26A0 ") + caption);
     label->setStyleSheet(state.loaded ? QString() : QStringLiteral("color: #b00000;"));
-    label->setToolTip(state.loaded ? kMechanicTip
-                                   : QString::fromLatin1(("This list could not be read and is not saved here: " +
-                                                          state.problem + ". Refresh tries again.")
-                                                             .c_str()));
+    label->setToolTip(state.loaded ? tr(kMechanicTip)
+                                   : tr("This list could not be read and is not saved here: %1. Refresh tries again.")
+                                         .arg(QString::fromLatin1(state.problem.c_str())));
+    label->setAccessibleName(name);
+    mg_[static_cast<size_t>(n)]->setAccessibleName(
+        state.loaded ? tr("%1, %2").arg(name, JobsSpoken(count))
+                     : tr("%1, list not read").arg(name));
   }
+}
+
+void MainWindow::BoardChanged() {
+  ShowListStates();
+  if (!search_result_.matched.empty() || !search_->text().isEmpty()) RunSearch();
+}
+
+void MainWindow::Refresh() {
+  // The tips read the jobs again after a Refresh: what another workstation changed shows.
+  details_.clear();
+  search_extra_.clear();
+  RunAction([this] { form_.btnRefresh_Click(); });
 }
 
 void MainWindow::RunMove(const std::function<void()>& move) {
@@ -549,6 +659,7 @@ void MainWindow::RunMove(const std::function<void()>& move) {
     ReportEngineError(error);
   }
   UpdateUndoActions();
+  BoardChanged();
 }
 
 void MainWindow::UpdateUndoActions() {
@@ -560,6 +671,7 @@ void MainWindow::UpdateUndoActions() {
 // ---- Moving jobs ----
 
 void MainWindow::WireJobGrid(GridView* view, int grid) {
+  view->SetTipProvider([this, grid](int row) { return JobTip(grid, row); });
   view->setContextMenuPolicy(Qt::PreventContextMenu);  // the menu opens on the button's release
   connect(view, &GridView::beforeMouseDown, this,
           [this, view, grid](Qt::MouseButton button, Qt::KeyboardModifiers, const QPoint& pos, bool* cancel) {
@@ -648,7 +760,7 @@ QMenu* MainWindow::JobMenu(int grid) {
   menu->setAttribute(Qt::WA_DeleteOnClose);
   const bool movable = moves.CanMoveFrom(grid);
 
-  QMenu* move_to = menu->addMenu("Move &to");
+  QMenu* move_to = menu->addMenu(tr("Move &to"));
   move_to->setObjectName("MoveTo");
   move_to->setEnabled(movable);
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
@@ -658,15 +770,15 @@ QMenu* MainWindow::JobMenu(int grid) {
     action->setObjectName(QString("MoveTo_%1").arg(n));
   }
   if (grid != kUnassigned) {
-    QAction* back = menu->addAction("&Back to Unassigned", this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
+    QAction* back = menu->addAction(tr("&Back to Unassigned"), this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
     back->setObjectName("BackToUnassigned");
     back->setShortcut(QKeySequence::Delete);
     back->setEnabled(movable);
-    QAction* up = menu->addAction("Move &Up", this, [this, grid] { RunMove([&] { form_.moves().MoveUp(grid); }); });
+    QAction* up = menu->addAction(tr("Move &Up"), this, [this, grid] { RunMove([&] { form_.moves().MoveUp(grid); }); });
     up->setObjectName("MoveUp");
     up->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     up->setEnabled(movable);
-    QAction* down = menu->addAction("Move &Down", this, [this, grid] { RunMove([&] { form_.moves().MoveDown(grid); }); });
+    QAction* down = menu->addAction(tr("Move &Down"), this, [this, grid] { RunMove([&] { form_.moves().MoveDown(grid); }); });
     down->setObjectName("MoveDown");
     down->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     down->setEnabled(movable);
@@ -675,7 +787,7 @@ QMenu* MainWindow::JobMenu(int grid) {
   menu->addAction(undo_);
   menu->addAction(redo_);
   menu->addSeparator();
-  QAction* open = menu->addAction("&Open Job…", this, [this, grid] { OpenJob(grid); });
+  QAction* open = menu->addAction(tr("&Open Job…"), this, [this, grid] { OpenJob(grid); });
   open->setObjectName("OpenJob");
   open->setShortcut(QKeySequence(Qt::Key_Return));
   open->setEnabled(JobGrid(grid)->grid().Row() >= 0);
@@ -707,6 +819,15 @@ void MainWindow::OnMechanicFocus(int n) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == search_ && event->type() == QEvent::KeyPress) {
+    const auto* key = static_cast<QKeyEvent*>(event);
+    switch (key->key()) {
+      case Qt::Key_Escape: ClearSearch(); return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter: SearchEnter(key->modifiers() & Qt::ShiftModifier); return true;
+      default: break;
+    }
+  }
   if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
     for (int n = 0; n < MechanicGridCount(); ++n) {
       if (watched != lblMECH_[static_cast<size_t>(n)]) continue;
@@ -718,6 +839,216 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
   }
   return QWidget::eventFilter(watched, event);
+}
+
+// ---- The strip above the grids: finding jobs, the legend, help ----
+
+void MainWindow::CreateTopStrip() {
+  search_ = new QLineEdit(this);
+  search_->setObjectName("SearchField");
+  search_->setPlaceholderText(tr("Find a job (Ctrl+F)"));
+  search_->setClearButtonEnabled(true);
+  search_->setToolTip(tr("Job or quote number, reference, customer, unit or description; every word must be found. "
+                         "Enter or F3: next match, Shift+F3: previous, Esc: clear."));
+  search_->setAccessibleName(tr("Find a job"));
+  search_->installEventFilter(this);
+  connect(search_, &QLineEdit::textEdited, this, &MainWindow::OnSearchEdited);
+  // The clear button empties the field without an edit of the user's own.
+  connect(search_, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (text.isEmpty()) OnSearchEdited();
+  });
+  // The search field comes first when tabbing through the window.
+  setTabOrder(search_, g_);
+
+  search_count_ = new QLabel(this);
+  search_count_->setObjectName("SearchCount");
+
+  legend_ = CreateLegend(form_.board().settings, this);
+
+  help_button_ = new QPushButton(tr("Help (F1)"), this);
+  help_button_->setObjectName("HelpButton");
+  help_button_->setFocusPolicy(Qt::NoFocus);
+  connect(help_button_, &QPushButton::clicked, this, [this] {
+    HelpWindow()->show();
+    HelpWindow()->raise();
+  });
+}
+
+void MainWindow::PlaceTopStrip(int width_twips) {
+  // The strip stands right under the bars, whatever the window's height.
+  const auto place = [this](QWidget* widget, ControlGeometry geometry) {
+    geometry.top += rows_.strip_shift;
+    widget->setGeometry(TwipsRect(geometry, *this));
+  };
+  place(search_, design::kSearchField);
+  place(search_count_, design::kSearchCount);
+  ControlGeometry help = design::kHelpButton;
+  help.left = width_twips - kRightMargin - help.width;
+  place(help_button_, help);
+  ControlGeometry legend = design::kLegend;
+  legend.width = std::max(help.left - kButtonGap - legend.left, 0);
+  place(legend_, legend);
+}
+
+QDialog* MainWindow::HelpWindow() {
+  if (help_window_ == nullptr) help_window_ = CreateHelpWindow(form_.board().settings, JobMenu(0), this);
+  return help_window_;
+}
+
+void MainWindow::OnSearchEdited() {
+  current_hit_ = -1;
+  RunSearch();
+  if (!search_result_.hits.empty()) GoToMatch(0, false);
+}
+
+void MainWindow::RunSearch() {
+  const JobQuery query(search_->text().toLatin1().toStdString());
+  // The job the user was at stays the current match while it is still found, on whichever list
+  // it went to meanwhile.
+  const int32_t was = current_hit_ >= 0 ? current_job_ : 0;
+  search_result_ = SearchBoard(form_.board(), query, &search_extra_);
+  current_hit_ = -1;
+  for (size_t i = 0; was > 0 && i < search_result_.hits.size(); ++i) {
+    if (HitJob(search_result_.hits[i]) == was) {
+      current_hit_ = static_cast<int>(i);
+      break;
+    }
+  }
+  current_job_ = current_hit_ >= 0 ? was : 0;
+  MarkGrids();
+  ShowSearchCount();
+}
+
+int32_t MainWindow::HitJob(const SearchHit& hit) const {
+  const GridModel& model = JobGrid(hit.grid)->grid();
+  if (hit.row < 0 || hit.row >= model.Rows()) return 0;
+  return GetJobNumber(model.TextMatrix(hit.row, hit.grid == kUnassigned ? 1 : 0));
+}
+
+void MainWindow::MarkGrids() {
+  const bool active = !search_result_.matched.empty();
+  const SearchHit* current =
+      current_hit_ >= 0 ? &search_result_.hits[static_cast<size_t>(current_hit_)] : nullptr;
+  for (int grid = kUnassigned; grid < MechanicGridCount(); ++grid) {
+    const auto g = static_cast<size_t>(grid + 1);
+    GridTableModel& model = JobGrid(grid)->gridModel();
+    model.SetSearchMarks(active, active ? search_result_.matched[g] : std::vector<bool>{},
+                         current != nullptr && current->grid == grid ? current->row : -1);
+  }
+}
+
+void MainWindow::ShowSearchCount() {
+  const int count = static_cast<int>(search_result_.hits.size());
+  QString text;
+  if (search_result_.matched.empty()) {
+    text.clear();
+  } else if (count == 0) {
+    text = tr("no match");
+  } else if (current_hit_ >= 0) {
+    text = tr("%1 of %2").arg(current_hit_ + 1).arg(count);
+  } else {
+    text = count == 1 ? tr("1 match") : tr("%1 matches").arg(count);
+  }
+  search_count_->setText(text);
+  search_->setAccessibleDescription(text);
+}
+
+void MainWindow::GoToMatch(int index, bool select) {
+  const int count = static_cast<int>(search_result_.hits.size());
+  if (count == 0) return;
+  current_hit_ = ((index % count) + count) % count;
+  const SearchHit hit = search_result_.hits[static_cast<size_t>(current_hit_)];
+  current_job_ = HitJob(hit);
+  if (hit.grid != kUnassigned && !mechanic_shown_[static_cast<size_t>(hit.grid)] && scroll_->isVisible()) {
+    // Page the mechanics so that the list shows; the focus stays where it is.
+    QWidget* focus = QApplication::focusWidget();
+    scroll_->setValue(std::min(hit.grid + 1, scroll_->maximum()));
+    if (focus != nullptr) focus->setFocus();
+  }
+  GridView* view = JobGrid(hit.grid);
+  if (select) view->grid().Select(hit.row, 0);
+  view->ShowRow(hit.row);
+  MarkGrids();
+  ShowSearchCount();
+}
+
+void MainWindow::StepMatch(int step) {
+  if (search_result_.hits.empty()) return;
+  GoToMatch(current_hit_ < 0 ? (step > 0 ? 0 : -1) : current_hit_ + step, true);
+}
+
+void MainWindow::SearchEnter(bool backwards) {
+  // A number alone names a job: Enter selects it wherever it is, before any other match.
+  if (search_result_.job_hit >= 0 && current_hit_ != search_result_.job_hit && !backwards) {
+    GoToMatch(search_result_.job_hit, true);
+    return;
+  }
+  StepMatch(backwards ? -1 : 1);
+}
+
+void MainWindow::ClearSearch() {
+  // The keys go to the grid of the job the user was at, to act on it.
+  GridView* target = nullptr;
+  if (current_hit_ >= 0) target = JobGrid(search_result_.hits[static_cast<size_t>(current_hit_)].grid);
+  search_->clear();
+  current_hit_ = -1;
+  RunSearch();
+  if (target != nullptr && target->isVisible()) target->setFocus(Qt::OtherFocusReason);
+}
+
+// ---- Job tips ----
+
+const JobDetails* MainWindow::Details(int32_t job, QString* error) {
+  if (const auto it = details_.find(job); it != details_.end()) return &it->second;
+  try {
+    JobDetails details = ReadJobDetails(form_.Engine(), job);
+    if (details.found) search_extra_[job] = details.SearchText();
+    return &details_.emplace(job, std::move(details)).first->second;
+  } catch (const EngineError& e) {
+    *error = QString::fromLatin1(EngineErrorText(e).c_str());
+    return nullptr;
+  }
+}
+
+QString MainWindow::JobTip(int grid, int row) {
+  const GridModel& model = JobGrid(grid)->grid();
+  if (row < 0 || row >= model.Rows()) return {};
+  const std::string& text = model.TextMatrix(row, grid == kUnassigned ? 1 : 0);
+  const int32_t job = GetJobNumber(text);
+  if (job < 1) return {};
+  const std::vector<std::string> lines = SplitLines(text);
+  const auto line = [&lines](size_t i) {
+    QString l = i < lines.size() ? QString::fromLatin1(lines[i].c_str()) : QString();
+    return l.trimmed().toHtmlEscaped();
+  };
+  QString error;
+  const JobDetails* details = Details(job, &error);
+  if (details == nullptr) return tr("<b>Job %1</b><br>Its records cannot be read: %2").arg(job).arg(error.toHtmlEscaped());
+  if (!details->found) {
+    return tr("<b>Job %1</b><br>Its record is no longer in the invoice file: it was removed or renumbered, "
+              "perhaps on another workstation.<br>Refresh brings the board up to date.")
+        .arg(job);
+  }
+  const auto latin = [](const std::string& s) { return QString::fromLatin1(s.c_str()).toHtmlEscaped(); };
+  QString warranty;
+  switch (details->warranty) {
+    case WarrantyState::kUnknown: warranty = tr("no serial-number record"); break;
+    case WarrantyState::kInWarranty: warranty = tr("in warranty until %1").arg(latin(details->warranty_end)); break;
+    case WarrantyState::kExpired: warranty = tr("expired %1").arg(latin(details->warranty_end)); break;
+  }
+  QStringList rows;
+  const bool quote = !lines.empty() && lines[0].find("Quote:") != std::string::npos;
+  rows << "<b>" + (quote ? tr("Quote %1 \u00B7 Reference %2") : tr("Job %1 \u00B7 Reference %2"))
+                      .arg(job)
+                      .arg(ReferenceNumberOf(text)) +
+              "</b>";
+  rows << tr("Customer: %1 %2").arg(details->account).arg(latin(details->customer));
+  rows << tr("Unit: %1").arg(latin(details->unit));
+  if (!details->serial.empty()) rows << tr("Serial number: %1").arg(latin(details->serial));
+  rows << tr("Date in and priority: %1").arg(line(1));
+  rows << tr("Status: %1").arg(line(2));
+  rows << tr("Warranty: %1").arg(warranty);
+  return "<p style='white-space:pre'>" + rows.join("<br>") + "</p>";
 }
 
 }  // namespace tervalo

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QDialog>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QTimer>
 #include <QWidget>
 
@@ -20,17 +22,17 @@
 #include <set>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "board/frm_tervalo.h"
+#include "board/job_details.h"
+#include "board/job_search.h"
 #include "board/list_watch.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
 
 namespace tervalo {
-
-// Height of the window's client area as designed: room below the lowest button.
-inline constexpr int kDesignClientHeight = 9720;
 
 class MainWindow : public QWidget {
   Q_OBJECT
@@ -63,6 +65,21 @@ class MainWindow : public QWidget {
   // The menu of a job row, as a right-click, the Menu key or Shift+F10 opens it (for tests).
   QMenu* JobMenu(int grid);
 
+  // The strip above the grids: the search field with its "3 of 11", the colour legend and the
+  // help button.
+  QLineEdit* SearchField() const { return search_; }
+  QLabel* SearchCount() const { return search_count_; }
+  QWidget* Legend() const { return legend_; }
+  QPushButton* HelpButton() const { return help_button_; }
+  // What the search field found, and the match the user is at (-1: none).
+  const BoardSearch& Search() const { return search_result_; }
+  int CurrentMatch() const { return current_hit_; }
+  // The help window (F1), made when first asked for.
+  QDialog* HelpWindow();
+  // The tip of row `row` of a job grid: what the job's card begins with, read once and kept
+  // until the next Refresh. Empty for a row without a job.
+  QString JobTip(int grid, int row);
+
   // Checks every `seconds` whether another workstation saved a list; 0 stops. The check runs
   // beside the window, which never waits for the share; what it finds shows in the bar.
   void StartChecking(int seconds);
@@ -79,6 +96,11 @@ class MainWindow : public QWidget {
   // The bar above the grids that names lists changed elsewhere, with its Refresh button.
   QWidget* ChangeBar() const { return change_bar_; }
   QLabel* ChangeBarText() const { return change_text_; }
+
+  // The window's first start on a workstation: it takes the screen's available area, maximised.
+  void FillAvailableArea();
+  // `keep` stores the window's size, position and maximised state (saveGeometry) when it closes.
+  void KeepGeometry(std::function<void(const QByteArray& geometry)> keep) { keep_geometry_ = std::move(keep); }
 
   // A length in twips as pixels on this window's screen, across.
   int Px(int twips) const;
@@ -98,8 +120,12 @@ class MainWindow : public QWidget {
   void SetGeometryTwips(QWidget* widget, const ControlGeometry& geometry);
   void PlaceMechanic(int n, int left_twips, bool visible);
   // Form_Resize: the minimum width, the buttons and scroll bar that follow the width, and the
-  // first page of mechanic grids.
+  // first page of mechanic grids; then PlaceRows.
   void ApplyLayout();
+  // Places every control for the window's height and the bars shown: the grids stretch to the
+  // window's bottom, the controls below them follow it. The page of mechanics shown stays.
+  void PlaceRows();
+  int BarHeight() const;
   // The scroll bar moved: show the page of mechanic grids that starts at its value.
   void OnScroll(int value);
   // Runs an action of the board; a failure of the data engine is reported and ends the program.
@@ -129,8 +155,38 @@ class MainWindow : public QWidget {
   void ShowNotices();
   // Places the bars across the top: the notices first, the changes below them.
   void PlaceBars();
-  // A mechanic whose list could not be read shows a warning mark and why in its tooltip.
+  // The captions with their counts of open jobs ("DAVE RUIZ · 5"); a mechanic whose list could
+  // not be read shows a warning mark and why in its tooltip.
   void ShowListStates();
+  // After every action on the board: captions, counts and the search follow the grids.
+  void BoardChanged();
+  // "DAVE RUIZ · 5"; "5 jobs" as a screen reader says it.
+  static QString CountedCaption(const QString& name, int count);
+  static QString JobsSpoken(int count);
+  // Refresh, which also forgets the job details read for the tips.
+  void Refresh();
+
+  // ---- Finding jobs ----
+  void CreateTopStrip();
+  void PlaceTopStrip(int width_twips);
+  // The text changed: search again and show the first match.
+  void OnSearchEdited();
+  // Searches the board for the field's text and marks the grids; keeps the match the user is at
+  // when it is still found.
+  void RunSearch();
+  void MarkGrids();
+  // The job of a match's row (0: none).
+  int32_t HitJob(const SearchHit& hit) const;
+  void ShowSearchCount();
+  // Shows match `index` (paging the mechanics when its list is not shown); `select` makes it the
+  // grid's selection and current row.
+  void GoToMatch(int index, bool select);
+  void StepMatch(int step);
+  // Enter in the field: the job a number names, else the next match.
+  void SearchEnter(bool backwards);
+  void ClearSearch();
+  // The kept details of a job, read when not yet known.
+  const JobDetails* Details(int32_t job, QString* error);
 
   frmTervalo& form_;
   std::unique_ptr<GridTableModel> g_model_;
@@ -162,6 +218,7 @@ class MainWindow : public QWidget {
   QLabel* notice_text_ = nullptr;
   QPushButton* notice_dismiss_ = nullptr;
   std::function<void(const std::set<std::string>& told)> keep_told_;
+  std::function<void(const QByteArray& geometry)> keep_geometry_;
   QTimer* check_timer_ = nullptr;
   std::thread check_thread_;
   bool checking_ = false;
@@ -173,7 +230,20 @@ class MainWindow : public QWidget {
   bool moving_focus_ = false;   // the focus rule is giving the focus to another grid
   std::vector<GridView*> mg_;
   std::vector<QLabel*> lblMECH_;
+  QLineEdit* search_ = nullptr;
+  QLabel* search_count_ = nullptr;
+  QWidget* legend_ = nullptr;
+  QPushButton* help_button_ = nullptr;
+  QDialog* help_window_ = nullptr;
+  BoardSearch search_result_;
+  int current_hit_ = -1;
+  int32_t current_job_ = 0;  // the job of the current match, which a move may take to another list
+  // The job details read for tips since the last Refresh, and what the search matches of them.
+  std::unordered_map<int32_t, JobDetails> details_;
+  ExtraJobText search_extra_;
   std::vector<int> mechanic_left_;  // Left of label n and grid n, in twips
+  std::vector<bool> mechanic_shown_;  // label n and grid n are on the page shown
+  RowLayout rows_;  // where the rows of controls go for the window's height
 };
 
 }  // namespace tervalo

@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
+#include <QToolTip>
 
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,8 @@
 #include <vector>
 
 #include "board/frm_tervalo.h"
+#include "board/job_text.h"
+#include "board_ui/help_window.h"
 #include "board_ui/main_window.h"
 #include "board_ui/twips.h"
 #include "environment/shared_instances.h"
@@ -103,7 +107,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
     ControlGeometry geometry;
   };
   const Control controls[] = {
-      {w.Label1(), "Unassigned Jobs", "", design::kLabel1},
+      {w.Label1(), QString::fromUtf8("Unassigned Jobs \u00B7 1"), "", design::kLabel1},
       {w.g(), "", "", design::kUnassignedGrid},
       {w.Label2(), "Sort Order", "", design::kLabel2},
       {w.gSort(), "",
@@ -119,14 +123,14 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
     if (auto* button = qobject_cast<QAbstractButton*>(c.widget)) text = button->text();
     EXPECT_EQ(text, c.text) << name;
     EXPECT_EQ(c.widget->toolTip(), c.tip) << name;
-    EXPECT_EQ(c.widget->geometry(), TwipsRect(c.geometry, w)) << name;
+    EXPECT_EQ(c.widget->geometry(), TwipsRect(ArrangeRows(PixelsToTwipsY(w.height(), w)).Place(c.geometry), w)) << name;
     EXPECT_TRUE(c.widget->isVisibleTo(&w)) << name;
   }
   EXPECT_EQ(w.btnExit()->text(), "E&XIT");
   EXPECT_EQ(w.btnUpdate()->text(), "&Update");
 
-  EXPECT_EQ(w.lblMECH(0)->text(), "MECHANIC 3");
-  EXPECT_EQ(w.lblMECH(1)->text(), "MECHANIC 4");
+  EXPECT_EQ(w.lblMECH(0)->text(), QString::fromUtf8("MECHANIC 3 \u00B7 0"));
+  EXPECT_EQ(w.lblMECH(1)->text(), QString::fromUtf8("MECHANIC 4 \u00B7 0"));
   EXPECT_EQ(w.lblMECH(1)->toolTip(), "'Right-Click' to Print");
   EXPECT_TRUE(w.g()->isColumnHidden(0)) << "the sort key";
   EXPECT_EQ(w.g()->model()->rowCount(), 1);
@@ -194,8 +198,9 @@ TEST_F(MainWindowTest, WithoutMechanicsTheFirstColumnKeepsItsDesign) {
   MainWindow& w = Open();
   ASSERT_EQ(w.MechanicGridCount(), 1);
   EXPECT_EQ(w.lblMECH(0)->text(), "Mechanic # 1");
-  EXPECT_EQ(w.lblMECH(0)->geometry(), TwipsRect(design::kMechanicLabel, w));
-  EXPECT_EQ(w.mg(0)->geometry(), TwipsRect(design::kMechanicGrid, w));
+  const RowLayout rows = ArrangeRows(PixelsToTwipsY(w.height(), w));
+  EXPECT_EQ(w.lblMECH(0)->geometry(), TwipsRect(rows.Place(design::kMechanicLabel), w));
+  EXPECT_EQ(w.mg(0)->geometry(), TwipsRect(rows.Place(design::kMechanicGrid), w));
   EXPECT_EQ(VisibleMechanics(), (std::vector<int>{0}));
   EXPECT_FALSE(w.Scroll()->isVisibleTo(&w));
 }
@@ -343,13 +348,13 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   MainWindow& w = Open();
   EXPECT_TRUE(w.lblMECH(0)->text().startsWith(QString::fromUtf8("\u26A0 ")));
   EXPECT_TRUE(w.lblMECH(0)->toolTip().contains("Input/output error")) << w.lblMECH(0)->toolTip().toStdString();
-  EXPECT_EQ(w.lblMECH(1)->text(), "MECHANIC 4");
+  EXPECT_EQ(w.lblMECH(1)->text(), QString::fromUtf8("MECHANIC 4 \u00B7 0"));
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_NE(host_.messages[0].text.find("MECHANIC 3: "), std::string::npos);
   // The share answers again: Refresh reads the list and the mark goes.
   faults.unreadable.clear();
   QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
-  EXPECT_EQ(w.lblMECH(0)->text(), "MECHANIC 3");
+  EXPECT_EQ(w.lblMECH(0)->text(), QString::fromUtf8("MECHANIC 3 \u00B7 1"));
   EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
   // The grid shows the row it read, and a job dropped there shows too.
   ASSERT_EQ(w.mg(0)->model()->rowCount(), 1);
@@ -440,6 +445,290 @@ TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks)
   QTest::qWait(1500);
   EXPECT_FALSE(w.ChangeBar()->isVisible());
   w.StartChecking(0);
+}
+
+
+TEST_F(MainWindowTest, TheGridsFillTheWindowsHeightAndABarTakesItsRoomAboveThem) {
+  AddMechanics(2);
+  company_.AddJob({7, {Job(42, 'O', 9)}});  // marked for a mechanic who is not on the board
+  form_.KeepNotices({});
+  MainWindow& w = Open();
+  const int row_height = w.g()->RowHeightPixels();
+  ASSERT_TRUE(w.NoticeBar()->isVisible());
+  const QRect with_bar = w.g()->geometry();
+  EXPECT_GE(w.SearchField()->y(), w.NoticeBar()->geometry().bottom()) << "nothing hides under the bar";
+  EXPECT_GT(w.Label1()->y(), w.SearchField()->geometry().bottom());
+  QTest::mouseClick(w.NoticeBar()->findChild<QPushButton*>("NoticeBarDismiss"), Qt::LeftButton);
+  EXPECT_EQ(w.g()->y(), with_bar.y() - w.NoticeBar()->height()) << "the grids move up into the bar's room";
+  EXPECT_EQ(w.g()->geometry().bottom(), with_bar.bottom());
+
+  for (const int extra : {0, 240, 500}) {
+    SCOPED_TRACE("taller by " + std::to_string(extra));
+    w.resize(w.width(), w.minimumHeight() + extra);
+    EXPECT_EQ(w.g()->height(), TwipsToPixelsY(design::kUnassignedGrid.height, w) + extra);
+    EXPECT_EQ(w.mg(1)->geometry().bottom(), w.g()->geometry().bottom());
+    EXPECT_EQ(w.g()->RowHeightPixels(), row_height) << "rows keep their height";
+    // The controls below the grids stand under them, the status line at the window's bottom.
+    for (QWidget* below : {static_cast<QWidget*>(w.Label2()), static_cast<QWidget*>(w.gSort()),
+                           static_cast<QWidget*>(w.chkHide()), static_cast<QWidget*>(w.btnRefresh()),
+                           static_cast<QWidget*>(w.btnUpdate())}) {
+      EXPECT_GT(below->y(), w.g()->geometry().bottom()) << below->objectName().toStdString();
+    }
+    EXPECT_LE(w.StatusLine()->geometry().bottom(), w.height());
+    EXPECT_GT(w.StatusLine()->geometry().bottom(), w.height() - TwipsToPixelsY(600, w));
+  }
+}
+
+TEST_F(MainWindowTest, TheWindowsPlaceIsKeptWhenItClosesAndComesBack) {
+  AddMechanics(1);
+  MainWindow& w = Open();
+  QByteArray kept;
+  w.KeepGeometry([&](const QByteArray& geometry) { kept = geometry; });
+  w.resize(w.minimumWidth() + 37, w.minimumHeight() + 53);
+  w.close();
+  ASSERT_FALSE(kept.isEmpty());
+  MainWindow again(form_);
+  ASSERT_TRUE(again.restoreGeometry(kept));
+  EXPECT_EQ(again.size(), QSize(w.minimumWidth() + 37, w.minimumHeight() + 53));
+}
+
+TEST_F(MainWindowTest, CaptionsCountTheOpenJobsAndFollowMovesUndoAndRefresh) {
+  AddMechanics(2);
+  for (int32_t job = 1; job <= 3; ++job) company_.AddJob({job, {Job(10 + job)}});
+  const InvoiceRecord open = Job(14, 'O', 3);
+  const InvoiceRecord billed = Job(15, 'B', 3);
+  company_.AddJob({4, {open}});
+  company_.AddJob({5, {billed}});
+  InvoiceRecord was_open = billed;
+  was_open.status = 'O';
+  schedules_[3] = {company_.ScheduleLine(open, 4), company_.ScheduleLine(was_open, 5)};
+  MainWindow& w = Open();
+  const auto captions = [&] {
+    return std::vector<std::string>{w.Label1()->text().toStdString(), w.lblMECH(0)->text().toStdString(),
+                                    w.lblMECH(1)->text().toStdString(), w.g()->accessibleName().toStdString(),
+                                    w.mg(0)->accessibleName().toStdString(), w.mg(1)->accessibleName().toStdString()};
+  };
+  const std::vector<std::string> at_start{"Unassigned Jobs \u00B7 3", "MECHANIC 3 \u00B7 1", "MECHANIC 4 \u00B7 0",
+                                          "Unassigned Jobs, 3 jobs", "MECHANIC 3, 1 job", "MECHANIC 4, 0 jobs"};
+  EXPECT_EQ(captions(), at_start) << "the billed job is not counted";
+
+  // Two jobs go to MECHANIC 4 through the job menu, one comes back with Delete, then undo.
+  w.form().board().g.Select(0, 0, 1);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_1")->trigger();
+  EXPECT_EQ(captions(), (std::vector<std::string>{"Unassigned Jobs \u00B7 1", "MECHANIC 3 \u00B7 1", "MECHANIC 4 \u00B7 2",
+                                                  "Unassigned Jobs, 1 job", "MECHANIC 3, 1 job", "MECHANIC 4, 2 jobs"}));
+  w.form().board().Mg(1).Select(0, 0);
+  w.mg(1)->setFocus();
+  QTest::keyClick(w.mg(1), Qt::Key_Delete);
+  EXPECT_EQ(captions()[0], "Unassigned Jobs \u00B7 2");
+  EXPECT_EQ(captions()[2], "MECHANIC 4 \u00B7 1");
+  w.UndoAction()->trigger();
+  EXPECT_EQ(captions()[0], "Unassigned Jobs \u00B7 1");
+  EXPECT_EQ(captions()[2], "MECHANIC 4 \u00B7 2");
+  // Refresh saves and reads the board again: the counts stay those of the lists.
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_EQ(captions()[0], "Unassigned Jobs \u00B7 1");
+  EXPECT_EQ(captions()[2], "MECHANIC 4 \u00B7 2");
+}
+
+// Jobs for finding: 7, 8 and 9 unassigned, 10 on MECHANIC 3's list and 11 on the tenth mechanic's
+// (MECHANIC 12), which the narrowest window does not show at first.
+class FindJobsTest : public MainWindowTest {
+ protected:
+  static InvoiceRecord Unit(int32_t reference, const char* unit, const char* description, int32_t mechanic = 0) {
+    InvoiceRecord r = Job(reference, 'O', mechanic);
+    r.description1 = unit;
+    r.description2 = description;
+    return r;
+  }
+  MainWindow& OpenBoard() {
+    AddMechanics(10);
+    company_.AddJob({7, {Unit(42, "HARLAN MOWER", "WONT START")}});
+    company_.AddJob({8, {Unit(43, "TOLVER GEN", "2.5KW NO OUTPUT")}});
+    company_.AddJob({9, {Unit(44, "HARLAN TRIMMER", "CARB")}});
+    company_.AddJob({10, {Unit(45, "HARLAN EDGER", "BELT", 3)}});
+    company_.AddJob({11, {Unit(46, "HARLAN SAW", "CHAIN", 12)}});
+    schedules_[3] = {company_.ScheduleLine(Unit(45, "HARLAN EDGER", "BELT", 3), 10)};
+    schedules_[12] = {company_.ScheduleLine(Unit(46, "HARLAN SAW", "CHAIN", 12), 11)};
+    MainWindow& w = Open();
+    ResizeTo(kMinimumWindowWidth);
+    w.activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(&w));
+    return w;
+  }
+  // The job of the grid's current row, and whether it is selected.
+  int32_t CurrentJob(MainWindow& w, int grid) {
+    const GridModel& model = grid == kUnassigned ? w.form().board().g : w.form().board().Mg(grid);
+    if (model.Row() < 0 || !model.IsSelected(model.Row())) return 0;
+    return GetJobNumber(model.TextMatrix(model.Row(), grid == kUnassigned ? 1 : 0));
+  }
+  SearchMark Mark(MainWindow& w, int grid, int row) {
+    QAbstractItemModel* model = (grid == kUnassigned ? w.g() : w.mg(grid))->model();
+    return static_cast<SearchMark>(model->data(model->index(row, grid == kUnassigned ? 1 : 0), kSearchRole).toInt());
+  }
+  void Type(MainWindow& w, const QString& text) {
+    w.SearchField()->clear();
+    QTest::keyClicks(w.SearchField(), text);
+  }
+};
+
+TEST_F(FindJobsTest, TypingMarksTheMatchesAndEnterAndF3WalkThemAcrossEveryList) {
+  MainWindow& w = OpenBoard();
+  QTest::keyClick(w.g(), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_EQ(QApplication::focusWidget(), w.SearchField()) << "Ctrl+F";
+  QTest::keyClicks(w.SearchField(), "harlan");
+  EXPECT_EQ(w.SearchCount()->text(), "1 of 4");
+  // g is sorted by reference: jobs 7, 8, 9.
+  EXPECT_EQ(Mark(w, kUnassigned, 0), SearchMark::kCurrent);
+  EXPECT_EQ(Mark(w, kUnassigned, 1), SearchMark::kDimmed) << "job 8 is washed out, not removed";
+  EXPECT_EQ(Mark(w, kUnassigned, 2), SearchMark::kMatch);
+  EXPECT_EQ(w.g()->model()->rowCount(), 3);
+
+  QTest::keyClick(w.SearchField(), Qt::Key_Return);
+  EXPECT_EQ(w.SearchCount()->text(), "2 of 4");
+  EXPECT_EQ(CurrentJob(w, kUnassigned), 9);
+  QTest::keyClick(w.SearchField(), Qt::Key_F3);
+  EXPECT_EQ(CurrentJob(w, 0), 10);
+  // The last match is on a list the window does not show: the mechanics page to it.
+  ASSERT_FALSE(w.mg(9)->isVisible());
+  QTest::keyClick(w.SearchField(), Qt::Key_F3);
+  EXPECT_EQ(w.SearchCount()->text(), "4 of 4");
+  EXPECT_TRUE(w.mg(9)->isVisible());
+  EXPECT_EQ(CurrentJob(w, 9), 11);
+  EXPECT_EQ(QApplication::focusWidget(), w.SearchField()) << "the keys stay in the field";
+  QTest::keyClick(w.SearchField(), Qt::Key_F3);
+  EXPECT_EQ(w.SearchCount()->text(), "1 of 4") << "round to the first";
+  QTest::keyClick(w.SearchField(), Qt::Key_F3, Qt::ShiftModifier);
+  EXPECT_EQ(w.SearchCount()->text(), "4 of 4");
+
+  // Esc clears the search; the keys go to the list of the job the user was at.
+  QTest::keyClick(w.SearchField(), Qt::Key_Escape);
+  EXPECT_TRUE(w.SearchField()->text().isEmpty());
+  EXPECT_TRUE(w.SearchCount()->text().isEmpty());
+  EXPECT_EQ(Mark(w, kUnassigned, 1), SearchMark::kNone);
+  EXPECT_EQ(QApplication::focusWidget(), w.mg(9));
+}
+
+TEST_F(FindJobsTest, TheTextIsTakenLiterallyAndAJobNumberAndEnterSelectsThatJob) {
+  MainWindow& w = OpenBoard();
+  struct Case {
+    const char* text;
+    const char* count;
+  };
+  for (const Case& c : {Case{"2.5kw", "1 of 1"}, Case{"2.5", "1 of 1"}, Case{"2x5", "no match"},
+                        Case{"h.*n", "no match"}, Case{"[a-z]", "no match"}, Case{"harlan chain", "1 of 1"}}) {
+    Type(w, c.text);
+    EXPECT_EQ(w.SearchCount()->text(), c.count) << c.text;
+  }
+  // "4" is in every job's reference (42-46): the job numbered 11 is found among them by its number.
+  Type(w, "11");
+  QTest::keyClick(w.SearchField(), Qt::Key_Return);
+  EXPECT_EQ(CurrentJob(w, 9), 11);
+  EXPECT_TRUE(w.mg(9)->isVisible());
+}
+
+TEST_F(FindJobsTest, TheSearchFollowsAMovedJob) {
+  MainWindow& w = OpenBoard();
+  Type(w, "tolver");
+  QTest::keyClick(w.SearchField(), Qt::Key_Return);
+  ASSERT_EQ(CurrentJob(w, kUnassigned), 8);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_0")->trigger();
+  ASSERT_EQ(w.Search().hits.size(), 1u);
+  EXPECT_EQ(w.Search().hits[0].grid, 0) << "found on MECHANIC 3's list now";
+  EXPECT_EQ(w.SearchCount()->text(), "1 of 1");
+  EXPECT_EQ(Mark(w, 0, 1), SearchMark::kCurrent);
+  EXPECT_EQ(Mark(w, 0, 0), SearchMark::kDimmed);
+  EXPECT_EQ(w.lblMECH(0)->text(), QString::fromUtf8("MECHANIC 3 \u00B7 2"));
+}
+
+class JobTipsTest : public MainWindowTest {
+ protected:
+  void ClearIndexEntry(int32_t job) {
+    std::fstream file0(share_.DataDirectory() / "FILE0", std::ios::binary | std::ios::in | std::ios::out);
+    file0.seekp(451 * 512 + 4 * job);
+    file0.write("\0\0\0\0", 4);
+  }
+  int RowOf(const GridModel& grid, int col, int32_t job) {
+    for (int r = 0; r < grid.Rows(); ++r) {
+      if (GetJobNumber(grid.TextMatrix(r, col)) == job) return r;
+    }
+    return -1;
+  }
+};
+
+TEST_F(JobTipsTest, ATipTellsTheCardsFirstLinesAndAJobWhoseRecordWentMissingSaysSo) {
+  AddMechanics(1);
+  company_.AddCustomer({5005, "MEI TANAKA"});
+  company_.AddSerial({"SN740185", 240, 0, testing::kDay});  // twenty years
+  company_.AddSerial({"SN1", 1, 0, testing::kDay});
+  InvoiceRecord in_warranty = Job(42);
+  in_warranty.bill_to = 5005;
+  in_warranty.serial1 = "SN740185";
+  InvoiceRecord expired = Job(43);
+  expired.serial1 = "SN1";
+  company_.AddJob({7, {in_warranty}});
+  company_.AddJob({8, {expired}});
+  company_.AddJob({9, {Job(44)}});
+  company_.AddJob({10, {Job(45)}});
+  MainWindow& w = Open();
+  const GridModel& g = w.form().board().g;
+
+  // The pointer rests on job 7.
+  const QRect row7 = w.g()->visualRect(w.g()->model()->index(RowOf(g, 1, 7), 1));
+  QHelpEvent hover(QEvent::ToolTip, row7.center(), w.g()->viewport()->mapToGlobal(row7.center()));
+  QApplication::sendEvent(w.g()->viewport(), &hover);
+  const QString tip = QToolTip::text();
+  for (const char* part : {"Job 7", "Reference 42", "5005 MEI TANAKA", "HARLAN MOWER / HR217 WONT START", "SN740185",
+                           "Open", "Rush", "in warranty until 06/29/45"}) {
+    EXPECT_TRUE(tip.contains(part)) << part << " in " << tip.toStdString();
+  }
+  EXPECT_TRUE(w.JobTip(kUnassigned, RowOf(g, 1, 8)).contains("expired 07/29/25"));
+  EXPECT_TRUE(w.JobTip(kUnassigned, RowOf(g, 1, 9)).contains("no serial-number record"));
+  // What a tip read is searched too: the customer's name finds the job.
+  QTest::keyClicks(w.SearchField(), "tanaka");
+  EXPECT_EQ(w.SearchCount()->text(), "1 of 1");
+
+  // Another workstation removes jobs 7, 8 and 10: the tips read before are kept until the next
+  // Refresh; a job not read before says that its record is gone, and nothing more.
+  for (const int32_t job : {7, 8, 10}) ClearIndexEntry(job);
+  EXPECT_TRUE(w.JobTip(kUnassigned, RowOf(g, 1, 7)).contains("MEI TANAKA"));
+  EXPECT_TRUE(w.JobTip(kUnassigned, RowOf(g, 1, 8)).contains("expired"));
+  const QString missing = w.JobTip(kUnassigned, RowOf(g, 1, 10));
+  EXPECT_TRUE(missing.contains("no longer in the invoice file")) << missing.toStdString();
+  EXPECT_FALSE(missing.contains("HARLAN")) << "no old data";
+  // Refresh reads the board again: the removed jobs are gone, and job 9's tip is read anew.
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_EQ(g.Rows(), 1);
+  EXPECT_TRUE(w.JobTip(kUnassigned, RowOf(g, 1, 9)).contains("Job 9"));
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpWithTheKeysOfTheJobMenuTheColoursAndTheVersion) {
+  AddMechanics(1);
+  MainWindow& w = Open();
+  w.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+  QTest::keyClick(&w, Qt::Key_F1);
+  QDialog* help = w.HelpWindow();
+  EXPECT_TRUE(help->isVisible());
+  const QString text = help->findChild<QTextBrowser*>("HelpText")->toPlainText();
+  QStringList keys;
+  QMenu* menu = w.JobMenu(0);
+  for (const QAction* action : menu->actions()) {
+    for (const QKeySequence& key : action->shortcuts()) keys << key.toString(QKeySequence::NativeText);
+  }
+  delete menu;
+  EXPECT_GE(keys.size(), 6) << "Delete, Ctrl+Up, Ctrl+Down, undo, redo, Return";
+  for (const QString& key : keys) EXPECT_TRUE(text.contains(key)) << key.toStdString();
+  for (const char* part : {"Ctrl+F", "F3", "Esc", "Normal", "Rush", "Complete / Billed", "blue bar", "yellow bar"}) {
+    EXPECT_TRUE(text.contains(part)) << part;
+  }
+  EXPECT_TRUE(text.contains(QString::fromStdString(frmTervalo::Caption()).simplified())) << text.toStdString();
+
+  // The legend above the grids shows the same colours.
+  QStringList legend;
+  for (const QLabel* entry : w.Legend()->findChildren<QLabel*>("LegendEntry")) legend << entry->text();
+  EXPECT_EQ(legend, (QStringList{"Normal", "Rush", "Complete / Billed"}));
+  help->close();
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "board/job_index.h"
 #include "board/job_record.h"
 #include "board/job_text.h"
+#include "board/window_layout.h"
 #include "tests/e2e/x_session.h"
 #include "tests/support/board_company.h"
 #include "tools/share_builders/demo_company.h"
@@ -34,9 +35,10 @@ using e2e::XServer;
 using share::InvoiceRecord;
 using testing::Job;
 
-// Screen geometry of the board at 96 dpi, in pixels from the window's corner: twips / 15.
+// Screen geometry of the board at 96 dpi, in pixels from the window's corner: twips / 15. The
+// controls below the grids follow the window's height (Rows()).
 constexpr int kRowPixels = 85;  // 1280 twips: the tall rows of this company
-constexpr int kGridTop = 40;
+constexpr int kGridTop = (design::kUnassignedGrid.top + kTopStripHeight) / 15;
 constexpr int kUnassignedLeft = 8;
 constexpr int kMechanicLeft = 208;
 constexpr int kMechanicStep = 160;
@@ -107,6 +109,7 @@ class BoardWindow {
       if (line.rfind("X=", 0) == 0) origin_.x = std::stoi(line.substr(2));
       if (line.rfind("Y=", 0) == 0) origin_.y = std::stoi(line.substr(2));
       if (line.rfind("WIDTH=", 0) == 0) width_ = std::stoi(line.substr(6));
+      if (line.rfind("HEIGHT=", 0) == 0) height_ = std::stoi(line.substr(7));
     }
     std::this_thread::sleep_for(500ms);  // the first layout
   }
@@ -122,10 +125,14 @@ class BoardWindow {
   // Places on the board, by grid and row.
   Point UnassignedRow(int row) const { return At(kUnassignedLeft + 60, RowY(row)); }
   Point MechanicRow(int n, int row) const { return At(kMechanicLeft + n * kMechanicStep + 60, RowY(row)); }
-  Point MechanicLabel(int n) const { return At(kMechanicLeft + n * kMechanicStep + 40, 28); }
-  Point ShowAllStatuses() const { return At(224 + 8, 504 + 12); }
+  Point MechanicLabel(int n) const { return At(kMechanicLeft + n * kMechanicStep + 40, kGridTop - 12); }
+  Point ShowAllStatuses() const { return At(224 + 8, Rows().Place(design::kChkHide).top / 15 + 12); }
   // Row `row` of "Sort Order" (rows of 17 pixels below the grid's frame).
-  Point SortField(int row) const { return At(32 + 40, 504 + 1 + row * 17 + 8); }
+  Point SortField(int row) const { return At(32 + 40, Rows().Place(design::kSortGrid).top / 15 + 1 + row * 17 + 8); }
+  // The window's first start fills the screen: the grids take its height.
+  RowLayout Rows() const { return ArrangeRows(height_ * 15); }
+  int width() const { return width_; }
+  int height() const { return height_; }
   // A point of the bar that names lists changed on another workstation, left of its text.
   Point ChangeBar() const { return At(3, 3); }
   bool ChangeBarShown() const { return e2e::PixelAt(display_, ChangeBar().x, ChangeBar().y) == kChangeBarColor; }
@@ -212,6 +219,7 @@ class BoardWindow {
   std::string window_;
   Point origin_{0, 0};
   int width_ = 0;
+  int height_ = 0;
 };
 
 // Jobs 1-5 unassigned (references 11-15, sorted in that order); DAVE RUIZ (mechanic 3) has jobs 6
@@ -338,6 +346,22 @@ TEST_F(BoardE2eTest, DragsDeleteMenuMovesAndUndoReachTheFiles) {
   b.Key("alt+x");
   EXPECT_EQ(b.process().Wait(30s), 0) << b.Log();
   EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 7, 8}));
+}
+
+TEST_F(BoardE2eTest, TheBoardFillsTheScreenAndAJobFoundByItsNumberIsActedOn) {
+  BoardWindow& b = *board_;
+  EXPECT_EQ(b.width(), 1600) << "the first start takes the screen";
+  EXPECT_EQ(b.height(), 1000);
+  // Ctrl+F, the job's number and Enter select job 7 on DAVE RUIZ's list; Esc hands the keys to
+  // that list, and Delete sends the job back.
+  b.Click(b.UnassignedRow(0));
+  b.Key("ctrl+f");
+  b.Key("7");
+  b.Key("Return");
+  b.Key("Escape");
+  b.Key("Delete");
+  EXPECT_TRUE(WaitUntil([&] { return MarkOf(7) == 0; })) << b.Log();
+  UpdateAndExpect({6, 8}, {});
 }
 
 TEST_F(BoardE2eTest, RightDraggingASortFieldMovesTheFieldUnderThePointer) {
@@ -532,7 +556,7 @@ TEST_F(DemoE2eTest, DoubleClickOpensTheJobCardAndTheLabelMenuPrints) {
   EXPECT_NE(std::find(icons.begin(), icons.end(), std::pair<long, long>(32, 32)), icons.end()) << icons.size();
   EXPECT_NE(std::find(icons.begin(), icons.end(), std::pair<long, long>(256, 256)), icons.end()) << icons.size();
   // The first unassigned job of the demo, opened with a double-click; Esc closes the card.
-  b.DoubleClick({8 + 60, 40 + 30});
+  b.DoubleClick({8 + 60, kGridTop + 30});
   EXPECT_TRUE(WaitUntil([&] { return b.WindowOpen("^(Job|Quote): "); })) << b.Log();
   b.Key("Escape");
   EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^(Job|Quote): "); }));
