@@ -9,6 +9,7 @@
 #include "board/list_repair.h"
 #include "board/orphan_jobs.h"
 #include "board/path_hint.h"
+#include "board/owned_bytes.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "engine/read_scope.h"

@@ -15,7 +15,7 @@
 #include "board/job_moves.h"
 #include "board/notices.h"
 #include "board/print_list.h"
-#include "board/schedule_files.h"
+#include "board/list_update.h"
 #include "board/window_layout.h"
 
 namespace tervalo {

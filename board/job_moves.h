@@ -18,7 +18,7 @@
 #include "board/grid_model.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
-#include "board/schedule_files.h"
+#include "board/owned_bytes.h"
 
 namespace tervalo {
 

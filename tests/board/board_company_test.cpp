@@ -10,6 +10,7 @@
 #include "board/path_hint.h"
 #include "board/job_index.h"
 #include "board/job_text.h"
+#include "board/owned_bytes.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "board/frm_tervalo.h"
+#include "board/schedule_files.h"
 #include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/company_builder.h"

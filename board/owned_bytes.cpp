@@ -1,0 +1,81 @@
+#include "board/owned_bytes.h"
+
+#include "board/job_index.h"
+#include "board/job_loading.h"
+#include "board/job_record.h"
+#include "board/job_text.h"
+#include "engine/business_basic.h"
+#include "engine/file_format.h"
+#include "records/file0_layout.h"
+
+namespace tervalo {
+namespace {
+
+constexpr int64_t kSortOrderOffset = BlockOffset(file0::kSettingsBlock) + file0::kSortOrderPosition - 1;
+
+}  // namespace
+
+void WriteMark(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_number) {
+  std::string byte(1, '\0');
+  engine.Pack("B", byte, mechanic_number, 1);
+  engine.LwriteField("INVOL", record_number, kMechanicBytePosition, byte);
+}
+
+void MarkJob(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_number) {
+  // The record is read for its checks (a record past the end of INVOL is refused before any write).
+  engine.LreadFile("INVOL", record_number);
+  WriteMark(engine, record_number, mechanic_number);
+}
+
+void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
+  std::string order;
+  for (int r = 0; r < board.gSort.Rows(); ++r) {
+    if (const char letter = SortFieldLetter(board.gSort.TextMatrix(r, 0))) order.push_back(letter);
+  }
+  board.settings.SortOrder = order;
+  order.resize(4, ' ');
+  // Only the four sort letters are written; the rest of block 499 belongs to other programs.
+  engine.WriteFile("FILE0", order, kSortOrderOffset);
+}
+
+std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
+                                        const std::string& job_text, std::optional<int32_t> only_from,
+                                        bool* left_alone) {
+  std::vector<ClearedMark> cleared;
+  const int32_t job_number = GetJobNumber(job_text);
+  if (job_number < 1) return cleared;
+  const JobIndex index = JobIndex::Load(engine);
+  int32_t record_number = index.RecordNumber(job_number);
+  if (record_number < 1) return cleared;
+  JobRecordReader reader(engine);
+  const int32_t request = RequestNumberOf(job_text);
+  auto clear = [&](int32_t record, int32_t previous) {
+    for (const ClearedMark& c : cleared) {
+      if (c.record_number == record) return;  // the matching request is also where the walk stopped
+    }
+    if (only_from && previous != 0 && previous != *only_from) {
+      if (left_alone != nullptr) *left_alone = true;
+      return;
+    }
+    WriteMark(engine, record, 0);
+    cleared.push_back({job_number, record, previous});
+  };
+  JobRecord job = reader.Decode(record_number);
+  for (int hops = 0; hops < kMaxRequests && settings.TallRows; ++hops) {
+    if (job.request_number == request) clear(record_number, job.mechanic);
+    if (job.chain_flag <= 1 || !reader.Exists(job.next_link)) break;
+    record_number = job.next_link;
+    job = reader.Decode(record_number);
+  }
+  clear(record_number, job.mechanic);
+  return cleared;
+}
+
+bool ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t expected, int32_t value) {
+  const JobRecord job = DecodeJobRecord(engine, engine.LreadFile("INVOL", record_number));
+  if (job.mechanic != expected) return false;
+  if (expected != value) WriteMark(engine, record_number, value);
+  return true;
+}
+
+}  // namespace tervalo

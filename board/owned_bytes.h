@@ -1,0 +1,47 @@
+#pragma once
+// Every byte the board writes into the business system's files: the mechanic byte of an INVOL
+// record (the mark), its removal, and the sort order in FILE0. Nothing else of those files is
+// written.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "board/board_state.h"
+
+namespace tervalo {
+
+class cBusinessBasic;
+
+// Stores the sort order of the sort-field grid into bytes 25-28 of FILE0 block 499.
+void StoreSortOrder(cBusinessBasic& engine, BoardState& board);
+
+// A mechanic byte the board cleared, with the mechanic number it held before.
+struct ClearedMark {
+  int32_t job_number = 0;
+  int32_t record_number = 0;
+  int32_t previous = 0;
+};
+
+// Clears the mechanic byte of the job of a row sent back to the unassigned grid. Returns the
+// records written, with what their byte held before, so that the move can be undone. With
+// `only_from`, a record whose byte names another mechanic than that one (another workstation
+// scheduled the job meanwhile) is left as it is and `*left_alone` is set.
+std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
+                                        const std::string& job_text,
+                                        std::optional<int32_t> only_from = std::nullopt,
+                                        bool* left_alone = nullptr);
+
+// Writes the mechanic byte (byte 141) of an INVOL record, and nothing else of it, so that what the
+// business system wrote into the record meanwhile stays. Every mark the board writes goes here.
+void WriteMark(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_number);
+// Marks a job's record for a mechanic after reading it (the read refuses a record past the end).
+void MarkJob(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_number);
+
+// Writes `value` into the mechanic byte of a record only while the byte still holds `expected`
+// (read afresh), so that a mark another workstation wrote meanwhile is never overwritten.
+// Returns false when the byte held something else and nothing was written.
+bool ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t expected, int32_t value);
+
+}  // namespace tervalo
