@@ -99,10 +99,10 @@ void MultiLineDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     case SearchMark::kMatch:
     case SearchMark::kCurrent: {
       const bool current = static_cast<SearchMark>(index.data(kSearchRole).toInt()) == SearchMark::kCurrent;
-      const int width = current ? kCurrentMatchFrameWidth : kMatchFrameWidth;
-      painter->setPen(QPen(kMatchFrameColor, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+      const int frame = current ? kCurrentMatchFrameWidth : kMatchFrameWidth;
+      painter->setPen(QPen(kMatchFrameColor, frame, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
       painter->setBrush(Qt::NoBrush);
-      painter->drawRect(QRectF(rect).adjusted(width / 2.0, width / 2.0, -width / 2.0, -width / 2.0));
+      painter->drawRect(QRectF(rect).adjusted(frame / 2.0, frame / 2.0, -frame / 2.0, -frame / 2.0));
       break;
     }
   }
