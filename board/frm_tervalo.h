@@ -102,7 +102,7 @@ class frmTervalo {
   void SetSaveStatus(const UpdateResult& result, bool refresh);
 
   BoardState board_;
-  JobMoves moves_{*this};
+  JobMoves moves_{board_, [this]() -> cBusinessBasic& { return Engine(); }};
   MechanicLayout layout_;
   std::string configuration_file_;
   ConflictQuestion conflict_question_;

@@ -4,7 +4,7 @@
 #include <set>
 #include <unordered_map>
 
-#include "board/frm_tervalo.h"
+#include "board/board_state.h"
 #include "board/grid_refresh.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
@@ -45,8 +45,8 @@ std::string ErrorText(const EngineError& error) {
 
 }  // namespace
 
-BoardState& JobMoves::Board() const { return form_.board(); }
-cBusinessBasic& JobMoves::Engine() const { return form_.Engine(); }
+BoardState& JobMoves::Board() const { return board_; }
+cBusinessBasic& JobMoves::Engine() const { return engine_(); }
 GridModel& JobMoves::Grid(int grid) const { return grid == kUnassigned ? Board().g : Board().Mg(grid); }
 
 void JobMoves::Report(const std::string& text) const {

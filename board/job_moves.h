@@ -8,6 +8,7 @@
 // Positions on a grid are given in twips from the top of its rows, with the height of one row.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -22,7 +23,6 @@
 
 namespace tervalo {
 
-class frmTervalo;
 class cBusinessBasic;
 struct BoardState;
 
@@ -53,7 +53,10 @@ struct DragState {
 
 class JobMoves {
  public:
-  explicit JobMoves(frmTervalo& form) : form_(form) {}
+  // The running data engine, asked for at each move: it starts after the moves are made, and
+  // asking throws EngineError when it did not start.
+  using EngineSource = std::function<cBusinessBasic&()>;
+  JobMoves(BoardState& board, EngineSource engine) : board_(board), engine_(std::move(engine)) {}
 
   // ---- Dragging ----
   PressResult RightPress(int grid, int mouse_row) const;
@@ -97,7 +100,6 @@ class JobMoves {
 
   DragState drag;
   int LastGrid = 0;
-  int PrintMechanic = 0;
 
  private:
   // One undoable move: each grid it changed with the contents to swap in, and the mechanic bytes
@@ -134,7 +136,8 @@ class JobMoves {
   bool MoveSelection(int grid, int mechanic, int target);
   void ShowFinishedRows(GridModel& grid) const;
 
-  frmTervalo& form_;
+  BoardState& board_;
+  EngineSource engine_;
   bool step_open_ = false;
   Step pending_;
   std::vector<Step> steps_;

@@ -80,7 +80,7 @@ bool SaveCardScreenshot(frmTervalo& form, MainWindow& window, const BoardOptions
     return false;
   }
   frmJob card(*outcome.card, &window);
-  card.PlaceOver(&window);
+  card.PlaceOver(window.FirstMechanicGrid());
   card.show();
   QApplication::processEvents();
   return SavePicture(card.grab(), options.screenshot);

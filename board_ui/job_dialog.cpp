@@ -5,11 +5,9 @@
 #include <QClipboard>
 #include <QFontMetrics>
 
-#include "board/frm_tervalo.h"
 #include "board/job_card_layout.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
-#include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/twips.h"
 #include "environment/shared_instances.h"
@@ -201,25 +199,23 @@ void frmJob::ShowAddress(AddressOption option) {
   txtAddr_->setPlainText(text);
 }
 
-void frmJob::PlaceOver(QWidget* main_window) {
-  const auto* board_window = dynamic_cast<MainWindow*>(main_window);
-  if (board_window == nullptr || board_window->MechanicGridCount() == 0) return;
-  const QPoint grid = board_window->mg(0)->pos();
-  const QPoint corner = main_window->frameGeometry().topLeft();
-  move(corner.x() + grid.x(),
-       corner.y() + grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, *main_window));
+void frmJob::PlaceOver(const QRect& grid) {
+  if (grid.isNull()) return;
+  // The distance is measured on the main window's screen, where the grid is.
+  const QWidget& window = parentWidget() != nullptr ? *parentWidget() : *this;
+  move(grid.x(), grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, window));
 }
 
-void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text) {
+void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text) {
   if (!gEngine) return;
-  const CardOutcome outcome = ShowJob(*gEngine, job_text, form.board().settings.TallRows);
+  const CardOutcome outcome = ShowJob(*gEngine, job_text, tall_rows);
   if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
   if (!outcome.message.empty()) {
     BoardHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});
   }
   if (!outcome.card) return;
   frmJob card(*outcome.card, main_window);
-  card.PlaceOver(main_window);
+  card.PlaceOver(grid);
   card.exec();
 }
 

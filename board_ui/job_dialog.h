@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRect>
 #include <memory>
 #include <string>
 
@@ -23,7 +24,6 @@ namespace tervalo {
 
 class GridTableModel;
 class GridView;
-class frmTervalo;
 
 class frmJob : public QDialog {
   Q_OBJECT
@@ -52,8 +52,9 @@ class frmJob : public QDialog {
   const GridModel& items() const { return items_; }
   QPushButton* btnClose() const { return btnClose_; }
 
-  // Places the card below the top of the first mechanic grid of the main window.
-  void PlaceOver(QWidget* main_window);
+  // Places the card below the top of the first mechanic grid of the main window; `grid` is that
+  // grid's rectangle in the coordinates the card is placed in.
+  void PlaceOver(const QRect& grid);
 
  private:
   void CreateControls();
@@ -87,9 +88,10 @@ class frmJob : public QDialog {
   QPushButton* btnClose_ = nullptr;
 };
 
-// Opens the card of the job a grid row's text names, modally over the main window; a text
-// without a job number does nothing. When the card cannot be built, its message (after the data
-// engine's own, when the engine failed) is shown instead, and the board goes on.
-void ShowJob(QWidget* main_window, frmTervalo& form, const std::string& job_text);
+// Opens the card of the job a grid row's text names, modally over the main window and placed over
+// its first mechanic grid `grid` (see PlaceOver); a text without a job number does nothing.
+// `tall_rows`: the board's rows name their request. When the card cannot be built, its message
+// (after the data engine's own, when the engine failed) is shown instead, and the board goes on.
+void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text);
 
 }  // namespace tervalo

@@ -21,7 +21,7 @@
 #include "board_ui/help_window.h"
 #include "board_ui/job_dialog.h"
 #include "board_ui/message_boxes.h"
-#include "board_ui/print_grid.h"
+#include "board_ui/print_menu.h"
 #include "board_ui/twips.h"
 #include "environment/catalog_config.h"
 #include "environment/shared_instances.h"
@@ -149,6 +149,11 @@ MainWindow::~MainWindow() {
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
 
+QRect MainWindow::FirstMechanicGrid() const {
+  if (mg_.empty()) return {};
+  return QRect(frameGeometry().topLeft() + mg_[0]->pos(), mg_[0]->size());
+}
+
 int MainWindow::Px(int twips) const { return TwipsToPixelsX(twips, *this); }
 
 int MainWindow::WidthTwips() const { return PixelsToTwipsX(width(), *this); }
@@ -252,14 +257,7 @@ void MainWindow::CreateControls() {
   PG_->hide();
 
   // The print menu of a mechanic's label (a right-click on it opens the menu).
-  menu_ = new QMenu(this);
-  menu_->setObjectName("Menu");
-  print40_ = menu_->addAction(tr("Print 40 Column"));
-  print40_->setObjectName("Print40");
-  connect(print40_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 1); });
-  print80_ = menu_->addAction(tr("Print 80 Column"));
-  print80_->setObjectName("Print80");
-  connect(print80_, &QAction::triggered, this, [this] { PrintMechanicList(this, form_, form_.moves().PrintMechanic, 3); });
+  menu_ = new PrintMenu(form_, this);
 }
 
 void MainWindow::CreateMechanicColumns() {
@@ -803,7 +801,7 @@ void MainWindow::OpenJob(int grid) {
   const GridModel& model = JobGrid(grid)->grid();
   const int row = model.Row();
   if (row < 0 || row >= model.Rows()) return;
-  ShowJob(this, form_, model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
+  ShowJob(this, FirstMechanicGrid(), form_.board().settings.TallRows, model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
 }
 
 void MainWindow::OnMechanicFocus(int n) {
@@ -831,10 +829,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
     for (int n = 0; n < MechanicGridCount(); ++n) {
       if (watched != lblMECH_[static_cast<size_t>(n)]) continue;
-      if (form_.board().Mg(n).Rows() > 0) {
-        form_.moves().PrintMechanic = n;
-        menu_->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
-      }
+      if (form_.board().Mg(n).Rows() > 0) menu_->PopupFor(n, static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
       return true;
     }
   }

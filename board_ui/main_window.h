@@ -31,6 +31,7 @@
 #include "board/list_watch.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
+#include "board_ui/print_menu.h"
 
 namespace tervalo {
 
@@ -101,6 +102,10 @@ class MainWindow : public QWidget {
   void FillAvailableArea();
   // `keep` stores the window's size, position and maximised state (saveGeometry) when it closes.
   void KeepGeometry(std::function<void(const QByteArray& geometry)> keep) { keep_geometry_ = std::move(keep); }
+
+  // The first mechanic grid's rectangle as a window over this one is placed: from the corner of
+  // the window's frame. Null without a grid.
+  QRect FirstMechanicGrid() const;
 
   // A length in twips as pixels on this window's screen, across.
   int Px(int twips) const;
@@ -204,13 +209,11 @@ class MainWindow : public QWidget {
   QPushButton* btnRefresh_ = nullptr;
   QPushButton* btnExit_ = nullptr;
   QPushButton* btnUpdate_ = nullptr;
-  QMenu* menu_ = nullptr;
+  PrintMenu* menu_ = nullptr;
   QLabel* status_line_ = nullptr;
   QLabel* check_period_label_ = nullptr;
   QSpinBox* check_period_ = nullptr;
   std::function<void(int seconds)> keep_check_period_;
-  QAction* print40_ = nullptr;
-  QAction* print80_ = nullptr;
   QWidget* change_bar_ = nullptr;
   QLabel* change_text_ = nullptr;
   QPushButton* change_refresh_ = nullptr;

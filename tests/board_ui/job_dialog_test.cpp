@@ -64,7 +64,7 @@ class JobDialogTest : public testing::CardCompanyTest {
       }
     });
     closer.start(0);
-    ShowJob(&window, form_, testing::RowText(job));
+    ShowJob(&window, window.FirstMechanicGrid(), form_.board().settings.TallRows, testing::RowText(job));
     return opened;
   }
 
