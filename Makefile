@@ -7,7 +7,7 @@
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(CURDIR)/demo
 
-.PHONY: demo test deps release package package-check readme-picture bench clean
+.PHONY: demo test deps release package package-check readme-picture bench soak clean
 
 deps:
 	@bash scripts/install-deps.sh
@@ -44,6 +44,14 @@ readme-picture: release
 
 bench: release
 	bash scripts/run-benchmarks.sh "$(CURDIR)/build/release"
+
+# Long randomised runs of the real window under AddressSanitizer: see scripts/soak.sh.
+SOAK_SECONDS ?= 600
+SOAK_KILLS ?= 300
+soak: deps
+	cmake --preset asan
+	cmake --build --preset asan -j $(JOBS)
+	bash scripts/soak.sh build/asan $(SOAK_SECONDS) $(SOAK_KILLS)
 
 clean:
 	rm -rf build demo
