@@ -9,7 +9,6 @@
 #include <QMessageBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyle>
@@ -144,7 +143,8 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
 
 MainWindow::~MainWindow() {
   form_.SetConflictQuestion(nullptr);  // it asks through this window
-  if (check_thread_.joinable()) check_thread_.join();
+  // A check hanging on the share is left to end on its own: closing never waits for the share.
+  watcher_.Cancel();
   // The views go before the models they show.
   qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
 }
@@ -570,15 +570,11 @@ void MainWindow::OnCheckTimer() {
   if (!gEpcInfo) return;
   checking_ = true;
   check_started_.start();
-  if (check_thread_.joinable()) check_thread_.join();
-  QPointer<MainWindow> window(this);
   // The check reads the files through the engine's host, taken here on the window's thread; the
-  // engine itself is not touched by the check.
-  check_thread_ = std::thread([window, watched = WatchBoard(form_.board(), *gEpcInfo), &host = BoardHost(),
-                               actions = actions_] {
-    const ListCheck check = CheckBoard(host, watched);
-    QMetaObject::invokeMethod(
-        qApp, [window, check, actions] { if (window) window->OnCheckDone(check, actions); }, Qt::QueuedConnection);
+  // engine itself is not touched by the check. The findings come back through the window's event
+  // queue; once the window has cancelled the watcher (it is closing) they go nowhere.
+  watcher_.Start(BoardHost(), WatchBoard(form_.board(), *gEpcInfo), [this, actions = actions_](const ListCheck& check) {
+    QMetaObject::invokeMethod(this, [this, check, actions] { OnCheckDone(check, actions); }, Qt::QueuedConnection);
   });
 }
 

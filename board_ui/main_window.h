@@ -21,10 +21,10 @@
 #include <memory>
 #include <set>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "board/change_watcher.h"
 #include "board/frm_tervalo.h"
 #include "board/job_details.h"
 #include "board/job_search.h"
@@ -223,7 +223,7 @@ class MainWindow : public QWidget {
   std::function<void(const std::set<std::string>& told)> keep_told_;
   std::function<void(const QByteArray& geometry)> keep_geometry_;
   QTimer* check_timer_ = nullptr;
-  std::thread check_thread_;
+  ChangeWatcher watcher_;
   bool checking_ = false;
   int actions_ = 0;  // the user's actions so far; a check that saw an older board is dropped
   QElapsedTimer check_started_;

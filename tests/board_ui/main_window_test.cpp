@@ -15,14 +15,19 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "board/change_watcher.h"
 #include "board/frm_tervalo.h"
 #include "board/job_text.h"
 #include "board_ui/help_window.h"
@@ -447,6 +452,75 @@ TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks)
   w.StartChecking(0);
 }
 
+
+// A share that stops answering the change check: every call from another thread than the
+// window's waits until the test releases it (or, so that a window that waits for it fails the
+// test instead of hanging it, a minute has passed).
+class HangingShareHost : public HostWrapper {
+ public:
+  explicit HangingShareHost(Host& target) : HostWrapper(target) {}
+
+  HostResult<FileStamp> StampOf(std::string_view path) override {
+    Hang();
+    return HostWrapper::StampOf(path);
+  }
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    Hang();
+    return HostWrapper::OpenShared(path, create);
+  }
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
+    Hang();
+    return HostWrapper::ReadTextLines(path);
+  }
+
+  // The calls hanging now.
+  int hanging() {
+    const std::lock_guard lock(mutex_);
+    return hanging_;
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(mutex_);
+      released_ = true;
+    }
+    answer_.notify_all();
+  }
+
+ private:
+  void Hang() {
+    if (std::this_thread::get_id() == window_thread_) return;
+    std::unique_lock lock(mutex_);
+    ++hanging_;
+    answer_.wait_for(lock, std::chrono::minutes(1), [this] { return released_; });
+    --hanging_;
+  }
+
+  const std::thread::id window_thread_ = std::this_thread::get_id();
+  std::mutex mutex_;
+  std::condition_variable answer_;
+  int hanging_ = 0;
+  bool released_ = false;
+};
+
+TEST_F(MainWindowTest, ClosingWhileTheShareHangsInACheckDoesNotWaitForTheShare) {
+  AddMechanics(1);
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+  HangingShareHost share(host_);
+  ScopedHost scoped(share);
+  MainWindow& w = Open();
+  w.StartChecking(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return share.hanging() == 1; }, 5000)) << "the check reached the share";
+  w.close();  // the save at closing runs on the window's thread, which the share answers
+  window_.reset();
+  EXPECT_EQ(share.hanging(), 1) << "the window went while the check still waited for the share";
+  // The check ends on its own once the share answers, and nothing is told of it.
+  share.Release();
+  EXPECT_TRUE(QTest::qWaitFor([] { return ChangeWatcher::Running() == 0; }, 5000));
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(host_.messages.empty());
+  ResetSharedInstances();
+}
 
 TEST_F(MainWindowTest, TheGridsFillTheWindowsHeightAndABarTakesItsRoomAboveThem) {
   AddMechanics(2);
