@@ -27,6 +27,11 @@ class EngineError : public std::runtime_error {
   std::string description_;
 };
 
+// A failure as the user is told it: "<description>", an empty line, "Error <number> in <source>".
+inline std::string EngineErrorText(const EngineError& error) {
+  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
+}
+
 // Numbers of the general runtime errors the engine shares with the system's own programs.
 inline constexpr int32_t kErrInvalidArgument = 5;
 inline constexpr int32_t kErrOverflow = 6;

@@ -20,7 +20,7 @@ int MechanicList::IndexOf(int number) const {
 }
 
 std::string BoardSettings::PriorityName(int p) const {
-  return std::string(Mid(names_block, file0::kPriorityNamesPosition + file0::kNameSpacing * (p - 1), 10));
+  return std::string(Mid(names_block, file0::PriorityNamePosition(p), 10));
 }
 
 std::string BoardSettings::SubStatusName(int d) const {

@@ -1,7 +1,5 @@
 #include "board/job_card.h"
 
-#include <cstdio>
-
 #include "base/basic_text.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
@@ -9,27 +7,19 @@
 #include "board/job_text.h"
 #include "engine/business_basic.h"
 #include "records/address_records.h"
+#include "records/file0_layout.h"
 #include "records/invoice_fields.h"
 #include "records/serial_number_record.h"
 
 namespace tervalo {
 namespace {
 
-constexpr int32_t kDeliveryBlock = 402;
-constexpr int32_t kDeliveryNameLength = 15;
 constexpr int32_t kDeliveryMethods = 30;
-constexpr int32_t kNamesBlock = 450;
+// The card shows one character more of a priority's name than a row.
 constexpr int32_t kPriorityNameLength = 11;
 constexpr int32_t kAddressLineLength = 30;
 
 std::string Blanks(size_t count) { return std::string(count, ' '); }
-
-// "mm/dd/yy" of a month, day and year (two digits of the year are shown).
-std::string MonthDayYear(int32_t month, int32_t day, int32_t year) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%02d/%02d/%02d", month, day, year % 100);
-  return text;
-}
 
 struct MonthYear {
   int32_t month;
@@ -48,13 +38,13 @@ MonthYear AddMonths(MonthYear from, int32_t months) {
 
 std::string DeliveryName(const std::string& block, int32_t method) {
   if (method < 1 || method > kDeliveryMethods) return "";
-  return std::string(Mid(block, 1 + kDeliveryNameLength * (method - 1), kDeliveryNameLength));
+  return std::string(Mid(block, 1 + file0::kDeliveryNameLength * (method - 1), file0::kDeliveryNameLength));
 }
 
-// The priority's name as the card shows it: 11 characters on the names' 15-character stride.
+// The priority's name as the card shows it.
 // REQUIRES: 1 <= priority <= 8 (JobRecord brings other values to 1).
 std::string PriorityName(const std::string& block, int32_t priority) {
-  return std::string(Mid(block, 300 + 15 * (priority - 1), kPriorityNameLength));
+  return std::string(Mid(block, file0::PriorityNamePosition(priority), kPriorityNameLength));
 }
 
 // The request a tall row stands for: the value of the two characters after "Req ".
@@ -166,11 +156,11 @@ JobCard BuildCard(JobRecordReader& reader, int32_t job_number, int32_t index_rec
   }
   card.part = UnitText(engine, header);
   card.delivery =
-      DeliveryName(engine.BlockReadFile("FILE0", kDeliveryBlock, true), fields.Delivery);
+      DeliveryName(engine.BlockReadFile("FILE0", file0::kDeliveryNamesBlock, true), fields.Delivery);
   card.sn1 = fields.Serial_1;
   card.sn2 = fields.Serial_2;
   card.meter = fields.Meter.ToString();
-  card.priority = PriorityName(engine.BlockReadFile("FILE0", kNamesBlock, true), header.priority);
+  card.priority = PriorityName(engine.BlockReadFile("FILE0", file0::kNamesBlock, true), header.priority);
   card.date_in = fields.Date_In;
   FillSerialDates(engine, fields, card);
   card.items = LineItems(reader, pages, request);

@@ -19,17 +19,6 @@ constexpr size_t kMaxUndoSteps = 100;
 // Twips from a grid's top or bottom edge within which a drag scrolls it.
 constexpr int kScrollMargin = 100;
 
-std::vector<std::string> SplitRows(const std::string& text) {
-  std::vector<std::string> rows;
-  size_t start = 0;
-  for (;;) {
-    const size_t at = text.find('\r', start);
-    rows.push_back(text.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return rows;
-    start = at + 1;
-  }
-}
-
 // The job text of a dragged row: a row from g carries its sort key and a TAB in front.
 std::string JobTextOfRow(const std::string& row) {
   const size_t tab = row.find('\t');
@@ -38,10 +27,6 @@ std::string JobTextOfRow(const std::string& row) {
 
 // Text from another program, an empty line or a damaged row is not a job and is never inserted.
 bool IsJobText(const std::string& text) { return GetJobNumber(text) >= 1 && SplitLines(text).size() >= 3; }
-
-std::string ErrorText(const EngineError& error) {
-  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source();
-}
 
 }  // namespace
 
@@ -309,7 +294,7 @@ bool JobMoves::AddToUnassigned(const std::string& job_text, int row) {
     g.SetBackColor(row, 1, row, 1, color);
     return true;
   } catch (const EngineError& error) {
-    Report("Job " + std::to_string(job_number) + " could not be read, so it stays where it was.\n\n" + ErrorText(error));
+    Report("Job " + std::to_string(job_number) + " could not be read, so it stays where it was.\n\n" + EngineErrorText(error));
     return false;
   }
 }
@@ -341,7 +326,7 @@ bool JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>&
   } catch (const EngineError& error) {
     Report("Job " + std::to_string(GetJobNumber(job_text)) +
            " could not be marked as unassigned in the invoice file, so it stays on its list.\n\n" +
-           ErrorText(error));
+           EngineErrorText(error));
     return false;
   }
 }
@@ -415,7 +400,7 @@ void JobMoves::Apply(Step& step) {
       if (!ReplaceMark(Engine(), mark.record_number, 0, mark.previous)) taken_meanwhile.push_back(mark.job_number);
     } catch (const EngineError& error) {
       Report("Job " + std::to_string(mark.job_number) + " could not be given back its mechanic in the invoice file.\n\n" +
-             ErrorText(error));
+             EngineErrorText(error));
     }
   }
   step.cleared.clear();

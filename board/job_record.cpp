@@ -1,5 +1,6 @@
 #include "board/job_record.h"
 
+#include <cstdio>
 #include <algorithm>
 
 #include "base/basic_text.h"
@@ -125,8 +126,13 @@ std::string StatusText(char status, const BoardSettings& settings) {
 std::string DateText(cBusinessBasic& engine, int32_t day_number) {
   int32_t n = day_number, month = 0, day = 0, yy = 0;
   engine.Stma(11, n, month, day, yy);
-  const int64_t packed = 1000000 + month * 10000 + day * 100 + yy;
-  return Digits(packed, 2, 2) + "/" + Digits(packed, 4, 2) + "/" + Digits(packed, 6, 2);
+  return MonthDayYear(month, day, yy);
+}
+
+std::string MonthDayYear(int32_t month, int32_t day, int32_t year) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%02d/%02d/%02d", month, day, (year % 100 + 100) % 100);
+  return text;
 }
 
 std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,

@@ -83,6 +83,9 @@ int32_t ChainFlagOf(cBusinessBasic& engine, std::string_view record);
 std::string StatusText(char status, const BoardSettings& settings);
 // MM/DD/YY of a day number.
 std::string DateText(cBusinessBasic& engine, int32_t day_number);
+// "mm/dd/yy", as the board's rows and the job card write a date: the last two digits of the year
+// (which may be past 99).
+std::string MonthDayYear(int32_t month, int32_t day, int32_t year);
 // Line 1 to 5 of a job text (line 6, the request label, is added by the caller).
 std::string JobText(cBusinessBasic& engine, const JobRecord& job, bool quote,
                     const std::string& line4, const std::string& line5,

@@ -4,16 +4,25 @@
 
 namespace tervalo {
 
-std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines;
+namespace {
+
+// The pieces between separators: one more than there are separators.
+std::vector<std::string> SplitAt(std::string_view text, char separator) {
+  std::vector<std::string> pieces;
   size_t start = 0;
   for (;;) {
-    const size_t at = text.find('\n', start);
-    lines.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-    if (at == std::string_view::npos) return lines;
+    const size_t at = text.find(separator, start);
+    pieces.emplace_back(text.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    if (at == std::string_view::npos) return pieces;
     start = at + 1;
   }
 }
+
+}  // namespace
+
+std::vector<std::string> SplitLines(std::string_view text) { return SplitAt(text, '\n'); }
+
+std::vector<std::string> SplitRows(std::string_view text) { return SplitAt(text, '\r'); }
 
 std::string JoinLines(const std::vector<std::string>& lines) {
   std::string text;

@@ -11,6 +11,8 @@ namespace tervalo {
 
 // Splits a job text at line feeds.
 std::vector<std::string> SplitLines(std::string_view text);
+// Splits a grid's Clip (or a dragged text) at carriage returns into its rows.
+std::vector<std::string> SplitRows(std::string_view text);
 std::string JoinLines(const std::vector<std::string>& lines);
 
 // The job number of a job text: the value of the 4 characters just before the first line feed

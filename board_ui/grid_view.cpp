@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QHelpEvent>
 #include <QScrollBar>
 #include <QToolTip>
@@ -26,19 +27,6 @@ constexpr int kFocusFrameWidth = 2;  // the frames that show the grid and the ro
 constexpr int kMatchFrameWidth = 3;
 constexpr int kCurrentMatchFrameWidth = 5;
 const QColor kMatchFrameColor(0xE0, 0x6C, 0x00);
-
-// Sets a flag for the lifetime of the guard and puts the old value back.
-class FlagGuard {
- public:
-  explicit FlagGuard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
-  ~FlagGuard() { flag_ = old_; }
-  FlagGuard(const FlagGuard&) = delete;
-  FlagGuard& operator=(const FlagGuard&) = delete;
-
- private:
-  bool& flag_;
-  bool old_;
-};
 
 // Text lines are set one pixel further apart than the font's own spacing, for legibility.
 int LineStep(const QFontMetrics& metrics) { return metrics.lineSpacing() + 1; }
@@ -341,7 +329,7 @@ void GridView::dropEvent(QDropEvent* event) {
 void GridView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
   QTableView::currentChanged(current, previous);
   if (syncing_) return;
-  FlagGuard guard(syncing_);
+  const QScopedValueRollback guard(syncing_, true);
   grid().SetRow(current.isValid() ? current.row() : -1);
 }
 
@@ -403,7 +391,7 @@ void GridView::SyncRowStates(int first, int last) {
 }
 
 void GridView::SyncSelectionFromGrid() {
-  FlagGuard guard(syncing_);
+  const QScopedValueRollback guard(syncing_, true);
   const int rows = std::min(model_.rowCount(), grid().Rows());
   const int last_col = model_.columnCount() - 1;
   QItemSelection selection;
@@ -426,7 +414,7 @@ void GridView::SyncSelectionFromGrid() {
 void GridView::SyncTopRowFromGrid() {
   const int rows = std::min(model_.rowCount(), grid().Rows());
   if (rows == 0 || rowAt(0) == grid().TopRow()) return;
-  FlagGuard guard(syncing_);
+  const QScopedValueRollback guard(syncing_, true);
   scrollTo(model_.index(std::min(grid().TopRow(), rows - 1), FirstVisibleColumn()), QAbstractItemView::PositionAtTop);
   // Near the end the view cannot bring the row to the top; the grid then names the row that is.
   const int shown = rowAt(0);
@@ -449,7 +437,7 @@ void GridView::ApplyColumns() {
 }
 
 void GridView::PushSelectionToGrid() {
-  FlagGuard guard(syncing_);
+  const QScopedValueRollback guard(syncing_, true);
   const int rows = std::min(model_.rowCount(), grid().Rows());
   for (int r = 0; r < rows; ++r) {
     const bool selected = selectionModel()->rowIntersectsSelection(r, QModelIndex());
@@ -460,7 +448,7 @@ void GridView::PushSelectionToGrid() {
 void GridView::PushTopRowToGrid() {
   const int top = rowAt(0);
   if (top < 0 || top == grid().TopRow()) return;
-  FlagGuard guard(syncing_);
+  const QScopedValueRollback guard(syncing_, true);
   grid().SetTopRow(top);
 }
 

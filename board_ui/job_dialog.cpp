@@ -6,6 +6,7 @@
 #include <QFontMetrics>
 
 #include "board/job_card_layout.h"
+#include "board/job_record.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
 #include "board_ui/message_boxes.h"
@@ -22,11 +23,12 @@ constexpr int kWindowFontPoints = 8;
 
 QString Text(const std::string& bytes) { return CellText(bytes); }
 
-// A date as the card's other dates and the board's rows write it: mm/dd/yy.
+// A date as the card's other dates and the board's rows write it.
 QString CardDate(const DateTime& date) {
   const auto ymd = date.Ymd();
-  return QString::asprintf("%02u/%02u/%02d", static_cast<unsigned>(ymd.month()), static_cast<unsigned>(ymd.day()),
-                           (static_cast<int>(ymd.year()) % 100 + 100) % 100);
+  return QString::fromStdString(MonthDayYear(static_cast<int32_t>(static_cast<unsigned>(ymd.month())),
+                                             static_cast<int32_t>(static_cast<unsigned>(ymd.day())),
+                                             static_cast<int32_t>(ymd.year())));
 }
 
 // The card's fields are read-only: shown as text on the window's own background, without the

@@ -99,11 +99,11 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   undo_ = new QAction(tr("&Undo"), this);
   undo_->setObjectName("Undo");
   undo_->setShortcut(QKeySequence::Undo);
-  connect(undo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Undo(); }); });
+  connect(undo_, &QAction::triggered, this, [this] { RunAction([this] { form_.moves().Undo(); }, ActionKind::kMove); });
   redo_ = new QAction(tr("&Redo"), this);
   redo_->setObjectName("Redo");
   redo_->setShortcuts(RedoKeys());
-  connect(redo_, &QAction::triggered, this, [this] { RunMove([this] { form_.moves().Redo(); }); });
+  connect(redo_, &QAction::triggered, this, [this] { RunAction([this] { form_.moves().Redo(); }, ActionKind::kMove); });
   addAction(undo_);
   addAction(redo_);
   UpdateUndoActions();
@@ -422,7 +422,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     try {
       result = form_.Form_QueryUnload();
     } catch (const EngineError& error) {
-      result.failures.push_back({"", EngineErrorText(error)});
+      result.failures.push_back({"", EngineErrorMessage(error)});
     }
     if (result.Saved()) break;
     QMessageBox box(QMessageBox::Warning, "Tervalo", QString::fromLatin1(result.Message().c_str()), QMessageBox::NoButton,
@@ -437,8 +437,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
   event->accept();
 }
 
-void MainWindow::RunAction(const std::function<void()>& action) {
-  ++actions_;
+void MainWindow::RunAction(const std::function<void()>& action, ActionKind kind) {
+  // A move changes only the grids: a change check running meanwhile still compares the files as
+  // they were. Any other action may read or write them.
+  if (kind != ActionKind::kMove) ++actions_;
   try {
     action();
   } catch (const EngineError& error) {
@@ -646,16 +648,6 @@ void MainWindow::Refresh() {
   RunAction([this] { form_.btnRefresh_Click(); });
 }
 
-void MainWindow::RunMove(const std::function<void()>& move) {
-  try {
-    move();
-  } catch (const EngineError& error) {
-    ReportEngineError(error);
-  }
-  UpdateUndoActions();
-  BoardChanged();
-}
-
 void MainWindow::UpdateUndoActions() {
   if (undo_ == nullptr) return;
   undo_->setEnabled(form_.moves().CanUndo());
@@ -688,9 +680,9 @@ void MainWindow::WireJobGrid(GridView* view, int grid) {
   };
   if (grid != kUnassigned) {
     handlers.over = [this, grid](const PointerPlace& place) { form_.moves().DragOver(grid, place); };
-    connect(view, &GridView::deleteKeyPressed, this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
+    connect(view, &GridView::deleteKeyPressed, this, [this, grid] { RunAction([&] { form_.moves().SendBack(grid); }, ActionKind::kMove); });
     connect(view, &GridView::moveKeyPressed, this, [this, grid](int direction) {
-      RunMove([&] { direction < 0 ? form_.moves().MoveUp(grid) : form_.moves().MoveDown(grid); });
+      RunAction([&] { direction < 0 ? form_.moves().MoveUp(grid) : form_.moves().MoveDown(grid); }, ActionKind::kMove);
     });
     connect(view, &GridView::focusLost, this, [this, grid] { form_.moves().FocusLost(grid); });
     connect(view, &GridView::focusGained, this, [this, grid] { OnMechanicFocus(grid); });
@@ -723,7 +715,7 @@ void MainWindow::OnRightPress(GridView* view, int grid, const QPoint& pos, bool*
 }
 
 void MainWindow::DragRows(GridView* view, int grid) {
-  RunMove([&] {
+  RunAction([&] {
     form_.moves().StartDrag(grid);
     auto* drag = new QDrag(view);
     drag->setMimeData(view->gridModel().mimeData({}));
@@ -732,15 +724,15 @@ void MainWindow::DragRows(GridView* view, int grid) {
     // Only a drop on one of the board's own grids removes the rows here; text dropped on another
     // program leaves the board as it was.
     form_.moves().CompleteDrag(drop_taken_);
-  });
+  }, ActionKind::kMove);
 }
 
 bool MainWindow::DropOn(int grid, const std::string& text, const PointerPlace& place, bool from_board) {
   bool taken = false;
-  RunMove([&] {
+  RunAction([&] {
     JobMoves& moves = form_.moves();
     taken = grid == kUnassigned ? moves.DropOnUnassigned(text, place) : moves.DropOnMechanic(grid, text, place);
-  });
+  }, ActionKind::kMove);
   if (taken && from_board) drop_taken_ = true;
   if (taken && grid == kUnassigned) g_->setFocus();
   return taken;
@@ -760,19 +752,19 @@ QMenu* MainWindow::JobMenu(int grid) {
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     if (n == grid) continue;
     const QString name = QString::fromLatin1(board.mechanics.MechanicName[static_cast<size_t>(n)].c_str());
-    QAction* action = move_to->addAction(name, this, [this, grid, n] { RunMove([&] { form_.moves().MoveToMechanic(grid, n); }); });
+    QAction* action = move_to->addAction(name, this, [this, grid, n] { RunAction([&] { form_.moves().MoveToMechanic(grid, n); }, ActionKind::kMove); });
     action->setObjectName(QString("MoveTo_%1").arg(n));
   }
   if (grid != kUnassigned) {
-    QAction* back = menu->addAction(tr("&Back to Unassigned"), this, [this, grid] { RunMove([&] { form_.moves().SendBack(grid); }); });
+    QAction* back = menu->addAction(tr("&Back to Unassigned"), this, [this, grid] { RunAction([&] { form_.moves().SendBack(grid); }, ActionKind::kMove); });
     back->setObjectName("BackToUnassigned");
     back->setShortcut(QKeySequence::Delete);
     back->setEnabled(movable);
-    QAction* up = menu->addAction(tr("Move &Up"), this, [this, grid] { RunMove([&] { form_.moves().MoveUp(grid); }); });
+    QAction* up = menu->addAction(tr("Move &Up"), this, [this, grid] { RunAction([&] { form_.moves().MoveUp(grid); }, ActionKind::kMove); });
     up->setObjectName("MoveUp");
     up->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Up));
     up->setEnabled(movable);
-    QAction* down = menu->addAction(tr("Move &Down"), this, [this, grid] { RunMove([&] { form_.moves().MoveDown(grid); }); });
+    QAction* down = menu->addAction(tr("Move &Down"), this, [this, grid] { RunAction([&] { form_.moves().MoveDown(grid); }, ActionKind::kMove); });
     down->setObjectName("MoveDown");
     down->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Down));
     down->setEnabled(movable);
@@ -996,7 +988,7 @@ const JobDetails* MainWindow::Details(int32_t job, QString* error) {
     if (details.found) search_extra_[job] = details.SearchText();
     return &details_.emplace(job, std::move(details)).first->second;
   } catch (const EngineError& e) {
-    *error = QString::fromLatin1(EngineErrorText(e).c_str());
+    *error = QString::fromLatin1(EngineErrorMessage(e).c_str());
     return nullptr;
   }
 }

@@ -133,10 +133,12 @@ class MainWindow : public QWidget {
   int BarHeight() const;
   // The scroll bar moved: show the page of mechanic grids that starts at its value.
   void OnScroll(int value);
-  // Runs an action of the board; a failure of the data engine is reported and ends the program.
-  void RunAction(const std::function<void()>& action);
-  // Runs a move of jobs; a failure of the data engine is reported and the board stays open.
-  void RunMove(const std::function<void()>& move);
+  // Moves of jobs change only the grids; the other actions (Update, Refresh, "Show All Statuses")
+  // may read or write the lists' files.
+  enum class ActionKind { kMove, kBoard };
+  // Runs an action of the user; a failure of the data engine is reported and the board stays
+  // open. Then the undo actions, the status line, the notices, the captions and the search follow.
+  void RunAction(const std::function<void()>& action, ActionKind kind = ActionKind::kBoard);
 
   // The job grids: g is grid kUnassigned, mechanic grid n is grid n.
   GridView* JobGrid(int grid) const { return grid == kUnassigned ? g_ : mg(grid); }

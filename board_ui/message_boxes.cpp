@@ -34,13 +34,12 @@ void InstallMessageBoxHandler() {
 
 Host& BoardHost() { return gEngine ? gEngine->host() : CurrentHost(); }
 
-std::string EngineErrorText(const EngineError& error) {
-  return error.description() + "\n\nError " + std::to_string(error.number()) + " in " + error.source() +
-         LocalPathHint(BoardHost(), error.description());
+std::string EngineErrorMessage(const EngineError& error) {
+  return EngineErrorText(error) + LocalPathHint(BoardHost(), error.description());
 }
 
 void ReportEngineError(const EngineError& error) {
-  BoardHost().ShowMessage({EngineErrorText(error), "Tervalo", MessageIcon::kCritical});
+  BoardHost().ShowMessage({EngineErrorMessage(error), "Tervalo", MessageIcon::kCritical});
 }
 
 }  // namespace tervalo

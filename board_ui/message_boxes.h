@@ -22,8 +22,8 @@ void InstallMessageBoxHandler();
 // there is no engine, before start-up or when it failed.
 Host& BoardHost();
 
-// "<description>" and, below it, "Error <number> in <source>".
-std::string EngineErrorText(const EngineError& error);
+// EngineErrorText and, for a path on the server, where this machine looked for it.
+std::string EngineErrorMessage(const EngineError& error);
 // Shows an engine failure through the host, with the critical icon.
 void ReportEngineError(const EngineError& error);
 

@@ -10,7 +10,8 @@ inline constexpr int32_t kBlocks = 572;  // blocks 0-571
 
 inline constexpr int32_t kTallRowsBlock = 401;  // "Y" at this position: tall rows
 inline constexpr int32_t kTallRowsPosition = 317;
-inline constexpr int32_t kDeliveryNamesBlock = 402;  // 15 characters each from position 1
+inline constexpr int32_t kDeliveryNamesBlock = 402;  // kDeliveryNameLength characters each from position 1
+inline constexpr int32_t kDeliveryNameLength = 15;
 
 // Block 450: the eight priority names (10 characters shown) and the five open sub-status names
 // (11 characters), each kNameSpacing apart.
@@ -18,6 +19,10 @@ inline constexpr int32_t kNamesBlock = 450;
 inline constexpr int32_t kPriorityNamesPosition = 300;
 inline constexpr int32_t kSubStatusNamesPosition = 421;
 inline constexpr int32_t kNameSpacing = 15;
+// Where the name of priority p (1-8) begins.
+inline constexpr int32_t PriorityNamePosition(int32_t priority) {
+  return kPriorityNamesPosition + kNameSpacing * (priority - 1);
+}
 
 // Block 499: eight priority colours, 3 bytes each from position 1; the four sort letters.
 inline constexpr int32_t kSettingsBlock = 499;
