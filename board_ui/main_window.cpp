@@ -513,8 +513,6 @@ void MainWindow::PlaceBars() {
   }
   if (!change_bar_->isHidden()) {
     change_bar_->setGeometry(0, top, width(), height);
-    change_text_->setGeometry(8, 0, width() - 100, height);
-    change_refresh_->setGeometry(width() - 88, 0, 80, height);
     change_bar_->raise();
   }
 }
@@ -522,28 +520,16 @@ void MainWindow::PlaceBars() {
 // ---- Lists changed on other workstations ----
 
 void MainWindow::CreateChangeBar() {
-  change_bar_ = new QWidget(this);
-  change_bar_->setObjectName("ChangeBar");
-  change_bar_->setAutoFillBackground(true);
-  QPalette palette = change_bar_->palette();
-  palette.setColor(QPalette::Window, QColor(0xFF, 0xF2, 0xB3));
-  change_bar_->setPalette(palette);
-  change_text_ = new QLabel(change_bar_);
-  change_refresh_ = new QPushButton(tr("Refresh"), change_bar_);
-  change_refresh_->setObjectName("ChangeBarRefresh");
-  connect(change_refresh_, &QPushButton::clicked, this, [this] {
-    change_bar_->hide();
+  change_bar_ = new tervalo::ChangeBar(this);
+  connect(change_bar_, &tervalo::ChangeBar::refreshClicked, this, [this] {
     PlaceRows();
     Refresh();
   });
-  change_bar_->hide();
 }
 
 void MainWindow::ShowChangeBar(const QString& text, bool refresh) {
   // Across the top of the window, above the grids' captions (below the notices, when shown).
-  change_text_->setText(text);
-  change_refresh_->setVisible(refresh);
-  change_bar_->show();
+  change_bar_->Tell(text, refresh);
   PlaceRows();
 }
 
@@ -586,25 +572,7 @@ void MainWindow::OnCheckDone(const ListCheck& check, int actions_then) {
   // findings may be stale. The next check looks again.
   if (actions_then != actions_) return;
   KeepConfirmedStamps(form_.board(), check.confirmed);
-  QStringList parts;
-  QStringList names;
-  // New jobs land in the unassigned grid.
-  if (check.jobs_changed) names << tr("Unassigned Jobs");
-  for (const std::string& name : check.changed) names << QString::fromLatin1(name.c_str());
-  if (!names.isEmpty()) parts << tr("Changed on another workstation: %1").arg(names.join(", "));
-  if (!check.problems.empty()) {
-    QStringList problems;
-    for (const std::string& p : check.problems) problems << QString::fromLatin1(p.c_str());
-    parts << tr("Could not check: %1").arg(problems.join(", "));
-  }
-  if (parts.isEmpty()) {
-    if (!change_bar_->isHidden()) {
-      change_bar_->hide();
-      PlaceRows();
-    }
-  } else {
-    ShowChangeBar(parts.join("    "), !names.isEmpty());
-  }
+  if (change_bar_->ShowCheck(check)) PlaceRows();
 }
 
 QString MainWindow::CountedCaption(const QString& name, int count) {

@@ -29,6 +29,7 @@
 #include "board/job_details.h"
 #include "board/job_search.h"
 #include "board/list_watch.h"
+#include "board_ui/change_bar.h"
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
 #include "board_ui/print_menu.h"
@@ -96,7 +97,7 @@ class MainWindow : public QWidget {
   QLabel* NoticeBarText() const { return notice_text_; }
   // The bar above the grids that names lists changed elsewhere, with its Refresh button.
   QWidget* ChangeBar() const { return change_bar_; }
-  QLabel* ChangeBarText() const { return change_text_; }
+  QLabel* ChangeBarText() const { return change_bar_->text(); }
 
   // The window's first start on a workstation: it takes the screen's available area, maximised.
   void FillAvailableArea();
@@ -216,9 +217,7 @@ class MainWindow : public QWidget {
   QLabel* check_period_label_ = nullptr;
   QSpinBox* check_period_ = nullptr;
   std::function<void(int seconds)> keep_check_period_;
-  QWidget* change_bar_ = nullptr;
-  QLabel* change_text_ = nullptr;
-  QPushButton* change_refresh_ = nullptr;
+  tervalo::ChangeBar* change_bar_ = nullptr;
   QWidget* notice_bar_ = nullptr;
   QLabel* notice_text_ = nullptr;
   QPushButton* notice_dismiss_ = nullptr;
