@@ -72,13 +72,13 @@ std::string HexBytes(std::string_view bytes) {
   return out;
 }
 
-std::string EscapeControlBytes(std::string_view text) {
+std::string EscapeBytes(std::string_view text, bool (*escaped)(unsigned char byte)) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size());
   for (const char ch : text) {
     const auto byte = static_cast<unsigned char>(ch);
-    if ((byte < 32 && ch != '\t' && ch != '\n') || byte == 127) {
+    if (escaped(byte)) {
       out += "\\x";
       out.push_back(kDigits[byte >> 4]);
       out.push_back(kDigits[byte & 0xF]);
@@ -87,6 +87,10 @@ std::string EscapeControlBytes(std::string_view text) {
     }
   }
   return out;
+}
+
+std::string EscapeControlBytes(std::string_view text) {
+  return EscapeBytes(text, [](unsigned char byte) { return (byte < 32 && byte != '\t' && byte != '\n') || byte == 127; });
 }
 
 }  // namespace tervalo

@@ -29,6 +29,9 @@ std::string_view TrimBlanks(std::string_view text);
 // Writes bytes as "HH HH ..." for messages and tools.
 std::string HexBytes(std::string_view bytes);
 
+// `text` with every byte that `escaped` chooses written as \xHH (upper-case hex digits).
+std::string EscapeBytes(std::string_view text, bool (*escaped)(unsigned char byte));
+
 // Text for a message: control bytes (below 32, and 127) other than tab and line feed are written
 // as \xHH, so that a damaged file's bytes show in a message instead of acting on the screen.
 std::string EscapeControlBytes(std::string_view text);

@@ -271,19 +271,7 @@ void PackField(const FieldLayout& layout, ConstFieldRef value, ConstFieldRef com
 }
 
 std::string PrintableText(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b >= 0x20 && b < 0x7F && c != '\\') {
-      out.push_back(c);
-    } else {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
-      out += escaped;
-    }
-  }
-  return out;
+  return EscapeBytes(bytes, [](unsigned char byte) { return byte < 0x20 || byte >= 0x7F || byte == '\\'; });
 }
 
 std::string DateText(const DateTime& date) {
