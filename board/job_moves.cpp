@@ -28,6 +28,13 @@ std::string JobTextOfRow(const std::string& row) {
 // Text from another program, an empty line or a damaged row is not a job and is never inserted.
 bool IsJobText(const std::string& text) { return GetJobNumber(text) >= 1 && SplitLines(text).size() >= 3; }
 
+// " 6 12": job numbers for a message.
+std::string JobList(const std::set<int32_t>& jobs) {
+  std::string text;
+  for (const int32_t job : jobs) text += " " + std::to_string(job);
+  return text;
+}
+
 }  // namespace
 
 BoardState& JobMoves::Board() const { return board_; }
@@ -393,11 +400,16 @@ void JobMoves::Apply(Step& step) {
     if (id != kUnassigned) ShowFinishedRows(grid);
   }
 
-  std::vector<int32_t> taken_meanwhile;
+  std::set<int32_t> taken_meanwhile;
+  std::set<int32_t> gone;
   for (const ClearedMark& mark : step.cleared) {
     if (mark.previous == 0) continue;
     try {
-      if (!ReplaceMark(Engine(), mark.record_number, 0, mark.previous)) taken_meanwhile.push_back(mark.job_number);
+      switch (ReplaceMark(Engine(), mark.record_number, mark.job_number, 0, mark.previous)) {
+        case MarkReplaced::kDone: break;
+        case MarkReplaced::kChangedMeanwhile: taken_meanwhile.insert(mark.job_number); break;
+        case MarkReplaced::kJobGone: gone.insert(mark.job_number); break;
+      }
     } catch (const EngineError& error) {
       Report("Job " + std::to_string(mark.job_number) + " could not be given back its mechanic in the invoice file.\n\n" +
              EngineErrorText(error));
@@ -422,21 +434,29 @@ void JobMoves::Apply(Step& step) {
       continue;
     }
   }
+  // A job scheduled on another workstation meanwhile belongs to the list it was put on there: put
+  // back here as well, the next Update would save it on two lists and mark it over the other one's.
+  // A job deleted meanwhile has no record to mark any more.
+  TakeOffMechanicLists(step, taken_meanwhile);
+  TakeOffMechanicLists(step, gone);
   if (!taken_meanwhile.empty()) {
-    // Such a job belongs to the list the other workstation put it on: put back here as well, the
-    // next Update would save it on two lists and mark it over the other one's.
-    for (auto& [id, contents] : step.grids) {
-      if (id == kUnassigned) continue;
-      GridModel& grid = Grid(id);
-      for (int r = grid.Rows() - 1; r >= 0; --r) {
-        const int32_t job = GetJobNumber(grid.TextMatrix(r, 0));
-        if (std::find(taken_meanwhile.begin(), taken_meanwhile.end(), job) != taken_meanwhile.end()) grid.RemoveItem(r);
-      }
-    }
-    std::string jobs;
-    for (int32_t job : taken_meanwhile) jobs += " " + std::to_string(job);
-    Report("These jobs were scheduled on another workstation since they were sent back here:" + jobs +
+    Report("These jobs were scheduled on another workstation since they were sent back here:" + JobList(taken_meanwhile) +
            "\nTheir schedule there was left as it is; Refresh shows them where they are now.");
+  }
+  if (!gone.empty()) {
+    Report("These jobs are no longer in the invoice file (deleted on another workstation):" + JobList(gone) +
+           "\nThey were taken off the board here.");
+  }
+}
+
+void JobMoves::TakeOffMechanicLists(const Step& step, const std::set<int32_t>& jobs) {
+  if (jobs.empty()) return;
+  for (const auto& [id, contents] : step.grids) {
+    if (id == kUnassigned) continue;
+    GridModel& grid = Grid(id);
+    for (int r = grid.Rows() - 1; r >= 0; --r) {
+      if (jobs.contains(GetJobNumber(grid.TextMatrix(r, 0)))) grid.RemoveItem(r);
+    }
   }
 }
 

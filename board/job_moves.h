@@ -119,6 +119,8 @@ class JobMoves {
   void Remember(int grid);
   void CloseStep(bool keep);
   void Apply(Step& step);
+  // Removes the rows of these jobs from the mechanic grids of a step.
+  void TakeOffMechanicLists(const Step& step, const std::set<int32_t>& jobs);
 
   // The algorithms behind the drags, keys and menu.
   bool DropRowsAt(int mechanic, const std::string& text, int target);

@@ -39,9 +39,16 @@ void WriteMark(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_n
 // Marks a job's record for a mechanic after reading it (the read refuses a record past the end).
 void MarkJob(cBusinessBasic& engine, int32_t record_number, int32_t mechanic_number);
 
-// Writes `value` into the mechanic byte of a record only while the byte still holds `expected`
-// (read afresh), so that a mark another workstation wrote meanwhile is never overwritten.
-// Returns false when the byte held something else and nothing was written.
-bool ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t expected, int32_t value);
+// What ReplaceMark found in the record.
+enum class MarkReplaced {
+  kDone,              // written (or it held `value` already)
+  kChangedMeanwhile,  // the byte held something else: another workstation marked the job
+  kJobGone,           // the record no longer holds the job: deleted, its record freed or reused
+};
+// Writes `value` into the mechanic byte of a record only while job `job_number` is still in the
+// job index, the record (read afresh) still holds that job and its byte still holds `expected`, so that neither a mark another
+// workstation wrote meanwhile nor a record given to another job since is written over.
+MarkReplaced ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t job_number, int32_t expected,
+                         int32_t value);
 
 }  // namespace tervalo

@@ -268,6 +268,45 @@ TEST_F(JobMovesTest, UndoLeavesAMarkThatAnotherWorkstationWrote) {
   EXPECT_EQ(JobsOf(g(), 1).front(), 1);
 }
 
+// Another workstation deletes a job after it was sent back here: its index entry goes and its
+// record is freed (zeros) or given to a new job. Undoing the send-back must not mark that record.
+TEST_F(JobMovesTest, UndoOfASendBackOfAJobDeletedMeanwhileWritesNothingAndSaysSo) {
+  const auto write_bytes = [&](const char* file, int64_t offset, const std::string& bytes) {
+    std::fstream out(share_.DataDirectory() / file, std::ios::binary | std::ios::in | std::ios::out);
+    out.seekp(offset);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  };
+  struct Case {
+    int32_t job;  // on DAVE RUIZ's list, first row
+    bool reused;  // the freed record holds job 9 (kind 80 at 1, number 9 at 101) afterwards
+  };
+  for (const Case c : {Case{6, false}, Case{7, true}}) {
+    SCOPED_TRACE("job " + std::to_string(c.job) + (c.reused ? ", record reused" : ", record freed"));
+    ASSERT_EQ(JobsOf(dave(), 0).front(), c.job);
+    SelectRows(dave(), {0});
+    moves().SendBack(0);
+    ASSERT_EQ(MarkOf(c.job), 0);
+    const int64_t record = static_cast<int64_t>(records_[c.job]) * share::kInvoiceRecordLength;
+    write_bytes("FILE0", 451 * 512 + 4 * c.job, std::string(4, '\0'));  // the job leaves the index
+    write_bytes("INVDB", record, std::string(share::kInvoiceRecordLength, '\0'));
+    if (c.reused) {
+      write_bytes("INVDB", record, std::string("\x00\x50", 2));
+      write_bytes("INVDB", record + 100, std::string("\x00\x09", 2));
+    }
+    const std::string before = FileBytes("INVDB");
+    host_.messages.clear();
+    moves().Undo();
+    EXPECT_EQ(FileBytes("INVDB"), before) << "no mark written into the record";
+    ASSERT_EQ(host_.messages.size(), 1u);
+    const std::string told = "no longer in the invoice file (deleted on another workstation): " + std::to_string(c.job);
+    EXPECT_NE(host_.messages[0].text.find(told), std::string::npos) << host_.messages[0].text;
+    const std::vector<int32_t> dave_jobs = JobsOf(dave(), 0);
+    EXPECT_EQ(std::count(dave_jobs.begin(), dave_jobs.end(), c.job), 0);
+    const std::vector<int32_t> unassigned = JobsOf(g(), 1);
+    EXPECT_EQ(std::count(unassigned.begin(), unassigned.end(), c.job), 0);
+  }
+}
+
 TEST_F(JobMovesTest, FiveDigitJobNumbersSortAfterFourDigitOnes) {
   EXPECT_EQ(SortKey("J", 0, 1, 0, 9999), "9999 ");
   EXPECT_LT(SortKey("J", 0, 1, 0, 9999), SortKey("J", 0, 1, 0, 10001));
