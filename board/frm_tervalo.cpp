@@ -253,7 +253,10 @@ void frmTervalo::btnRefresh_Click() {
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
     if (!board_.schedules[static_cast<size_t>(n)].loaded) LoadList(n);
   }
+  // The undo steps hold the grids as they were before the reload: they go with it.
+  const bool had_steps = moves_.CanUndo() || moves_.CanRedo();
   RefreshBoard();
+  if (had_steps) status_ += "; the moves before this Refresh can no longer be undone";
   ReportListsNotLoaded();
 }
 

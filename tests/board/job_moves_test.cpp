@@ -307,6 +307,23 @@ TEST_F(JobMovesTest, UndoOfASendBackOfAJobDeletedMeanwhileWritesNothingAndSaysSo
   }
 }
 
+// Refresh reloads every grid, so the undo steps, which hold the grids from before, go; the
+// status line says so when there were any.
+TEST_F(JobMovesTest, RefreshEndsTheUndoStepsAndSaysSo) {
+  form_.btnRefresh_Click();
+  EXPECT_EQ(form_.Status().find("undone"), std::string::npos) << form_.Status();
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 1));
+  moves().Undo();
+  ASSERT_TRUE(moves().CanRedo());
+  form_.btnRefresh_Click();
+  EXPECT_FALSE(moves().CanUndo());
+  EXPECT_FALSE(moves().CanRedo());
+  EXPECT_NE(form_.Status().find("; the moves before this Refresh can no longer be undone"), std::string::npos)
+      << form_.Status();
+  EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 4, 5})) << "nothing lost: the undone move stays undone";
+}
+
 TEST_F(JobMovesTest, FiveDigitJobNumbersSortAfterFourDigitOnes) {
   EXPECT_EQ(SortKey("J", 0, 1, 0, 9999), "9999 ");
   EXPECT_LT(SortKey("J", 0, 1, 0, 9999), SortKey("J", 0, 1, 0, 10001));
