@@ -11,7 +11,6 @@
 #include "board/frm_tervalo.h"
 #include "board/job_index.h"
 #include "board/job_moves.h"
-#include "board/job_record.h"
 #include "board/job_text.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
@@ -324,11 +323,58 @@ TEST_F(JobMovesTest, RefreshEndsTheUndoStepsAndSaysSo) {
   EXPECT_EQ(JobsOf(g(), 1), (std::vector<int32_t>{1, 2, 3, 4, 5})) << "nothing lost: the undone move stays undone";
 }
 
-TEST_F(JobMovesTest, FiveDigitJobNumbersSortAfterFourDigitOnes) {
-  EXPECT_EQ(SortKey("J", 0, 1, 0, 9999), "9999 ");
-  EXPECT_LT(SortKey("J", 0, 1, 0, 9999), SortKey("J", 0, 1, 0, 10001));
-  EXPECT_LT(SortKey("J", 0, 1, 0, 10001), SortKey("J", 0, 1, 0, 10086));
-  EXPECT_EQ(SortKey("JR", 5, 1, 0, 7), "0007 0000005 ");
+TEST_F(JobMovesTest, UndoKeepsTheLastHundredMoves) {
+  // 101 moves of DAVE RUIZ's first job down and up again; the first of them is forgotten.
+  SelectRows(dave(), {0});
+  for (int move = 1; move <= 101; ++move) ASSERT_TRUE(move % 2 == 1 ? moves().MoveDown(0) : moves().MoveUp(0)) << move;
+  ASSERT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8}));
+  int undone = 0;
+  while (moves().CanUndo()) {
+    moves().Undo();
+    ++undone;
+  }
+  EXPECT_EQ(undone, 100);
+  EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8})) << "as the first move left it";
+  EXPECT_TRUE(moves().CanRedo());
+}
+
+TEST_F(JobMovesTest, DraggingNearAMechanicGridsEdgeScrollsItByARow) {
+  // DAVE RUIZ's grid shows two rows of its three; rows are 1000 twips high, the edges 100 wide.
+  struct Case {
+    int top_row;
+    int y;
+    int top_row_after;
+  } cases[] = {
+      {1, 50, 0},    // along the top edge: up
+      {0, 50, 0},    // already at the top
+      {1, 1000, 1},  // in the middle: still
+      {0, 1950, 1},  // along the bottom edge: down
+      {0, 2500, 1},  // below the last whole row
+      {2, 1950, 2},  // the last row is at the top already
+  };
+  for (const Case& c : cases) {
+    dave().SetTopRow(c.top_row);
+    moves().DragOver(0, {c.y, kRowHeight, 2 * kRowHeight});
+    EXPECT_EQ(dave().TopRow(), c.top_row_after) << "top row " << c.top_row << ", y " << c.y;
+  }
+}
+
+TEST_F(JobMovesTest, AGridWhoseCurrentJobIsFinishedHandsTheFocusBackToTheLastGrid) {
+  form_.chkHide_Click(true);  // the completed job 8 shows and can be the current row
+  // The user worked in ANNA KOWALSKI's grid (a job was moved there) and then goes to DAVE RUIZ's.
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 1));
+  moves().FocusLost(1);
+  struct Case {
+    int current_row;  // of DAVE RUIZ's grid: 0 is job 6, 2 the completed job 8
+    bool last_grid_visible;
+    int target;
+  } cases[] = {{0, true, 0}, {2, true, 1}, {2, false, 0}};
+  for (const Case& c : cases) {
+    dave().SetRow(c.current_row);
+    EXPECT_EQ(moves().FocusTarget(0, c.last_grid_visible), c.target)
+        << "row " << c.current_row << (c.last_grid_visible ? ", ANNA KOWALSKI shown" : ", not shown");
+  }
 }
 
 }  // namespace

@@ -1,8 +1,7 @@
-// Job texts, sort keys, statuses and what the board reads back out of a job text.
+// Job texts, statuses and what the board reads back out of a job text.
 
 #include <gtest/gtest.h>
 
-#include "board/job_index.h"
 #include "board/job_record.h"
 #include "board/job_text.h"
 #include "engine/business_basic.h"
@@ -55,18 +54,6 @@ TEST_F(JobTextTest, JobTextLinesOfAJobAndAQuote) {
             "Ref: 1234567  Quote: 4321\n06/29/25");
 }
 
-TEST_F(JobTextTest, SortKeysFollowTheSortOrder) {
-  struct Case {
-    const char* order;
-    const char* key;
-  } cases[] = {
-      {"RPDJ", "0000042 3 12000 0007 "},
-      {"JRPD", "0007 0000042 3 12000 "},
-      {"DX", "12000 "},
-  };
-  for (const auto& c : cases) EXPECT_EQ(SortKey(c.order, 42, 3, 12000, 7), c.key) << c.order;
-}
-
 TEST_F(JobTextTest, ReadsJobAndReferenceNumbersBackOutOfTheText) {
   struct Case {
     const char* text;
@@ -85,28 +72,6 @@ TEST_F(JobTextTest, ReadsJobAndReferenceNumbersBackOutOfTheText) {
     EXPECT_EQ(GetJobNumber(c.text), c.job) << c.text;
     EXPECT_EQ(ReferenceNumberOf(c.text), c.reference) << c.text;
     EXPECT_EQ(IsFinished(c.text), c.finished) << c.text;
-  }
-}
-
-TEST(JobIndexTest, PlacesJobNumbersInTheirBlocksAndSlots) {
-  struct Case {
-    int32_t job;
-    bool placed;
-    int32_t block;
-    int32_t slot;
-  } cases[] = {
-      {1, true, 451, 1},      {127, true, 451, 127},   {128, true, 452, 0},
-      {999, true, 458, 103},  {1000, true, 501, 104},  {1126, true, 501, 102},
-      {1127, true, 502, 103}, {10086, true, 571, 102}, {10087, false, 0, 0},
-      {0, false, 0, 0},       {-3, false, 0, 0},
-  };
-  for (const auto& c : cases) {
-    int32_t block = 0, slot = 0;
-    EXPECT_EQ(JobIndexPlace(c.job, block, slot), c.placed) << c.job;
-    if (c.placed) {
-      EXPECT_EQ(block, c.block) << c.job;
-      EXPECT_EQ(slot, c.slot) << c.job;
-    }
   }
 }
 
