@@ -103,23 +103,28 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
   AddMechanics(2);
   company_.AddJob({7, {Job(42)}});
   MainWindow& w = Open();
+  w.resize(w.width(), w.minimumHeight());  // the designed height: the grids are not stretched
 
-  EXPECT_EQ(w.windowTitle().toStdString(), frmTervalo::Caption());
+  EXPECT_EQ(w.windowTitle(), QString("Quorlin     Rev: %1.%2.%3")
+                                 .arg(TERVALO_VERSION_MAJOR)
+                                 .arg(TERVALO_VERSION_MINOR)
+                                 .arg(TERVALO_VERSION_REVISION));
+  // Places in pixels at 96 dpi (15 twips each), below the strip of the search field and legend.
   struct Control {
     QWidget* widget;
     QString text;
     QString tip;
-    ControlGeometry geometry;
+    QRect geometry;
   };
   const Control controls[] = {
-      {w.Label1(), QString::fromUtf8("Unassigned Jobs \u00B7 1"), "", design::kLabel1},
-      {w.g(), "", "", design::kUnassignedGrid},
-      {w.Label2(), "Sort Order", "", design::kLabel2},
+      {w.Label1(), QString::fromUtf8("Unassigned Jobs \u00B7 1"), "", QRect(24, 44, 145, 17)},
+      {w.g(), "", "", QRect(8, 68, 167, 441)},
+      {w.Label2(), "Sort Order", "", QRect(56, 516, 65, 17)},
       {w.gSort(), "",
        "Left-Click to Select Sort Field.  Click and Hold Right-Button to Drag Up or Down.  Click 'Refresh' to Resort. ",
-       design::kSortGrid},
-      {w.chkHide(), "Show All Statuses", "Also Show Complete & Billed Jobs", design::kChkHide},
-      {w.btnRefresh(), "&Refresh", "Resort 'Available' Jobs Grid", design::kBtnRefresh},
+       QRect(32, 532, 105, 70)},
+      {w.chkHide(), "Show All Statuses", "Also Show Complete & Billed Jobs", QRect(224, 532, 121, 25)},
+      {w.btnRefresh(), "&Refresh", "Resort 'Available' Jobs Grid", QRect(40, 612, 81, 33)},
   };
   for (const Control& c : controls) {
     const std::string name = c.widget->objectName().toStdString();
@@ -128,7 +133,7 @@ TEST_F(MainWindowTest, ControlsCarryTheirCaptionsTipsAndPlaces) {
     if (auto* button = qobject_cast<QAbstractButton*>(c.widget)) text = button->text();
     EXPECT_EQ(text, c.text) << name;
     EXPECT_EQ(c.widget->toolTip(), c.tip) << name;
-    EXPECT_EQ(c.widget->geometry(), TwipsRect(ArrangeRows(PixelsToTwipsY(w.height(), w)).Place(c.geometry), w)) << name;
+    EXPECT_EQ(c.widget->geometry(), c.geometry) << name;
     EXPECT_TRUE(c.widget->isVisibleTo(&w)) << name;
   }
   EXPECT_EQ(w.btnExit()->text(), "E&XIT");
@@ -201,11 +206,11 @@ TEST_F(MainWindowTest, TheScrollBarPagesTheMechanicGrids) {
 
 TEST_F(MainWindowTest, WithoutMechanicsTheFirstColumnKeepsItsDesign) {
   MainWindow& w = Open();
+  w.resize(w.width(), w.minimumHeight());
   ASSERT_EQ(w.MechanicGridCount(), 1);
   EXPECT_EQ(w.lblMECH(0)->text(), "Mechanic # 1");
-  const RowLayout rows = ArrangeRows(PixelsToTwipsY(w.height(), w));
-  EXPECT_EQ(w.lblMECH(0)->geometry(), TwipsRect(rows.Place(design::kMechanicLabel), w));
-  EXPECT_EQ(w.mg(0)->geometry(), TwipsRect(rows.Place(design::kMechanicGrid), w));
+  EXPECT_EQ(w.lblMECH(0)->geometry(), QRect(215, 47, 155, 20));
+  EXPECT_EQ(w.mg(0)->geometry(), QRect(216, 68, 153, 441));
   EXPECT_EQ(VisibleMechanics(), (std::vector<int>{0}));
   EXPECT_FALSE(w.Scroll()->isVisibleTo(&w));
 }
@@ -233,6 +238,38 @@ TEST_F(MainWindowTest, ShowAllStatusesShowsAndHidesFinishedJobs) {
   EXPECT_FALSE(grid->isRowHidden(1));
   QTest::mouseClick(w.chkHide(), Qt::LeftButton);
   EXPECT_TRUE(grid->isRowHidden(1));
+}
+
+TEST_F(MainWindowTest, ARightDragInSortOrderMovesThePressedFieldAndRefreshSavesTheOrder) {
+  AddMechanics(1);
+  MainWindow& w = Open();
+  GridView* fields = w.gSort();
+  const auto at = [&](int row) { return fields->visualRect(fields->model()->index(row, 0)).center(); };
+  const auto mouse = [&](QEvent::Type type, const QPoint& pos, Qt::MouseButtons held) {
+    QMouseEvent event(type, pos, fields->viewport()->mapToGlobal(pos), Qt::RightButton, held, Qt::NoModifier);
+    QApplication::sendEvent(fields->viewport(), &event);
+  };
+  const auto names = [&] {
+    QStringList shown;
+    for (int r = 0; r < fields->model()->rowCount(); ++r) shown << fields->model()->index(r, 0).data().toString();
+    return shown;
+  };
+  ASSERT_EQ(names(), (QStringList{"Reference", "Priority", "Date In", "Job Number"}));
+  QTest::mouseClick(fields->viewport(), Qt::LeftButton, {}, at(1));  // "Priority" is the current field
+  // "Job Number" is pressed with the right button and carried to the top.
+  mouse(QEvent::MouseButtonPress, at(3), Qt::RightButton);
+  mouse(QEvent::MouseMove, at(2), Qt::RightButton);
+  mouse(QEvent::MouseMove, at(0) - QPoint(0, 40), Qt::RightButton);  // above the fields: the top
+  mouse(QEvent::MouseButtonRelease, at(0), Qt::NoButton);
+  EXPECT_EQ(names(), (QStringList{"Job Number", "Reference", "Priority", "Date In"}));
+  EXPECT_EQ(w.form().board().gSort.Row(), 0) << "the carried field stays current";
+
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  std::ifstream file0(share_.DataDirectory() / "FILE0", std::ios::binary);
+  file0.seekg(499 * 512 + 24);
+  std::string order(4, ' ');
+  file0.read(order.data(), 4);
+  EXPECT_EQ(order, "JRPD");
 }
 
 TEST_F(MainWindowTest, ExitClosesAndEveryCloseSavesFirst) {
@@ -424,41 +461,13 @@ TEST_F(MainWindowTest, NoticesShowInTheirBarOnceWithoutAMessageBoxAndCanBeDismis
   EXPECT_TRUE(host_.messages.empty());
 }
 
-TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks) {
-  AddMechanics(2);
-  const auto moved = company_.AddJob({8, {Job(43, 'O', 3)}});
-  company_.AddJob({7, {Job(42, 'O', 3)}});
-  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7), company_.ScheduleLine(Job(43, 'O', 3), 8)};
-  MainWindow& w = Open();
-  w.StartChecking(1);
-  QTest::qWait(1500);
-  EXPECT_FALSE(w.ChangeBar()->isVisible()) << "nothing changed yet";
-  // Another workstation moves job 8 to the second mechanic and saves.
-  company_.WriteSchedule(4, {company_.ScheduleLine(Job(43, 'O', 4), 8)});
-  company_.WriteSchedule(3, {company_.ScheduleLine(Job(42, 'O', 3), 7)});
-  {
-    std::fstream invol(share_.DataDirectory() / "INVDB", std::ios::binary | std::ios::in | std::ios::out);
-    invol.seekp(static_cast<std::streamoff>(moved.back()) * share::kInvoiceRecordLength + 140);
-    invol.put(4);
-  }
-  EXPECT_TRUE(QTest::qWaitFor([&] { return w.ChangeBar()->isVisible(); }, 2500));
-  EXPECT_EQ(w.ChangeBarText()->text(), "Changed on another workstation: MECHANIC 3, MECHANIC 4");
-  // Its Refresh takes the other list and the bar goes.
-  QTest::mouseClick(w.ChangeBar()->findChild<QPushButton*>("ChangeBarRefresh"), Qt::LeftButton);
-  EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
-  EXPECT_EQ(w.form().board().Mg(1).Rows(), 1);
-  QTest::qWait(1500);
-  EXPECT_FALSE(w.ChangeBar()->isVisible());
-  w.StartChecking(0);
-}
-
-
-// A share that stops answering the change check: every call from another thread than the
-// window's waits until the test releases it (or, so that a window that waits for it fails the
-// test instead of hanging it, a minute has passed).
-class HangingShareHost : public HostWrapper {
+// The share as the change checks meet it: counts the calls made from other threads than the
+// window's (the checks'), and, while held, keeps each of them waiting until the test releases it
+// (or, so that a window that waits for it fails the test instead of hanging it, a minute has
+// passed).
+class CheckShareHost : public HostWrapper {
  public:
-  explicit HangingShareHost(Host& target) : HostWrapper(target) {}
+  CheckShareHost(Host& target, bool held) : HostWrapper(target), released_(!held) {}
 
   HostResult<FileStamp> StampOf(std::string_view path) override {
     Hang();
@@ -473,7 +482,11 @@ class HangingShareHost : public HostWrapper {
     return HostWrapper::ReadTextLines(path);
   }
 
-  // The calls hanging now.
+  int calls() {
+    const std::lock_guard lock(mutex_);
+    return calls_;
+  }
+  // The calls waiting now.
   int hanging() {
     const std::lock_guard lock(mutex_);
     return hanging_;
@@ -490,6 +503,7 @@ class HangingShareHost : public HostWrapper {
   void Hang() {
     if (std::this_thread::get_id() == window_thread_) return;
     std::unique_lock lock(mutex_);
+    ++calls_;
     ++hanging_;
     answer_.wait_for(lock, std::chrono::minutes(1), [this] { return released_; });
     --hanging_;
@@ -498,15 +512,85 @@ class HangingShareHost : public HostWrapper {
   const std::thread::id window_thread_ = std::this_thread::get_id();
   std::mutex mutex_;
   std::condition_variable answer_;
+  int calls_ = 0;
   int hanging_ = 0;
-  bool released_ = false;
+  bool released_;
 };
+
+// Waits until a check that starts after this call has come back and the window has taken its
+// findings; false when none came back within ten seconds.
+bool ACheckCameBack(CheckShareHost& share) {
+  if (!QTest::qWaitFor([] { return ChangeWatcher::Running() == 0; }, 10000)) return false;
+  QCoreApplication::processEvents();
+  const int before = share.calls();
+  const bool back = QTest::qWaitFor([&] { return share.calls() > before && ChangeWatcher::Running() == 0; }, 10000);
+  QCoreApplication::processEvents();  // the findings come through the window's event queue
+  return back;
+}
+
+TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks) {
+  AddMechanics(2);
+  const auto moved = company_.AddJob({8, {Job(43, 'O', 3)}});
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7), company_.ScheduleLine(Job(43, 'O', 3), 8)};
+  CheckShareHost share(host_, false);
+  ScopedHost scoped(share);
+  MainWindow& w = Open();
+  w.StartChecking(1);
+  ASSERT_TRUE(ACheckCameBack(share));
+  EXPECT_FALSE(w.ChangeBar()->isVisible()) << "nothing changed yet";
+  // Another workstation moves job 8 to the second mechanic and saves.
+  company_.WriteSchedule(4, {company_.ScheduleLine(Job(43, 'O', 4), 8)});
+  company_.WriteSchedule(3, {company_.ScheduleLine(Job(42, 'O', 3), 7)});
+  {
+    std::fstream invol(share_.DataDirectory() / "INVDB", std::ios::binary | std::ios::in | std::ios::out);
+    invol.seekp(static_cast<std::streamoff>(moved.back()) * share::kInvoiceRecordLength + 140);
+    invol.put(4);
+  }
+  EXPECT_TRUE(QTest::qWaitFor([&] { return w.ChangeBar()->isVisible(); }, 2500));
+  EXPECT_EQ(w.ChangeBarText()->text(), "Changed on another workstation: MECHANIC 3, MECHANIC 4");
+  // Its Refresh takes the other list and the bar goes.
+  QTest::mouseClick(w.ChangeBar()->findChild<QPushButton*>("ChangeBarRefresh"), Qt::LeftButton);
+  EXPECT_EQ(w.form().board().Mg(0).Rows(), 1);
+  EXPECT_EQ(w.form().board().Mg(1).Rows(), 1);
+  ASSERT_TRUE(ACheckCameBack(share));
+  EXPECT_FALSE(w.ChangeBar()->isVisible());
+  w.StartChecking(0);
+  w.close();
+  window_.reset();
+  ResetSharedInstances();
+}
+
+TEST_F(MainWindowTest, ACheckThatHangsSaysTheServerIsNotAnsweringUntilTheShareAnswersAgain) {
+  AddMechanics(1);
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+  CheckShareHost share(host_, true);
+  ScopedHost scoped(share);
+  MainWindow& w = Open();
+  w.StartChecking(1);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return share.hanging() == 1; }, 5000)) << "the check reached the share";
+  // The next period finds the check still waiting.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.ChangeBar()->isVisible(); }, 5000));
+  EXPECT_EQ(w.ChangeBarText()->text(), "Server not answering");
+  EXPECT_TRUE(w.ChangeBar()->findChild<QPushButton*>("ChangeBarRefresh")->isHidden()) << "nothing to refresh";
+  EXPECT_EQ(share.calls(), 1) << "no second check while the first hangs";
+  // The share answers: the next check finds nothing changed and the bar goes.
+  share.Release();
+  ASSERT_TRUE(ACheckCameBack(share));
+  EXPECT_FALSE(w.ChangeBar()->isVisible());
+  w.StartChecking(0);
+  w.close();
+  window_.reset();
+  ResetSharedInstances();
+}
+
 
 TEST_F(MainWindowTest, ClosingWhileTheShareHangsInACheckDoesNotWaitForTheShare) {
   AddMechanics(1);
   company_.AddJob({7, {Job(42, 'O', 3)}});
   schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
-  HangingShareHost share(host_);
+  CheckShareHost share(host_, true);
   ScopedHost scoped(share);
   MainWindow& w = Open();
   w.StartChecking(1);
