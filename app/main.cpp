@@ -7,9 +7,13 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <thread>
 
+#include "board/change_watcher.h"
 #include "board_ui/board_app.h"
 #include "board_ui/message_boxes.h"
 #include "environment/shared_instances.h"
@@ -24,6 +28,18 @@ void UseOffscreenWithoutDisplay(const tervalo::BoardOptions& options) {
   if (options.windowless() && !display && std::getenv("QT_QPA_PLATFORM") == nullptr) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
+}
+
+// A change check still on the share when the window closed reads through the program's host,
+// which lives until the program ends. Waits a little for such checks; when one does not end in
+// time (the share hangs) the program ends at once, without tearing down what the check uses.
+bool ChecksEnded(std::chrono::milliseconds limit) {
+  const auto until = std::chrono::steady_clock::now() + limit;
+  while (tervalo::ChangeWatcher::Running() > 0) {
+    if (std::chrono::steady_clock::now() >= until) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return true;
 }
 
 // The icon of every window: the one built into the program, else the installed icon theme's.
@@ -76,6 +92,10 @@ int main(int argc, char** argv) {
   if (!command_line.options.windowless()) tervalo::InstallMessageBoxHandler();
 
   const int status = tervalo::RunBoard(command_line.options);
+  if (!ChecksEnded(std::chrono::seconds(2))) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
   tervalo::ResetSharedInstances();
   return status;
 }
