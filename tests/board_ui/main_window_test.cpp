@@ -70,6 +70,19 @@ class MainWindowTest : public testing::TempShareTest {
     return *window_;
   }
 
+  // One mechanic with job 7 on his list, the window open, and a check every second whose first
+  // call on the share `share` holds (it must be the host in use).
+  template <typename Share>
+  MainWindow& OpenWithAHangingCheck(Share& share) {
+    AddMechanics(1);
+    company_.AddJob({7, {Job(42, 'O', 3)}});
+    schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+    MainWindow& w = Open();
+    w.StartChecking(1);
+    static_cast<void>(QTest::qWaitFor([&] { return share.hanging() == 1; }, 5000));  // the caller checks
+    return w;
+  }
+
   // Resizes the window to a width in twips and returns the width the layout saw.
   int ResizeTo(int twips) {
     window_->resize(window_->Px(twips), window_->height());
@@ -562,14 +575,10 @@ TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks)
 }
 
 TEST_F(MainWindowTest, ACheckThatHangsSaysTheServerIsNotAnsweringUntilTheShareAnswersAgain) {
-  AddMechanics(1);
-  company_.AddJob({7, {Job(42, 'O', 3)}});
-  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
   CheckShareHost share(host_, true);
   ScopedHost scoped(share);
-  MainWindow& w = Open();
-  w.StartChecking(1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return share.hanging() == 1; }, 5000)) << "the check reached the share";
+  MainWindow& w = OpenWithAHangingCheck(share);
+  ASSERT_EQ(share.hanging(), 1) << "the check reached the share";
   // The next period finds the check still waiting.
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.ChangeBar()->isVisible(); }, 5000));
   EXPECT_EQ(w.ChangeBarText()->text(), "Server not answering");
@@ -587,14 +596,10 @@ TEST_F(MainWindowTest, ACheckThatHangsSaysTheServerIsNotAnsweringUntilTheShareAn
 
 
 TEST_F(MainWindowTest, ClosingWhileTheShareHangsInACheckDoesNotWaitForTheShare) {
-  AddMechanics(1);
-  company_.AddJob({7, {Job(42, 'O', 3)}});
-  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
   CheckShareHost share(host_, true);
   ScopedHost scoped(share);
-  MainWindow& w = Open();
-  w.StartChecking(1);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return share.hanging() == 1; }, 5000)) << "the check reached the share";
+  MainWindow& w = OpenWithAHangingCheck(share);
+  ASSERT_EQ(share.hanging(), 1) << "the check reached the share";
   w.close();  // the save at closing runs on the window's thread, which the share answers
   window_.reset();
   EXPECT_EQ(share.hanging(), 1) << "the window went while the check still waited for the share";
