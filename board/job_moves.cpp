@@ -402,10 +402,12 @@ void JobMoves::Apply(Step& step) {
 
   std::set<int32_t> taken_meanwhile;
   std::set<int32_t> gone;
+  std::optional<JobIndex> index;  // read once, at the first mark to give back
   for (const ClearedMark& mark : step.cleared) {
     if (mark.previous == 0) continue;
     try {
-      switch (ReplaceMark(Engine(), mark.record_number, mark.job_number, 0, mark.previous)) {
+      if (!index) index = JobIndex::Load(Engine());
+      switch (ReplaceMark(Engine(), *index, mark.record_number, mark.job_number, 0, mark.previous)) {
         case MarkReplaced::kDone: break;
         case MarkReplaced::kChangedMeanwhile: taken_meanwhile.insert(mark.job_number); break;
         case MarkReplaced::kJobGone: gone.insert(mark.job_number); break;

@@ -71,11 +71,11 @@ std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSetti
   return cleared;
 }
 
-MarkReplaced ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t job_number, int32_t expected,
-                         int32_t value) {
+MarkReplaced ReplaceMark(cBusinessBasic& engine, const JobIndex& index, int32_t record_number, int32_t job_number,
+                         int32_t expected, int32_t value) {
   // A deleted job leaves the job index; its record is freed and may hold another job later. A
   // remark page of a request chain holds text where other pages hold the job number.
-  if (JobIndex::Load(engine).RecordNumber(job_number) < 1) return MarkReplaced::kJobGone;
+  if (index.RecordNumber(job_number) < 1) return MarkReplaced::kJobGone;
   const JobRecord job = DecodeJobRecord(engine, engine.LreadFile("INVOL", record_number));
   if (!job.is_remark && job.job_number != job_number) return MarkReplaced::kJobGone;
   if (job.mechanic != expected) return MarkReplaced::kChangedMeanwhile;

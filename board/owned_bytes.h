@@ -13,6 +13,7 @@
 namespace tervalo {
 
 class cBusinessBasic;
+class JobIndex;
 
 // Stores the sort order of the sort-field grid into bytes 25-28 of FILE0 block 499.
 void StoreSortOrder(cBusinessBasic& engine, BoardState& board);
@@ -46,9 +47,9 @@ enum class MarkReplaced {
   kJobGone,           // the record no longer holds the job: deleted, its record freed or reused
 };
 // Writes `value` into the mechanic byte of a record only while job `job_number` is still in the
-// job index, the record (read afresh) still holds that job and its byte still holds `expected`, so that neither a mark another
+// job index (`index`, read just before), the record (read afresh) still holds that job and its byte still holds `expected`, so that neither a mark another
 // workstation wrote meanwhile nor a record given to another job since is written over.
-MarkReplaced ReplaceMark(cBusinessBasic& engine, int32_t record_number, int32_t job_number, int32_t expected,
-                         int32_t value);
+MarkReplaced ReplaceMark(cBusinessBasic& engine, const JobIndex& index, int32_t record_number, int32_t job_number,
+                         int32_t expected, int32_t value);
 
 }  // namespace tervalo
