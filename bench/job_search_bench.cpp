@@ -74,8 +74,8 @@ void OpenJobCounts(benchmark::State& state) {
   LoadedBoard& board = Board();
   int total = 0;
   for (auto _ : state) {
-    total = OpenJobCount(board.form.board().g, 1);
-    for (const auto& grid : board.form.board().mg) total += OpenJobCount(*grid, 0);
+    total = OpenJobCount(board.form.board().g);
+    for (const auto& grid : board.form.board().mg) total += OpenJobCount(*grid);
     benchmark::DoNotOptimize(total);
   }
   state.counters["open_jobs"] = total;

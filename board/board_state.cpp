@@ -6,8 +6,10 @@
 
 namespace tervalo {
 
+std::unique_ptr<GridModel> MakeMechanicGrid() { return std::make_unique<GridModel>(1, 0); }
+
 BoardState::BoardState() {
-  mg.push_back(std::make_unique<GridModel>(1));
+  mg.push_back(MakeMechanicGrid());
   mechanic_labels.push_back("Mechanic # 1");
   schedules.emplace_back();
 }

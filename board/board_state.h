@@ -66,7 +66,7 @@ struct ScheduleState {
 struct BoardState {
   BoardSettings settings;
   MechanicList mechanics;
-  GridModel g{2};      // unassigned jobs: sort key (hidden), job text
+  GridModel g{2, 1};   // unassigned jobs: sort key (hidden), job text
   GridModel gSort{1};  // the four sort fields
   GridModel PG{1};     // scratch and print grid
   // One grid per mechanic; element 0 exists even without mechanics.
@@ -82,6 +82,9 @@ struct BoardState {
   BoardState();
   GridModel& Mg(int n) { return *mg[static_cast<size_t>(n)]; }
 };
+
+// A mechanic's list: one column, a job text in each row.
+std::unique_ptr<GridModel> MakeMechanicGrid();
 
 // Reads TallRows (block 401), priority colours and sort order (block 499) of FILE0.
 void ReadBoardSettings(cBusinessBasic& engine, BoardSettings& settings);

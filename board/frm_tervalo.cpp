@@ -77,7 +77,7 @@ void frmTervalo::CreateMechanicGrids() {
   for (int i = 1; i <= board_.mechanics.MechanicCount; ++i) {
     const int n = i - 1;
     if (n > 0) {
-      auto grid = std::make_unique<GridModel>(1);
+      auto grid = MakeMechanicGrid();
       grid->SetRowHeightMin(board_.Mg(0).RowHeightMin());
       board_.mg.push_back(std::move(grid));
       board_.mechanic_labels.emplace_back();

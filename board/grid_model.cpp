@@ -30,7 +30,7 @@ void GridModel::SetRows(int rows) {
   rows = std::max(rows, 0);
   const int old = Rows();
   if (rows == old) return;
-  rows_.resize(static_cast<size_t>(rows), GridRow{std::vector<GridCell>(static_cast<size_t>(cols_)), false, false});
+  rows_.resize(static_cast<size_t>(rows), GridRow{std::vector<GridCell>(static_cast<size_t>(cols_)), false, false, RowJob{}});
   ClampPositions();
   if (rows > old) {
     Notify([&](GridObserver& o) { o.RowsInserted(old, rows - old); });
@@ -83,6 +83,7 @@ void GridModel::SetTextMatrix(int row, int col, std::string_view text) {
   GridRow& r = RowAt(row);
   if (col < 0 || col >= cols_) ThrowBadIndex();
   r.cells[static_cast<size_t>(col)].text.assign(text);
+  if (col == job_col_) r.job = RowJobOf(text);
   Notify([&](GridObserver& o) { o.RowsChanged(row, row); });
 }
 
@@ -134,9 +135,10 @@ void GridModel::SetCellBorder(int row1, int col1, int row2, int col2, Color colo
 
 void GridModel::AddItem(std::string_view text, int row) {
   if (row < 0 || row > Rows()) row = Rows();
-  GridRow r{std::vector<GridCell>(static_cast<size_t>(cols_)), false, false};
+  GridRow r{std::vector<GridCell>(static_cast<size_t>(cols_)), false, false, RowJob{}};
   const auto parts = SplitAt(text, '\t');
   for (size_t c = 0; c < parts.size() && c < r.cells.size(); ++c) r.cells[c].text.assign(parts[c]);
+  if (job_col_ >= 0 && job_col_ < cols_) r.job = RowJobOf(r.cells[static_cast<size_t>(job_col_)].text);
   rows_.insert(rows_.begin() + row, std::move(r));
   Notify([&](GridObserver& o) { o.RowsInserted(row, 1); });
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "board/colors.h"
+#include "board/job_text.h"
 
 namespace tervalo {
 
@@ -51,6 +52,7 @@ class GridModel {
     std::vector<GridCell> cells;
     bool hidden = false;
     bool selected = false;
+    RowJob job;  // read from the job column's text
   };
   // Everything a grid shows of its rows, for putting a grid back as it was (undo).
   struct Contents {
@@ -59,7 +61,9 @@ class GridModel {
     int top_row = 0;
   };
 
-  explicit GridModel(int cols = 1) : cols_(cols) {}
+  // `job_col`: the column that holds each row's job text, whose job the row carries (JobOf);
+  // -1 for a grid of other texts.
+  explicit GridModel(int cols = 1, int job_col = -1) : cols_(cols), job_col_(job_col) {}
 
   // ---- Shape ----
   int Rows() const { return static_cast<int>(rows_.size()); }
@@ -79,6 +83,8 @@ class GridModel {
   const std::string& TextMatrix(int row, int col) const;
   void SetTextMatrix(int row, int col, std::string_view text);
   const GridCell& Cell(int row, int col) const;
+  // The job of a row, read from its job column's text when that was set.
+  const RowJob& JobOf(int row) const { return RowAt(row).job; }
   void SetBackColor(int row1, int col1, int row2, int col2, std::optional<Color> color);
   void SetForeColor(int row1, int col1, int row2, int col2, std::optional<Color> color);
   // Font size of the selected cells (the current row's cells from column 0).
@@ -145,6 +151,7 @@ class GridModel {
   }
 
   int cols_;
+  int job_col_;
   int fixed_rows_ = 0;
   int row_height_min_ = 0;
   std::vector<int> col_widths_;

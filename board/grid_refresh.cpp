@@ -12,14 +12,13 @@ namespace tervalo {
 namespace {
 
 // The record of the request a tall row shows: the chain is walked from the job's index record
-// to the record whose request number matches characters 5-6 of line 6; the last record read
-// when the chain ends first.
+// to the record whose request number matches the row's (characters 5-6 of line 6); the last
+// record read when the chain ends first.
 std::optional<JobRecord> RowRecord(BoardState& board, JobRecordReader& reader, int32_t record_number,
-                                   const std::string& text) {
+                                   int32_t request) {
   if (record_number < 1 || !reader.Exists(record_number)) return std::nullopt;
   JobRecord job = reader.Decode(record_number);
   if (!board.settings.TallRows) return job;
-  const int32_t request = RequestNumberOf(text);
   for (int hops = 0; hops < kMaxRequests && job.request_number != request; ++hops) {
     if (job.chain_flag < 2 || !reader.Exists(job.next_link)) break;
     job = reader.Decode(job.next_link);
@@ -56,13 +55,11 @@ int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t jo
 bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n) {
   GridModel& grid = board.Mg(n);
   for (int r = grid.Rows() - 1; r >= 0; --r) {
-    std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
-    const std::string& text = grid.TextMatrix(r, 0);
-    const int32_t reference = ReferenceNumberOf(text);
-    const int32_t job_number = GetJobNumber(text);
-    if (job_number < 1) return false;
-    const auto job = RowRecord(board, reader, index.RecordNumber(job_number), text);
-    if (job && job->mechanic != 0 && job->reference == reference) {
+    const RowJob row = grid.JobOf(r);
+    if (row.job_number < 1) return false;
+    const auto job = RowRecord(board, reader, index.RecordNumber(row.job_number), row.request);
+    if (job && job->mechanic != 0 && job->reference == row.reference) {
+      std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
       RefreshRow(board, grid, r, lines, *job);
     } else {
       grid.RemoveItem(r);
@@ -76,7 +73,7 @@ std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex&
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const GridModel& grid = *board.mg[static_cast<size_t>(n)];
     for (int r = 0; r < grid.Rows(); ++r) {
-      const int32_t record_number = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
+      const int32_t record_number = index.RecordNumber(grid.JobOf(r).job_number);
       if (record_number > 0) records.push_back(record_number);
     }
   }
@@ -98,8 +95,7 @@ std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobInde
   return SortKey(board.settings.SortOrder, job ? job->reference : 0, priority, job ? job->date_in : 0, Jobr);
 }
 
-Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, const std::string& RoDATA) {
-  const int32_t job_number = GetJobNumber(RoDATA);
+Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t job_number) {
   if (job_number < 1) return kBlack;
   std::optional<JobRecord> job;
   return board.settings.PriorityColorOf(PriorityOfJob(reader, index, job_number, job));

@@ -25,7 +25,7 @@ bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& inde
 
 // The sort key of a job, the same text GetJobs builds for it.
 std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t Jobr);
-// The background colour of a job text's job; 0 when the text has no job number.
-Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, const std::string& RoDATA);
+// The background colour of a job's row; 0 for a row without a job number (below 1).
+Color GetColor(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t job_number);
 
 }  // namespace tervalo

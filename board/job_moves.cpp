@@ -25,8 +25,11 @@ std::string JobTextOfRow(const std::string& row) {
   return tab == std::string::npos ? row : row.substr(tab + 1);
 }
 
-// Text from another program, an empty line or a damaged row is not a job and is never inserted.
-bool IsJobText(const std::string& text) { return GetJobNumber(text) >= 1 && SplitLines(text).size() >= 3; }
+// Text from another program, an empty line or a damaged row is not a job and is never inserted:
+// a job text has a job number and at least three lines.
+bool IsJobText(const std::string& text, const RowJob& job) {
+  return job.job_number >= 1 && std::count(text.begin(), text.end(), '\n') >= 2;
+}
 
 // " 6 12": job numbers for a message.
 std::string JobList(const std::set<int32_t>& jobs) {
@@ -50,7 +53,7 @@ void JobMoves::Report(const std::string& text) const {
 PressResult JobMoves::RightPress(int grid, int mouse_row) const {
   const GridModel& model = Grid(grid);
   if (mouse_row < 0 || !model.IsSelected(mouse_row)) return PressResult::kLeaveToGrid;
-  if (grid != kUnassigned && IsFinished(model.TextMatrix(mouse_row, 0))) return PressResult::kSwallow;
+  if (grid != kUnassigned && model.JobOf(mouse_row).finished) return PressResult::kSwallow;
   return PressResult::kDragRows;
 }
 
@@ -99,9 +102,10 @@ bool JobMoves::DropOnUnassigned(const std::string& text, const PointerPlace& pla
   int inserted = 0;
   for (const std::string& row : SplitRows(data)) {
     const std::string job = JobTextOfRow(row);
-    if (!IsJobText(job)) continue;
+    const RowJob parsed = RowJobOf(job);
+    if (!IsJobText(job, parsed)) continue;
     // Every row goes in at the target; the re-sort puts them in their places.
-    if (AddToUnassigned(job, target)) {
+    if (AddToUnassigned(job, parsed, target)) {
       ++inserted;
     } else {
       not_moved_.insert(job);
@@ -139,13 +143,14 @@ bool JobMoves::DropRowsAt(int mechanic, const std::string& text, int target) {
   const int first = target;
   for (const std::string& row : SplitRows(data)) {
     const std::string job = JobTextOfRow(row);
-    if (!IsJobText(job)) continue;
+    const RowJob parsed = RowJobOf(job);
+    if (!IsJobText(job, parsed)) continue;
     grid.AddItem(job, target);
-    if (IsFinished(job)) {
+    if (parsed.finished) {
       grid.SetBackColor(target, 0, target, 0, kSystemButtonText);
       grid.SetForeColor(target, 0, target, 0, kWhite);
     } else {
-      grid.SetBackColor(target, 0, target, 0, ColorOf(job));
+      grid.SetBackColor(target, 0, target, 0, ColorOf(parsed.job_number));
     }
     ++target;  // the dropped jobs keep their order
   }
@@ -197,7 +202,7 @@ void JobMoves::SendBack(int mechanic) {
   if (grid.Rows() == 0 || grid.SelectedRows() < 1) return;
   std::vector<int> rows;
   for (int r = 0; r < grid.Rows(); ++r) {
-    if (grid.IsSelected(r) && !IsFinished(grid.TextMatrix(r, 0))) rows.push_back(r);
+    if (grid.IsSelected(r) && !grid.JobOf(r).finished) rows.push_back(r);
   }
   if (rows.empty()) return;  // finished jobs stay with their mechanic
   OpenStep();
@@ -210,7 +215,7 @@ void JobMoves::SendBack(int mechanic) {
   // Each job goes back on a row of its own; from the last up, so that rows still to come stay put.
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
     const std::string text = grid.TextMatrix(*it, 0);
-    if (!AddToUnassigned(text, g.Rows())) continue;
+    if (!AddToUnassigned(text, grid.JobOf(*it), g.Rows())) continue;
     g.SetSelected(g.Rows() - 1, true);
     grid.RemoveItem(*it);
     moved = true;
@@ -224,7 +229,7 @@ bool JobMoves::CanMoveFrom(int grid) const {
   if (model.SelectedRows() < 1) return false;
   if (grid == kUnassigned) return true;
   const int row = model.Row();
-  return row >= 0 && row < model.Rows() && !IsFinished(model.TextMatrix(row, 0));
+  return row >= 0 && row < model.Rows() && !model.JobOf(row).finished;
 }
 
 bool JobMoves::MoveToMechanic(int grid, int mechanic) {
@@ -270,7 +275,7 @@ bool JobMoves::MoveSelection(int grid, int mechanic, int target) {
 int JobMoves::FocusTarget(int mechanic, bool last_grid_visible) const {
   const GridModel& grid = Grid(mechanic);
   const int row = grid.Row();
-  if (row >= 0 && row < grid.Rows() && IsFinished(grid.TextMatrix(row, 0)) && last_grid_visible) return LastGrid;
+  if (row >= 0 && row < grid.Rows() && grid.JobOf(row).finished && last_grid_visible) return LastGrid;
   return mechanic;
 }
 
@@ -282,20 +287,20 @@ JobMoves::JobLookup& JobMoves::Jobs() {
   return *lookup_;
 }
 
-Color JobMoves::ColorOf(const std::string& job_text) {
+Color JobMoves::ColorOf(int32_t job_number) {
   JobLookup& jobs = Jobs();
-  return GetColor(Board(), jobs.reader, jobs.index, job_text);
+  return GetColor(Board(), jobs.reader, jobs.index, job_number);
 }
 
 // The job is freed in the invoice file before its row goes on g: when that cannot be done the
 // user is told and the job stays where it was, so that no list loses a job still marked for it.
-bool JobMoves::AddToUnassigned(const std::string& job_text, int row) {
-  const int32_t job_number = GetJobNumber(job_text);
+bool JobMoves::AddToUnassigned(const std::string& job_text, const RowJob& job, int row) {
+  const int32_t job_number = job.job_number;
   try {
     JobLookup& jobs = Jobs();
     const std::string key = GetSortCol(Board(), jobs.reader, jobs.index, job_number);
-    const Color color = GetColor(Board(), jobs.reader, jobs.index, job_text);
-    if (!ClearMarks(job_text, pending_.cleared, std::nullopt)) return false;
+    const Color color = GetColor(Board(), jobs.reader, jobs.index, job_number);
+    if (!ClearMarks(job, pending_.cleared, std::nullopt)) return false;
     GridModel& g = Board().g;
     g.AddItem(key + "\t" + job_text, row);
     g.SetBackColor(row, 1, row, 1, color);
@@ -319,19 +324,18 @@ void JobMoves::ResortUnassigned() {
   }
 }
 
-bool JobMoves::ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
-                          std::optional<int32_t> only_from) {
+bool JobMoves::ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from) {
   try {
     bool left_alone = false;
-    const auto marks = RemoveSchedule(Engine(), Board().settings, job_text, only_from, &left_alone);
+    const auto marks = RemoveSchedule(Engine(), Board().settings, job, only_from, &left_alone);
     cleared.insert(cleared.end(), marks.begin(), marks.end());
     if (left_alone) {
-      Report("Job " + std::to_string(GetJobNumber(job_text)) +
+      Report("Job " + std::to_string(job.job_number) +
              " was scheduled on another workstation meanwhile. Its schedule there was left as it is.");
     }
     return true;
   } catch (const EngineError& error) {
-    Report("Job " + std::to_string(GetJobNumber(job_text)) +
+    Report("Job " + std::to_string(job.job_number) +
            " could not be marked as unassigned in the invoice file, so it stays on its list.\n\n" +
            EngineErrorText(error));
     return false;
@@ -430,7 +434,7 @@ void JobMoves::Apply(Step& step) {
     const auto from = left_from.find(text);
     std::optional<int32_t> only_from;
     if (from != left_from.end()) only_from = Board().mechanics.MechanicNumber[static_cast<size_t>(from->second)];
-    if (!ClearMarks(text, step.cleared, only_from.value_or(0))) {
+    if (!ClearMarks(g.JobOf(r), step.cleared, only_from.value_or(0))) {
       // The job stays on g here although its record still names a mechanic; the next Refresh
       // shows it where the record says.
       continue;
@@ -457,14 +461,14 @@ void JobMoves::TakeOffMechanicLists(const Step& step, const std::set<int32_t>& j
     if (id == kUnassigned) continue;
     GridModel& grid = Grid(id);
     for (int r = grid.Rows() - 1; r >= 0; --r) {
-      if (jobs.contains(GetJobNumber(grid.TextMatrix(r, 0)))) grid.RemoveItem(r);
+      if (jobs.contains(grid.JobOf(r).job_number)) grid.RemoveItem(r);
     }
   }
 }
 
 void JobMoves::ShowFinishedRows(GridModel& grid) const {
   for (int r = 0; r < grid.Rows(); ++r) {
-    if (IsFinished(grid.TextMatrix(r, 0))) grid.SetRowHidden(r, !Board().chkHide);
+    if (grid.JobOf(r).finished) grid.SetRowHidden(r, !Board().chkHide);
   }
 }
 

@@ -130,11 +130,10 @@ class JobMoves {
     JobRecordReader reader;
   };
   JobLookup& Jobs();
-  Color ColorOf(const std::string& job_text);
-  bool AddToUnassigned(const std::string& job_text, int row);
+  Color ColorOf(int32_t job_number);
+  bool AddToUnassigned(const std::string& job_text, const RowJob& job, int row);
   void ResortUnassigned();
-  bool ClearMarks(const std::string& job_text, std::vector<ClearedMark>& cleared,
-                  std::optional<int32_t> only_from);
+  bool ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from);
   bool MoveSelection(int grid, int mechanic, int target);
   void ShowFinishedRows(GridModel& grid) const;
 

@@ -22,10 +22,10 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 }  // namespace
 
-int OpenJobCount(const GridModel& grid, int text_col) {
+int OpenJobCount(const GridModel& grid) {
   int count = 0;
   for (int r = 0; r < grid.Rows(); ++r) {
-    if (!IsFinished(grid.TextMatrix(r, text_col))) ++count;
+    if (!grid.JobOf(r).finished) ++count;
   }
   return count;
 }
@@ -79,7 +79,7 @@ BoardSearch SearchBoard(const BoardState& board, const JobQuery& query, const Ex
     for (int r = 0; r < model.Rows(); ++r) {
       if (model.RowHidden(r)) continue;
       const std::string& text = model.TextMatrix(r, text_col);
-      const int32_t job = GetJobNumber(text);
+      const int32_t job = model.JobOf(r).job_number;
       std::string_view more;
       if (extra != nullptr) {
         if (const auto it = extra->find(job); it != extra->end()) more = it->second;

@@ -16,7 +16,7 @@ namespace tervalo {
 // The open jobs of a grid: rows whose job text is not finished (complete or billed), shown or
 // hidden. `text_col` is the column that holds the job text (1 in the unassigned grid, 0 in a
 // mechanic's list).
-int OpenJobCount(const GridModel& grid, int text_col);
+int OpenJobCount(const GridModel& grid);
 
 // What the user typed into the search field. Its words are separated by blanks; a job matches
 // when every word occurs somewhere in its row's text or in its extra text (the customer's

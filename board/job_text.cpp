@@ -1,5 +1,7 @@
 #include "board/job_text.h"
 
+#include <optional>
+
 #include "base/basic_text.h"
 
 namespace tervalo {
@@ -16,6 +18,17 @@ std::vector<std::string> SplitAt(std::string_view text, char separator) {
     if (at == std::string_view::npos) return pieces;
     start = at + 1;
   }
+}
+
+// Line `index` (0-based) of a text, or nothing when the text has fewer lines.
+std::optional<std::string_view> LineOf(std::string_view text, int index) {
+  size_t start = 0;
+  for (int i = 0; i < index; ++i) {
+    const size_t lf = text.find('\n', start);
+    if (lf == std::string_view::npos) return std::nullopt;
+    start = lf + 1;
+  }
+  return text.substr(start, text.find('\n', start) - start);
 }
 
 }  // namespace
@@ -46,14 +59,17 @@ int32_t ReferenceNumberOf(std::string_view job_text) {
 }
 
 int32_t RequestNumberOf(std::string_view job_text) {
-  const auto lines = SplitLines(job_text);
-  return lines.size() >= 6 ? static_cast<int32_t>(Val(Mid(lines[5], 5, 2))) : 0;
+  const auto line = LineOf(job_text, 5);
+  return line ? static_cast<int32_t>(Val(Mid(*line, 5, 2))) : 0;
 }
 
 bool IsFinished(std::string_view job_text) {
-  const auto lines = SplitLines(job_text);
-  if (lines.size() < 3) return false;
-  return lines[2].find("Complete") != std::string::npos || lines[2].find("Billed") != std::string::npos;
+  const auto line = LineOf(job_text, 2);
+  return line && (line->find("Complete") != std::string_view::npos || line->find("Billed") != std::string_view::npos);
+}
+
+RowJob RowJobOf(std::string_view job_text) {
+  return {GetJobNumber(job_text), ReferenceNumberOf(job_text), RequestNumberOf(job_text), IsFinished(job_text)};
 }
 
 }  // namespace tervalo

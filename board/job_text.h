@@ -26,4 +26,15 @@ int32_t RequestNumberOf(std::string_view job_text);
 // A job is finished when its third line contains "Complete" or "Billed".
 bool IsFinished(std::string_view job_text);
 
+// What the board's logic reads out of a row's job text, read once where the row is made or its
+// text replaced, and carried beside the text (GridModel::JobOf).
+struct RowJob {
+  int32_t job_number = 0;  // GetJobNumber
+  int32_t reference = 0;   // ReferenceNumberOf
+  int32_t request = 0;     // RequestNumberOf
+  bool finished = false;   // IsFinished
+  friend bool operator==(const RowJob&, const RowJob&) = default;
+};
+RowJob RowJobOf(std::string_view job_text);
+
 }  // namespace tervalo

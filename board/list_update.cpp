@@ -56,7 +56,7 @@ SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& in
   for (int n = 0; n < count; ++n) {
     if (!changed[static_cast<size_t>(n)]) continue;
     const GridModel& grid = board.Mg(n);
-    for (int r = 0; r < grid.Rows(); ++r) records.push_back(index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0))));
+    for (int r = 0; r < grid.Rows(); ++r) records.push_back(index.RecordNumber(grid.JobOf(r).job_number));
   }
   std::erase_if(records, [&](int32_t record) { return !reader.Exists(record); });
   reader.ReadJobs(records, false);
@@ -65,7 +65,7 @@ SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& in
     const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
     GridModel& grid = board.Mg(n);
     for (int r = 0; r < grid.Rows(); ++r) {
-      const int32_t record = index.RecordNumber(GetJobNumber(grid.TextMatrix(r, 0)));
+      const int32_t record = index.RecordNumber(grid.JobOf(r).job_number);
       if (!reader.Exists(record)) continue;
       // A mark that cannot be read ends the Update before anything is written: without it the
       // order that keeps every job on a list is not known.
@@ -141,7 +141,7 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   state.stamp.reset();
   for (int r = 0; r < grid.Rows(); ++r) {
     // A row without a job number marks nothing but stays in the mechanic's list.
-    const int32_t job_number = GetJobNumber(grid.TextMatrix(r, 0));
+    const int32_t job_number = grid.JobOf(r).job_number;
     const int32_t record = index.RecordNumber(job_number);
     if (record < 1) continue;
     try {
@@ -158,27 +158,28 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
 // Refreshed status lines do not change it; a move does.
 using Assignment = std::vector<std::tuple<int32_t, int32_t, int32_t>>;
 
-Assignment AssignmentOf(const std::vector<std::string>& texts) {
+Assignment AssignmentOf(const GridModel& grid) {
   Assignment jobs;
-  for (const std::string& t : texts) jobs.emplace_back(GetJobNumber(t), ReferenceNumberOf(t), RequestNumberOf(t));
+  jobs.reserve(static_cast<size_t>(grid.Rows()));
+  for (int r = 0; r < grid.Rows(); ++r) {
+    const RowJob& job = grid.JobOf(r);
+    jobs.emplace_back(job.job_number, job.reference, job.request);
+  }
   return jobs;
 }
 
-std::vector<std::string> RowTexts(const GridModel& grid) {
-  std::vector<std::string> texts;
-  for (int r = 0; r < grid.Rows(); ++r) texts.push_back(grid.TextMatrix(r, 0));
-  return texts;
+// The rows of a list's file, or none when there is no file.
+GridModel ListOf(const std::optional<std::string>& file) {
+  GridModel grid(1, 0);
+  if (file) FillGrid(grid, *file);
+  return grid;
 }
 
-std::vector<std::string> RowTexts(const std::optional<std::string>& file) {
-  GridModel grid(1);
-  if (file) FillGrid(grid, *file);
-  return RowTexts(grid);
-}
+Assignment AssignmentOf(const std::optional<std::string>& file) { return AssignmentOf(ListOf(file)); }
 
 // Whether list n's jobs or their order differ here from its file as last read or written.
 bool ChangedHere(BoardState& board, size_t n) {
-  return AssignmentOf(RowTexts(board.Mg(static_cast<int>(n)))) != AssignmentOf(RowTexts(board.schedules[n].on_disk));
+  return AssignmentOf(board.Mg(static_cast<int>(n))) != AssignmentOf(board.schedules[n].on_disk);
 }
 
 enum class ListAction { kNothing, kSave, kTake, kAsk, kCannotCheck };
@@ -216,7 +217,7 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
     if (!theirs) state.stamp = read.stamp;
     // Both sides made the same change (two boards moved the same job to the same place, or a
     // save of this board's was completed from its finished version): nothing to ask.
-    if (mine && theirs && AssignmentOf(RowTexts(board.Mg(static_cast<int>(i)))) == AssignmentOf(RowTexts(read.text))) {
+    if (mine && theirs && AssignmentOf(board.Mg(static_cast<int>(i))) == AssignmentOf(read.text)) {
       actions[i] = ListAction::kSave;
       continue;
     }
@@ -230,7 +231,8 @@ std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& inf
 // the mechanic it is marked for, or to the unassigned grid.
 void TakeTheirs(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n, const ScheduleRead& theirs) {
   GridModel& grid = board.Mg(n);
-  const std::vector<std::string> mine = RowTexts(grid);
+  GridModel mine(1, 0);
+  mine.RestoreContents(grid.SaveContents());
   grid.SetRows(0);
   if (theirs.text) FillGrid(grid, *theirs.text);
   grid.SetRedraw(true);
@@ -321,7 +323,7 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
         actions[i] = keep ? ListAction::kSave : ListAction::kTake;
         // This board's list wins, but jobs only the other one holds must not end on no list:
         // those marked for this mechanic join it, those marked for nobody go to g.
-        if (keep) ReturnDroppedJobs(board, reader, index, RowTexts(current[i].text));
+        if (keep) ReturnDroppedJobs(board, reader, index, ListOf(current[i].text));
       }
     }
     for (size_t i = 0; i < actions.size(); ++i) {

@@ -13,15 +13,15 @@ namespace {
 
 using JobKey = std::pair<int32_t, int32_t>;  // job number, request number (tall rows only)
 
-JobKey KeyOf(const BoardState& board, const std::string& text) {
-  return {GetJobNumber(text), board.settings.TallRows ? RequestNumberOf(text) : 0};
+JobKey KeyOf(const BoardState& board, const RowJob& job) {
+  return {job.job_number, board.settings.TallRows ? job.request : 0};
 }
 
 std::set<JobKey> JobsOnLists(BoardState& board) {
   std::set<JobKey> on_lists;
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const GridModel& grid = board.Mg(n);
-    for (int r = 0; r < grid.Rows(); ++r) on_lists.insert(KeyOf(board, grid.TextMatrix(r, 0)));
+    for (int r = 0; r < grid.Rows(); ++r) on_lists.insert(KeyOf(board, grid.JobOf(r)));
   }
   return on_lists;
 }
@@ -29,7 +29,7 @@ std::set<JobKey> JobsOnLists(BoardState& board) {
 // Open jobs go above the completed and billed ones that sink to the bottom of a list.
 int EndOfOpenJobs(const GridModel& grid) {
   int row = grid.Rows();
-  while (row > 0 && IsFinished(grid.TextMatrix(row - 1, 0))) --row;
+  while (row > 0 && grid.JobOf(row - 1).finished) --row;
   return row;
 }
 
@@ -60,7 +60,7 @@ void AddToUnassigned(BoardState& board, const JobRecord& job, const std::string&
 
 int UnassignedRowOf(const BoardState& board, int32_t job_number) {
   for (int r = 0; r < board.g.Rows(); ++r) {
-    if (GetJobNumber(board.g.TextMatrix(r, 1)) == job_number) return r;
+    if (board.g.JobOf(r).job_number == job_number) return r;
   }
   return -1;
 }
@@ -95,11 +95,12 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
 }
 
 void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
-                       const std::vector<std::string>& job_texts) {
+                       const GridModel& rows) {
   const std::set<JobKey> on_lists = JobsOnLists(board);
   bool unassigned_changed = false;
-  for (const std::string& text : job_texts) {
-    const JobKey key = KeyOf(board, text);
+  for (int r = 0; r < rows.Rows(); ++r) {
+    const std::string& text = rows.TextMatrix(r, 0);
+    const JobKey key = KeyOf(board, rows.JobOf(r));
     const int32_t job_number = key.first;
     if (on_lists.count(key) > 0) continue;
     const int32_t record = index.RecordNumber(job_number);
@@ -126,7 +127,7 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
 void DropListedFromUnassigned(BoardState& board) {
   const std::set<JobKey> on_lists = JobsOnLists(board);
   for (int r = board.g.Rows() - 1; r >= 0; --r) {
-    if (on_lists.count(KeyOf(board, board.g.TextMatrix(r, 1))) > 0) board.g.RemoveItem(r);
+    if (on_lists.count(KeyOf(board, board.g.JobOf(r))) > 0) board.g.RemoveItem(r);
   }
 }
 

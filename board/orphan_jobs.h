@@ -22,8 +22,8 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
 // Jobs that left a list here without going to another (the list was replaced by another
 // workstation's): each that no mechanic grid and not the unassigned grid holds goes where its
 // record's mark says, to that mechanic's list or, marked for nobody, to the unassigned grid.
-void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index,
-                       const std::vector<std::string>& job_texts);
+// `rows`: the jobs that may have left, a job text in column 0 of each row.
+void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index, const GridModel& rows);
 
 // Removes from the unassigned grid the jobs that a mechanic grid holds: a list taken from another
 // workstation brings jobs that workstation assigned while this board still shows them unassigned.

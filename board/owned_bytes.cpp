@@ -39,16 +39,16 @@ void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
 }
 
 std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
-                                        const std::string& job_text, std::optional<int32_t> only_from,
+                                        const RowJob& row, std::optional<int32_t> only_from,
                                         bool* left_alone) {
   std::vector<ClearedMark> cleared;
-  const int32_t job_number = GetJobNumber(job_text);
+  const int32_t job_number = row.job_number;
   if (job_number < 1) return cleared;
   const JobIndex index = JobIndex::Load(engine);
   int32_t record_number = index.RecordNumber(job_number);
   if (record_number < 1) return cleared;
   JobRecordReader reader(engine);
-  const int32_t request = RequestNumberOf(job_text);
+  const int32_t request = row.request;
   auto clear = [&](int32_t record, int32_t previous) {
     for (const ClearedMark& c : cleared) {
       if (c.record_number == record) return;  // the matching request is also where the walk stopped

@@ -25,12 +25,13 @@ struct ClearedMark {
   int32_t previous = 0;
 };
 
-// Clears the mechanic byte of the job of a row sent back to the unassigned grid. Returns the
+// Clears the mechanic byte of the job of a row sent back to the unassigned grid (with tall rows,
+// of the row's request). Returns the
 // records written, with what their byte held before, so that the move can be undone. With
 // `only_from`, a record whose byte names another mechanic than that one (another workstation
 // scheduled the job meanwhile) is left as it is and `*left_alone` is set.
 std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
-                                        const std::string& job_text,
+                                        const RowJob& job,
                                         std::optional<int32_t> only_from = std::nullopt,
                                         bool* left_alone = nullptr);
 

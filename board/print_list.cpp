@@ -251,7 +251,7 @@ SheetPageSetup PrintList(BoardState& board, cBusinessBasic& engine, int mechanic
   for (const int r : RowsToPrint(grid)) {
     // A row without a job number has nothing to print; the rows after it still do.
     const std::string& text = grid.TextMatrix(r, 0);
-    const int32_t job_number = GetJobNumber(text);
+    const int32_t job_number = grid.JobOf(r).job_number;
     if (job_number < 1) continue;
     const SheetJob job = ReadSheetJob(reader, index, board.settings, job_number, text, requests_printed[job_number]);
     if (columns == kSheet40Columns) {

@@ -56,11 +56,11 @@ bool SavePicture(const QPixmap& picture, const QString& file) {
 // list; empty when the board has no such row.
 std::string JobRowText(BoardState& board, int job) {
   for (int r = 0; r < board.g.Rows(); ++r) {
-    if (GetJobNumber(board.g.TextMatrix(r, 1)) == job) return board.g.TextMatrix(r, 1);
+    if (board.g.JobOf(r).job_number == job) return board.g.TextMatrix(r, 1);
   }
   for (const auto& grid : board.mg) {
     for (int r = 0; r < grid->Rows(); ++r) {
-      if (GetJobNumber(grid->TextMatrix(r, 0)) == job) return grid->TextMatrix(r, 0);
+      if (grid->JobOf(r).job_number == job) return grid->TextMatrix(r, 0);
     }
   }
   return {};

@@ -583,14 +583,14 @@ QString MainWindow::JobsSpoken(int count) { return count == 1 ? tr("1 job") : tr
 
 void MainWindow::ShowListStates() {
   const BoardState& board = form_.board();
-  const int unassigned = OpenJobCount(board.g, 1);
+  const int unassigned = OpenJobCount(board.g);
   label1_->setText(CountedCaption(tr("Unassigned Jobs"), unassigned));
   g_->setAccessibleName(tr("Unassigned Jobs, %1").arg(JobsSpoken(unassigned)));
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
     QLabel* label = lblMECH_[static_cast<size_t>(n)];
     const QString name = QString::fromLatin1(board.mechanic_labels[static_cast<size_t>(n)].c_str());
-    const int count = OpenJobCount(*board.mg[static_cast<size_t>(n)], 0);
+    const int count = OpenJobCount(*board.mg[static_cast<size_t>(n)]);
     const QString caption = CountedCaption(name, count);
     label->setText(state.loaded ? caption : QString::fromUtf8("\u26A0 ") + caption);
     label->setStyleSheet(state.loaded ? QString() : QStringLiteral("color: #b00000;"));
@@ -873,7 +873,7 @@ void MainWindow::RunSearch() {
 int32_t MainWindow::HitJob(const SearchHit& hit) const {
   const GridModel& model = JobGrid(hit.grid)->grid();
   if (hit.row < 0 || hit.row >= model.Rows()) return 0;
-  return GetJobNumber(model.TextMatrix(hit.row, hit.grid == kUnassigned ? 1 : 0));
+  return model.JobOf(hit.row).job_number;
 }
 
 void MainWindow::MarkGrids() {
@@ -965,7 +965,7 @@ QString MainWindow::JobTip(int grid, int row) {
   const GridModel& model = JobGrid(grid)->grid();
   if (row < 0 || row >= model.Rows()) return {};
   const std::string& text = model.TextMatrix(row, grid == kUnassigned ? 1 : 0);
-  const int32_t job = GetJobNumber(text);
+  const int32_t job = model.JobOf(row).job_number;
   if (job < 1) return {};
   const std::vector<std::string> lines = SplitLines(text);
   const auto line = [&lines](size_t i) {
@@ -991,7 +991,7 @@ QString MainWindow::JobTip(int grid, int row) {
   const bool quote = !lines.empty() && lines[0].find("Quote:") != std::string::npos;
   rows << "<b>" + (quote ? tr("Quote %1 \u00B7 Reference %2") : tr("Job %1 \u00B7 Reference %2"))
                       .arg(job)
-                      .arg(ReferenceNumberOf(text)) +
+                      .arg(model.JobOf(row).reference) +
               "</b>";
   rows << tr("Customer: %1 %2").arg(details->account).arg(latin(details->customer));
   rows << tr("Unit: %1").arg(latin(details->unit));

@@ -30,6 +30,27 @@ std::vector<std::string> Column(const GridModel& grid, int col) {
   return texts;
 }
 
+TEST(GridModelTest, EachRowCarriesTheJobOfItsJobColumnsText) {
+  GridModel grid(2, 1);
+  grid.AddItem("key b\tRef: 42         Job:    7\nx\nOpen");
+  grid.AddItem("key a\tRef: 43         Job:    8\nx\nOpen");
+  grid.SetRows(3);
+  EXPECT_EQ(grid.JobOf(0), (RowJob{7, 42, 0, false}));
+  EXPECT_EQ(grid.JobOf(2), RowJob{}) << "an empty row";
+  // A new text in the job column is read again; one in another column is not a job.
+  grid.SetTextMatrix(0, 1, "Ref: 42         Job:    7\nx\nComplete");
+  grid.SetTextMatrix(1, 0, "Ref: 99         Job:   99\n");
+  EXPECT_TRUE(grid.JobOf(0).finished);
+  EXPECT_EQ(grid.JobOf(1).job_number, 8);
+  // The job goes with its row.
+  const GridModel::Contents saved = grid.SaveContents();
+  grid.RemoveItem(2);
+  grid.SortColumn0Ascending();
+  EXPECT_EQ(grid.JobOf(0).job_number, 8);
+  grid.RestoreContents(saved);
+  EXPECT_EQ(grid.JobOf(0).job_number, 7);
+}
+
 TEST(GridModelTest, DragRowAndRestoredContentsKeepEachRowsStateWithIt) {
   GridModel grid(1);
   for (const char* name : {"Reference", "Priority", "Date In", "Job Number"}) grid.AddItem(name);

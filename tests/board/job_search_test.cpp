@@ -63,7 +63,7 @@ TEST(JobQueryTest, ANumberAloneNamesAJob) {
 }
 
 TEST(OpenJobCountTest, CountsTheJobsThatAreNotFinishedShownOrHidden) {
-  GridModel list(1);
+  GridModel list(1, 0);  // a mechanic's list
   list.AddItem(JobText(6, 16, "Open", "A", "B"));
   list.AddItem(JobText(7, 17, "Open - Parts Order", "A", "B"));
   list.AddItem(JobText(8, 18, "Complete", "A", "B"));
@@ -71,12 +71,12 @@ TEST(OpenJobCountTest, CountsTheJobsThatAreNotFinishedShownOrHidden) {
   list.AddItem(JobText(10, 20, "Initial", "A", "B"));
   list.SetRowHidden(8 - 6, true);
   list.SetRowHidden(10 - 6, true);  // a hidden open job still counts
-  EXPECT_EQ(OpenJobCount(list, 0), 3);
+  EXPECT_EQ(OpenJobCount(list), 3);
 
-  GridModel unassigned(2);  // sort key, job text
-  EXPECT_EQ(OpenJobCount(unassigned, 1), 0);
+  GridModel unassigned(2, 1);  // sort key, job text
+  EXPECT_EQ(OpenJobCount(unassigned), 0);
   unassigned.AddItem("key\t" + JobText(1, 11, "Open", "A", "B"));
-  EXPECT_EQ(OpenJobCount(unassigned, 1), 1);
+  EXPECT_EQ(OpenJobCount(unassigned), 1);
 }
 
 class SearchBoardTest : public ::testing::Test {
@@ -86,7 +86,7 @@ class SearchBoardTest : public ::testing::Test {
     board_.g.AddItem("2\t" + JobText(2, 12, "Open", "TOLVER GEN", "NO OUTPUT"));
     board_.g.AddItem("3\t" + JobText(3, 13, "Open", "HARLAN TRIMMER", "CARB"));
     board_.Mg(0).AddItem(JobText(4, 14, "Open", "HARLAN MOWER", "BLADE"));
-    board_.mg.push_back(std::make_unique<GridModel>(1));
+    board_.mg.push_back(MakeMechanicGrid());
     board_.Mg(1).AddItem(JobText(5, 15, "Open", "KESTEL BLOWER", "HARLAN PART"));
     board_.Mg(1).AddItem(JobText(1001, 1001, "Complete", "HARLAN MOWER", "DONE"));
     board_.Mg(1).SetRowHidden(1, true);  // finished, not shown

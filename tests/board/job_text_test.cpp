@@ -54,24 +54,27 @@ TEST_F(JobTextTest, JobTextLinesOfAJobAndAQuote) {
             "Ref: 1234567  Quote: 4321\n06/29/25");
 }
 
-TEST_F(JobTextTest, ReadsJobAndReferenceNumbersBackOutOfTheText) {
+TEST_F(JobTextTest, ReadsJobReferenceAndRequestNumbersBackOutOfTheText) {
   struct Case {
     const char* text;
-    int32_t job;
-    int32_t reference;
-    bool finished;
+    RowJob job;
   } cases[] = {
-      {"Ref: 42         Job:    7\n01/01/00 - Rush\nOpen\na\nb", 7, 42, false},
-      {"Ref: 1234567  Quote: 4321\nx\nBilled\na\nb", 4321, 1234567, true},
-      {"Ref: 9          Job: 10042\nx\nComplete\na\nb", 10042, 9, true},
-      {"Ref: 9          Job:     \nx\nOpen - Complete later", 0, 9, true},
-      {"no line feed at all", 0, 0, false},
-      {"Ref: 5          Job:   12\nx\ncomplete", 12, 5, false},
+      {"Ref: 42         Job:    7\n01/01/00 - Rush\nOpen\na\nb", {7, 42, 0, false}},
+      {"Ref: 1234567  Quote: 4321\nx\nBilled\na\nb", {4321, 1234567, 0, true}},
+      {"Ref: 9          Job: 10042\nx\nComplete\na\nb", {10042, 9, 0, true}},
+      {"Ref: 9          Job:     \nx\nOpen - Complete later", {0, 9, 0, true}},
+      {"no line feed at all", {0, 0, 0, false}},
+      {"Ref: 5          Job:   12\nx\ncomplete", {12, 5, 0, false}},
+      {"Ref: 42         Job:    7\nx\nOpen\na\nb\nReq 12 ", {7, 42, 12, false}},
+      {"Ref: 42         Job:    7\nx\nOpen\na\nb\nReq 3\nmore", {7, 42, 3, false}},
+      {"", {0, 0, 0, false}},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(GetJobNumber(c.text), c.job) << c.text;
-    EXPECT_EQ(ReferenceNumberOf(c.text), c.reference) << c.text;
-    EXPECT_EQ(IsFinished(c.text), c.finished) << c.text;
+    EXPECT_EQ(GetJobNumber(c.text), c.job.job_number) << c.text;
+    EXPECT_EQ(ReferenceNumberOf(c.text), c.job.reference) << c.text;
+    EXPECT_EQ(RequestNumberOf(c.text), c.job.request) << c.text;
+    EXPECT_EQ(IsFinished(c.text), c.job.finished) << c.text;
+    EXPECT_EQ(RowJobOf(c.text), c.job) << c.text;
   }
 }
 
