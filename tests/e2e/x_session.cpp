@@ -83,12 +83,15 @@ class Pipe {
   int fds_[2];
 };
 
+// Every program the tests start ends with the test program, however that ends: a test program
+// killed or ended by Xlib's error handler would otherwise leave an X server and boards running.
 pid_t Spawn(std::vector<std::string> argv, std::vector<std::string> env, FileActions& actions) {
+  argv.insert(argv.begin(), {"setpriv", "--pdeathsig", "KILL", "--"});
   auto args = Pointers(argv);
   auto envp = Pointers(env);
   pid_t pid = -1;
   const int error = posix_spawnp(&pid, args[0], actions.get(), nullptr, args.data(), envp.data());
-  if (error != 0) throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(error));
+  if (error != 0) throw std::runtime_error("cannot start " + argv[4] + ": " + std::strerror(error));
   return pid;
 }
 
@@ -182,6 +185,11 @@ std::string Xdo(const std::string& display, const std::vector<std::string>& args
 uint32_t PixelAt(const std::string& display, int x, int y) {
   const std::unique_ptr<Display, int (*)(Display*)> connection(XOpenDisplay(display.c_str()), XCloseDisplay);
   if (!connection) throw std::runtime_error("cannot open display " + display);
+  // A point off the screen would end the test program in Xlib's error handler.
+  const int screen = DefaultScreen(connection.get());
+  if (x < 0 || y < 0 || x >= DisplayWidth(connection.get(), screen) || y >= DisplayHeight(connection.get(), screen)) {
+    throw std::runtime_error("no pixel at " + std::to_string(x) + "," + std::to_string(y) + " on " + display);
+  }
   XImage* image = XGetImage(connection.get(), DefaultRootWindow(connection.get()), x, y, 1, 1, AllPlanes, ZPixmap);
   if (image == nullptr) throw std::runtime_error("cannot read the screen of " + display);
   // Xvfb's screens are 24-bit true colour: the pixel value is the colour.

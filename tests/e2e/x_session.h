@@ -54,7 +54,7 @@ class XServer {
 std::string Xdo(const std::string& display, const std::vector<std::string>& args);
 
 // The colour (0xRRGGBB) of the screen at x, y of a display, as the X server holds it. Throws when
-// the display cannot be opened.
+// the display cannot be opened or the point is off the screen.
 uint32_t PixelAt(const std::string& display, int x, int y);
 
 // Polls `done` every 50 ms until it holds or the timeout passes; whether it held.
