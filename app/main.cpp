@@ -17,6 +17,7 @@
 #include "board_ui/board_app.h"
 #include "board_ui/message_boxes.h"
 #include "environment/shared_instances.h"
+#include "host/waiting_host.h"
 
 namespace {
 
@@ -91,6 +92,10 @@ int main(int argc, char** argv) {
   // A picture or a sheet is made without anyone at the screen: messages go to the error output.
   if (!command_line.options.windowless()) tervalo::InstallMessageBoxHandler();
 
+  // The share is read through a host that lets the window draw while the share is slow. It lives
+  // as long as the program: the engine and a change check still running use it to the end.
+  tervalo::WaitingHost share(tervalo::CurrentHost());
+  const tervalo::ScopedHost through_it(share);
   const int status = tervalo::RunBoard(command_line.options);
   if (!ChecksEnded(std::chrono::seconds(2))) {
     std::fflush(nullptr);

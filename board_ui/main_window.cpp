@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QStyle>
 
@@ -79,6 +80,9 @@ QFont BoldFont(QFont font) {
 MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), form_(form) {
   setObjectName("frmTervalo");
   setWindowTitle(QString::fromStdString(frmTervalo::Caption()));
+  // The program reads the share through a host that lets the window draw while the share is
+  // slow; a board on any other host waits for the share as its host does.
+  waiting_host_ = dynamic_cast<WaitingHost*>(&BoardHost());
   QFont window_font = font();
   window_font.setPointSize(kWindowFontPoints);
   setFont(window_font);
@@ -414,16 +418,25 @@ void MainWindow::FillAvailableArea() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+  if (busy_ > 0) {
+    // Closing saves, which cannot start while the window still waits for the share.
+    close_pending_ = true;
+    status_line_->setText(tr("Tervalo closes once the server has answered."));
+    event->ignore();
+    return;
+  }
   if (keep_geometry_) keep_geometry_(saveGeometry());
   // Every close saves first. When that fails the user chooses: try again, or close and lose the
   // moves since the last save; the close itself is never refused.
   for (;;) {
     UpdateResult result;
-    try {
-      result = form_.Form_QueryUnload();
-    } catch (const EngineError& error) {
-      result.failures.push_back({"", EngineErrorMessage(error)});
-    }
+    WithTheShare([&] {
+      try {
+        result = form_.Form_QueryUnload();
+      } catch (const EngineError& error) {
+        result.failures.push_back({"", EngineErrorMessage(error)});
+      }
+    });
     if (result.Saved()) break;
     QMessageBox box(QMessageBox::Warning, "Tervalo", QString::fromLatin1(result.Message().c_str()), QMessageBox::NoButton,
                     this);
@@ -441,16 +454,51 @@ void MainWindow::RunAction(const std::function<void()>& action, ActionKind kind)
   // A move changes only the grids: a change check running meanwhile still compares the files as
   // they were. Any other action may read or write them.
   if (kind != ActionKind::kMove) ++actions_;
-  try {
-    action();
-  } catch (const EngineError& error) {
-    // The board stays open: what is on it is the only copy of the moves not yet saved.
-    ReportEngineError(error);
-  }
+  WithTheShare([&] {
+    try {
+      action();
+    } catch (const EngineError& error) {
+      // The board stays open: what is on it is the only copy of the moves not yet saved.
+      ReportEngineError(error);
+    }
+  });
   UpdateUndoActions();
   status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
   ShowNotices();
   BoardChanged();
+  if (close_pending_ && busy_ == 0) {
+    close_pending_ = false;
+    close();
+  }
+}
+
+void MainWindow::WithTheShare(const std::function<void()>& work) {
+  const QScopedValueRollback busy(busy_, busy_ + 1);
+  if (waiting_host_ == nullptr) {
+    work();
+    return;
+  }
+  const WaitingHost::Scope scope(*waiting_host_,
+                                 [this](std::chrono::milliseconds waited) { WhileTheServerIsSilent(waited); });
+  work();
+  if (busy_ == 1 && wait_cursor_) {
+    QApplication::restoreOverrideCursor();
+    wait_cursor_ = false;
+  }
+}
+
+void MainWindow::WhileTheServerIsSilent(std::chrono::milliseconds waited) {
+  using namespace std::chrono_literals;
+  if (waited >= 500ms && !wait_cursor_) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    wait_cursor_ = true;
+  }
+  if (waited >= 1s && !close_pending_) {
+    status_line_->setText(tr("Waiting for the server: no answer for %1 s").arg(waited / 1s));
+  }
+  // Drawing, timers and the window system's requests go on; the keys and clicks wait for the end
+  // of the work, so that nothing the user does meets the board half-way through it.
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 // ---- What start-up, Refresh and Update found ----
@@ -550,6 +598,7 @@ void MainWindow::StartChecking(int seconds) {
 }
 
 void MainWindow::OnCheckTimer() {
+  if (busy_ > 0) return;  // the window's own work is on the share; the next period checks
   if (checking_) {
     // The last check has not come back: the share hangs. The window goes on regardless.
     if (check_started_.elapsed() >= check_timer_->interval()) ShowChangeBar(tr("Server not answering"), false);
@@ -570,7 +619,7 @@ void MainWindow::OnCheckDone(const ListCheck& check, int actions_then) {
   checking_ = false;
   // An Update or Refresh meanwhile may have read or written the lists this check compared: its
   // findings may be stale. The next check looks again.
-  if (actions_then != actions_) return;
+  if (actions_then != actions_ || busy_ > 0) return;
   KeepConfirmedStamps(form_.board(), check.confirmed);
   if (change_bar_->ShowCheck(check)) PlaceRows();
 }
@@ -962,6 +1011,7 @@ const JobDetails* MainWindow::Details(int32_t job, QString* error) {
 }
 
 QString MainWindow::JobTip(int grid, int row) {
+  if (busy_ > 0) return {};  // the job's records are read once the window's work is done
   const GridModel& model = JobGrid(grid)->grid();
   if (row < 0 || row >= model.Rows()) return {};
   const std::string& text = model.TextMatrix(row, grid == kUnassigned ? 1 : 0);

@@ -17,6 +17,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <set>
@@ -33,6 +34,7 @@
 #include "board_ui/grid_table_model.h"
 #include "board_ui/grid_view.h"
 #include "board_ui/print_menu.h"
+#include "host/waiting_host.h"
 
 namespace tervalo {
 
@@ -140,6 +142,11 @@ class MainWindow : public QWidget {
   // Runs an action of the user; a failure of the data engine is reported and the board stays
   // open. Then the undo actions, the status line, the notices, the captions and the search follow.
   void RunAction(const std::function<void()>& action, ActionKind kind = ActionKind::kBoard);
+  // Runs work that may call on the share. When the share is slow to answer the window goes on
+  // drawing itself meanwhile and says how long the server has not answered; the user's input
+  // waits until the work is done. A close asked for meanwhile comes after it.
+  void WithTheShare(const std::function<void()>& work);
+  void WhileTheServerIsSilent(std::chrono::milliseconds waited);
 
   // The job grids: g is grid kUnassigned, mechanic grid n is grid n.
   GridView* JobGrid(int grid) const { return grid == kUnassigned ? g_ : mg(grid); }
@@ -224,6 +231,11 @@ class MainWindow : public QWidget {
   std::function<void(const std::set<std::string>& told)> keep_told_;
   std::function<void(const QByteArray& geometry)> keep_geometry_;
   QTimer* check_timer_ = nullptr;
+  // The host that lets the window draw while the share is slow (none: the window waits).
+  WaitingHost* waiting_host_ = nullptr;
+  int busy_ = 0;                // depth of the work on the share running now (WithTheShare)
+  bool close_pending_ = false;  // the window was asked to close while busy
+  bool wait_cursor_ = false;    // the busy cursor shows because the server has not answered
   ChangeWatcher watcher_;
   bool checking_ = false;
   int actions_ = 0;  // the user's actions so far; a check that saw an older board is dropped

@@ -5,19 +5,26 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "board/frm_tervalo.h"
 #include "board/job_text.h"
 #include "board_ui/main_window.h"
+#include "environment/shared_instances.h"
+#include "host/waiting_host.h"
 #include "tests/board_ui/qt_test_app.h"
 #include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
@@ -188,6 +195,88 @@ TEST_F(ShareFailuresTest, AJobSentBackWhileTheShareRefusesWritesStaysOnItsList) 
   EXPECT_EQ(board.Mg(0).Rows(), 0);
   EXPECT_EQ(board.g.Rows(), 1);
   EXPECT_EQ(Saved(), "list 7 | mark 0") << "the list file waits for Update";
+}
+
+// A share that stops answering: while held, a rename waits until the test releases it (or a
+// minute has passed, so that a fault fails the test instead of hanging it).
+class SilentShare : public HostWrapper {
+ public:
+  explicit SilentShare(Host& target) : HostWrapper(target) {}
+  HostStatus RenameFile(std::string_view from, std::string_view to) override {
+    {
+      std::unique_lock lock(mutex_);
+      answered_.wait_for(lock, std::chrono::minutes(1), [this] { return !held_; });
+      held_ = false;
+    }
+    return HostWrapper::RenameFile(from, to);
+  }
+  void Hold() {
+    const std::lock_guard lock(mutex_);
+    held_ = true;
+  }
+  void Release() {
+    {
+      const std::lock_guard lock(mutex_);
+      held_ = false;
+    }
+    answered_.notify_all();
+  }
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable answered_;
+  bool held_ = false;
+};
+
+// The program reads the share through a WaitingHost: an Update that meets a silent share keeps
+// the window drawing, shows a busy cursor and says how long the server has not answered; a close
+// asked for meanwhile comes once the save is done; the save itself is whole.
+TEST_F(ShareFailuresTest, WhileUpdateWaitsForASilentShareTheWindowGoesOnAndClosesOnceSaved) {
+  SilentShare silent(share_host_);
+  WaitingHost waiting(silent);
+  const ScopedHost through_it(waiting);
+  // The window and the engine go before the hosts they read through.
+  const struct Teardown {
+    std::unique_ptr<MainWindow>& window;
+    ~Teardown() {
+      window.reset();
+      ResetSharedInstances();
+    }
+  } teardown{window_};
+  MainWindow& w = Open();
+  w.form().board().g.Select(0, 0);
+  ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
+
+  // While the share is silent, timers keep running on the window's thread; this one looks at the
+  // window once the status line says the server is not answering, asks it to close, and lets the
+  // server answer.
+  int turns = 0;
+  QString told;
+  bool busy_cursor = false;
+  bool open_while_waiting = false;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    ++turns;
+    if (!w.StatusLine()->text().startsWith("Waiting for the server") && turns < 400) return;
+    told = w.StatusLine()->text();
+    busy_cursor = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    w.close();
+    open_while_waiting = w.isVisible();
+    look.stop();
+    silent.Release();
+  });
+  silent.Hold();
+  look.start(50);
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+
+  EXPECT_GT(turns, 10) << "the window's thread ran its timers while the save waited";
+  EXPECT_TRUE(told.startsWith("Waiting for the server: no answer for ")) << told.toStdString();
+  EXPECT_TRUE(busy_cursor);
+  EXPECT_TRUE(open_while_waiting) << "the close waited for the save";
+  EXPECT_FALSE(w.isVisible()) << "the close came once the save was done";
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(Saved(), "list 7 | mark 3");
+  EXPECT_TRUE(host_.messages.empty());
 }
 
 }  // namespace
