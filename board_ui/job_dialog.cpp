@@ -208,9 +208,11 @@ void frmJob::PlaceOver(const QRect& grid) {
   move(grid.x(), grid.y() + TwipsToPixelsY(cd::kBelowMechanicGrid, window));
 }
 
-void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text) {
+void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text,
+             const ShareWork& on_share) {
   if (!gEngine) return;
-  const CardOutcome outcome = ShowJob(*gEngine, job_text, tall_rows);
+  CardOutcome outcome;
+  RunOnShare(on_share, [&] { outcome = ShowJob(*gEngine, job_text, tall_rows); });
   if (outcome.engine_error) ReportEngineError(*outcome.engine_error);
   if (!outcome.message.empty()) {
     BoardHost().ShowMessage({outcome.message, "Tervalo", MessageIcon::kExclamation});

@@ -17,6 +17,7 @@
 #include "board/grid_model.h"
 #include "board/job_card.h"
 #include "board/window_layout.h"
+#include "board_ui/message_boxes.h"
 
 class QWidget;
 
@@ -92,6 +93,7 @@ class frmJob : public QDialog {
 // its first mechanic grid `grid` (see PlaceOver); a text without a job number does nothing.
 // `tall_rows`: the board's rows name their request. When the card cannot be built, its message
 // (after the data engine's own, when the engine failed) is shown instead, and the board goes on.
-void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text);
+void ShowJob(QWidget* main_window, const QRect& grid, bool tall_rows, const std::string& job_text,
+             const ShareWork& on_share = {});
 
 }  // namespace tervalo

@@ -261,7 +261,7 @@ void MainWindow::CreateControls() {
   PG_->hide();
 
   // The print menu of a mechanic's label (a right-click on it opens the menu).
-  menu_ = new PrintMenu(form_, this);
+  menu_ = new PrintMenu(form_, this, [this](const std::function<void()>& work) { WithTheShare(work); });
 }
 
 void MainWindow::CreateMechanicColumns() {
@@ -466,24 +466,28 @@ void MainWindow::RunAction(const std::function<void()>& action, ActionKind kind)
   status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
   ShowNotices();
   BoardChanged();
-  if (close_pending_ && busy_ == 0) {
-    close_pending_ = false;
-    close();
-  }
 }
 
 void MainWindow::WithTheShare(const std::function<void()>& work) {
-  const QScopedValueRollback busy(busy_, busy_ + 1);
-  if (waiting_host_ == nullptr) {
-    work();
-    return;
+  {
+    const QScopedValueRollback busy(busy_, busy_ + 1);
+    if (waiting_host_ == nullptr) {
+      work();
+    } else {
+      const WaitingHost::Scope scope(*waiting_host_,
+                                     [this](std::chrono::milliseconds waited) { WhileTheServerIsSilent(waited); });
+      work();
+    }
   }
-  const WaitingHost::Scope scope(*waiting_host_,
-                                 [this](std::chrono::milliseconds waited) { WhileTheServerIsSilent(waited); });
-  work();
-  if (busy_ == 1 && wait_cursor_) {
+  if (busy_ > 0) return;
+  if (wait_cursor_) {
     QApplication::restoreOverrideCursor();
     wait_cursor_ = false;
+  }
+  // A close asked for meanwhile comes once what the user started has ended.
+  if (close_pending_) {
+    close_pending_ = false;
+    QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
   }
 }
 
@@ -806,7 +810,8 @@ void MainWindow::OpenJob(int grid) {
   const GridModel& model = JobGrid(grid)->grid();
   const int row = model.Row();
   if (row < 0 || row >= model.Rows()) return;
-  ShowJob(this, FirstMechanicGrid(), form_.board().settings.TallRows, model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
+  ShowJob(this, FirstMechanicGrid(), form_.board().settings.TallRows, model.TextMatrix(row, grid == kUnassigned ? 1 : 0),
+          [this](const std::function<void()>& work) { WithTheShare(work); });
 }
 
 void MainWindow::OnMechanicFocus(int n) {

@@ -1,5 +1,6 @@
 #include "board_ui/print_grid.h"
 
+#include <optional>
 #include <QAction>
 #include <QDir>
 #include <QFile>
@@ -293,12 +294,18 @@ bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QS
   return PrintGrid(sheet, printer, setup);
 }
 
-void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns) {
+void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns, const ShareWork& on_share) {
   SheetPageSetup setup;
-  try {
-    setup = form.PrintList(mechanic, columns);
-  } catch (const EngineError& error) {
-    ReportEngineError(error);
+  std::optional<EngineError> failure;
+  RunOnShare(on_share, [&] {
+    try {
+      setup = form.PrintList(mechanic, columns);
+    } catch (const EngineError& error) {
+      failure = error;
+    }
+  });
+  if (failure) {
+    ReportEngineError(*failure);
     return;
   }
   const GridModel& sheet = form.board().PG;

@@ -7,6 +7,7 @@
 
 #include "board/grid_model.h"
 #include "board/print_list.h"
+#include "board_ui/message_boxes.h"
 
 class QPrinter;
 class QWidget;
@@ -54,6 +55,6 @@ bool WriteSheetPdf(const GridModel& sheet, const SheetPageSetup& setup, const QS
 // the preview's Print (Ctrl+P) asks for the printer and prints, "Save as PDF..." saves it.
 // Without any printer installed Print writes a PDF, proposed as the sheet's name in the user's
 // documents (or home) folder. A failure of the data engine is reported and nothing is printed.
-void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns);
+void PrintMechanicList(QWidget* parent, frmTervalo& form, int mechanic, int columns, const ShareWork& on_share = {});
 
 }  // namespace tervalo

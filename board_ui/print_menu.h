@@ -3,6 +3,7 @@
 // that mechanic's list. It keeps which mechanic it was last opened for.
 
 #include <QMenu>
+#include "board_ui/message_boxes.h"
 
 class QAction;
 class QPoint;
@@ -16,7 +17,8 @@ class PrintMenu : public QMenu {
   Q_OBJECT
 
  public:
-  PrintMenu(frmTervalo& form, QWidget* parent);
+  // `on_share`: how the sheet's records are read (the window's way, which keeps it drawing).
+  PrintMenu(frmTervalo& form, QWidget* parent, ShareWork on_share = {});
 
   // Opens the menu at `global_pos` for mechanic grid `mechanic`.
   void PopupFor(int mechanic, const QPoint& global_pos);
@@ -25,6 +27,7 @@ class PrintMenu : public QMenu {
 
  private:
   frmTervalo& form_;
+  ShareWork on_share_;
   int PrintMechanic_ = 0;
 };
 

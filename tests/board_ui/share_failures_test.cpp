@@ -273,7 +273,7 @@ TEST_F(ShareFailuresTest, WhileUpdateWaitsForASilentShareTheWindowGoesOnAndClose
   EXPECT_TRUE(told.startsWith("Waiting for the server: no answer for ")) << told.toStdString();
   EXPECT_TRUE(busy_cursor);
   EXPECT_TRUE(open_while_waiting) << "the close waited for the save";
-  EXPECT_FALSE(w.isVisible()) << "the close came once the save was done";
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000)) << "the close came once the save was done";
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Saved(), "list 7 | mark 3");
   EXPECT_TRUE(host_.messages.empty());
