@@ -197,18 +197,20 @@ TEST_F(ShareFailuresTest, AJobSentBackWhileTheShareRefusesWritesStaysOnItsList) 
   EXPECT_EQ(Saved(), "list 7 | mark 0") << "the list file waits for Update";
 }
 
-// A share that stops answering: while held, a rename waits until the test releases it (or a
-// minute has passed, so that a fault fails the test instead of hanging it).
+// A share that stops answering: once held, the next rename or read waits until the test releases
+// it (or a minute has passed, so that a fault fails the test instead of hanging it).
 class SilentShare : public HostWrapper {
  public:
   explicit SilentShare(Host& target) : HostWrapper(target) {}
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
-    {
-      std::unique_lock lock(mutex_);
-      answered_.wait_for(lock, std::chrono::minutes(1), [this] { return !held_; });
-      held_ = false;
-    }
+    Silence();
     return HostWrapper::RenameFile(from, to);
+  }
+  void Silence() {
+    std::unique_lock lock(mutex_);
+    answered_.wait_for(lock, std::chrono::minutes(1), [this] { return !held_; });
+    held_ = false;
   }
   void Hold() {
     const std::lock_guard lock(mutex_);
@@ -228,54 +230,106 @@ class SilentShare : public HostWrapper {
   bool held_ = false;
 };
 
-// The program reads the share through a WaitingHost: an Update that meets a silent share keeps
-// the window drawing, shows a busy cursor and says how long the server has not answered; a close
-// asked for meanwhile comes once the save is done; the save itself is whole.
-TEST_F(ShareFailuresTest, WhileUpdateWaitsForASilentShareTheWindowGoesOnAndClosesOnceSaved) {
-  SilentShare silent(share_host_);
-  WaitingHost waiting(silent);
-  const ScopedHost through_it(waiting);
+class SilentFile : public HostFileWrapper {
+ public:
+  SilentFile(SilentShare& share, std::unique_ptr<HostFile> file) : HostFileWrapper(std::move(file)), share_(share) {}
+  HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+    share_.Silence();
+    return HostFileWrapper::ReadAt(offset, buffer, n);
+  }
+
+ private:
+  SilentShare& share_;
+};
+
+HostResult<std::unique_ptr<HostFile>> SilentShare::OpenShared(std::string_view path, bool create) {
+  auto file = HostWrapper::OpenShared(path, create);
+  if (!file.ok()) return file;
+  return std::unique_ptr<HostFile>(std::make_unique<SilentFile>(*this, std::move(file).value()));
+}
+
+// The board as the program runs it: through a WaitingHost, over a share that can fall silent.
+class SilentShareTest : public ShareFailuresTest {
+ protected:
   // The window and the engine go before the hosts they read through.
-  const struct Teardown {
-    std::unique_ptr<MainWindow>& window;
-    ~Teardown() {
-      window.reset();
-      ResetSharedInstances();
-    }
-  } teardown{window_};
+  ~SilentShareTest() override {
+    window_.reset();
+    ResetSharedInstances();
+  }
+
+  // What the window showed while the share was silent during `action`.
+  struct Seen {
+    int turns = 0;  // of a timer on the window's thread, while the action waited
+    QString status;
+    bool busy_cursor = false;
+  };
+  // Holds the share, runs `action`, and once the status line says the server is not answering
+  // runs `meanwhile` and lets the server answer.
+  Seen WhileSilent(MainWindow& w, const std::function<void()>& action, const std::function<void()>& meanwhile = {}) {
+    Seen seen;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+      ++seen.turns;
+      if (!w.StatusLine()->text().startsWith("Waiting for the server") && seen.turns < 400) return;
+      seen.status = w.StatusLine()->text();
+      seen.busy_cursor =
+          QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+      if (meanwhile) meanwhile();
+      look.stop();
+      silent_.Release();
+    });
+    silent_.Hold();
+    look.start(50);
+    action();
+    return seen;
+  }
+
+  SilentShare silent_{share_host_};
+  WaitingHost waiting_{silent_};
+  ScopedHost through_it_{waiting_};
+};
+
+// An Update that meets a silent share keeps the window drawing, shows a busy cursor and says how
+// long the server has not answered; a close asked for meanwhile comes once the save is done; the
+// save itself is whole.
+TEST_F(SilentShareTest, WhileUpdateWaitsTheWindowGoesOnAndACloseComesOnceSaved) {
   MainWindow& w = Open();
   w.form().board().g.Select(0, 0);
   ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
-
-  // While the share is silent, timers keep running on the window's thread; this one looks at the
-  // window once the status line says the server is not answering, asks it to close, and lets the
-  // server answer.
-  int turns = 0;
-  QString told;
-  bool busy_cursor = false;
   bool open_while_waiting = false;
-  QTimer look;
-  QObject::connect(&look, &QTimer::timeout, [&] {
-    ++turns;
-    if (!w.StatusLine()->text().startsWith("Waiting for the server") && turns < 400) return;
-    told = w.StatusLine()->text();
-    busy_cursor = QApplication::overrideCursor() != nullptr && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+  const Seen seen = WhileSilent(w, [&] { QTest::mouseClick(w.btnUpdate(), Qt::LeftButton); }, [&] {
     w.close();
     open_while_waiting = w.isVisible();
-    look.stop();
-    silent.Release();
   });
-  silent.Hold();
-  look.start(50);
-  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
-
-  EXPECT_GT(turns, 10) << "the window's thread ran its timers while the save waited";
-  EXPECT_TRUE(told.startsWith("Waiting for the server: no answer for ")) << told.toStdString();
-  EXPECT_TRUE(busy_cursor);
+  EXPECT_GT(seen.turns, 10) << "the window's thread ran its timers while the save waited";
+  EXPECT_TRUE(seen.status.startsWith("Waiting for the server: no answer for ")) << seen.status.toStdString();
+  EXPECT_TRUE(seen.busy_cursor);
   EXPECT_TRUE(open_while_waiting) << "the close waited for the save";
   EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isVisible(); }, 5000)) << "the close came once the save was done";
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_EQ(Saved(), "list 7 | mark 3");
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// Opening a job's card reads its records: while the share is silent the window goes on, and the
+// card opens once the server answers.
+TEST_F(SilentShareTest, AJobCardWaitsForTheServerWhileTheWindowGoesOn) {
+  MainWindow& w = Open();
+  w.g()->setFocus();
+  w.form().board().g.Select(0, 0);
+  QString card;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      card = modal->windowTitle();
+      QTest::keyClick(modal, Qt::Key_Escape);
+    }
+  });
+  closer.start(50);
+  const Seen seen = WhileSilent(w, [&] { QTest::keyClick(w.g(), Qt::Key_Return); });
+  EXPECT_GT(seen.turns, 10);
+  EXPECT_TRUE(seen.status.startsWith("Waiting for the server: no answer for ")) << seen.status.toStdString();
+  EXPECT_EQ(card, "Job: 7     Reference: 42");
   EXPECT_TRUE(host_.messages.empty());
 }
 
