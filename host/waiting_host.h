@@ -9,6 +9,7 @@
 //
 // The calls of one scope keep their order: there is one helper thread, which runs one call at a
 // time. A call that never comes back keeps its caller waiting; nothing is given up half-way.
+// The files it opened go through it to the end: close them before the host ends.
 
 #include <atomic>
 #include <chrono>
