@@ -1,10 +1,7 @@
 // The built tervalo-inspect program on a company in the test's own folder (on the SMB mount in the
 // smb tests): the board as start-up builds it, and verify on a sound and on a damaged index.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -12,24 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/run_program.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/company_builder.h"
 #include "tools/share_builders/data_file_builder.h"
 #include "tools/share_builders/index_builder.h"
 #include "tools/share_builders/share_builder.h"
 
-extern char** environ;
-
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
+using Outcome = testing::ProgramOutcome;
 
 class InspectProgramTest : public testing::TempShareTest {
  protected:
@@ -64,26 +56,8 @@ class InspectProgramTest : public testing::TempShareTest {
   Outcome Inspect(const std::vector<std::string>& args) {
     std::vector<std::string> argv{TERVALO_INSPECT_PROGRAM};
     argv.insert(argv.end(), args.begin(), args.end());
-    std::vector<char*> pointers;
-    for (std::string& a : argv) pointers.push_back(a.data());
-    pointers.push_back(nullptr);
-    const fs::path out = base_ / "inspect-out.txt";
-    const fs::path err = base_ / "inspect-err.txt";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    Outcome outcome;
-    pid_t pid = -1;
-    const int spawned = posix_spawn(&pid, pointers[0], &actions, nullptr, pointers.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    EXPECT_EQ(spawned, 0) << argv[0];
-    if (spawned != 0) return outcome;
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = share::ReadBinaryFile(out);
-    outcome.err = share::ReadBinaryFile(err);
+    const Outcome outcome = testing::RunProgram(argv, {}, base_);
+    EXPECT_NE(outcome.status, -1) << outcome.err;
     return outcome;
   }
 };

@@ -1,11 +1,8 @@
 // The built programs as a shell, a script or a desktop starts them: the command line without any
 // display, and the pictures of the board and of a job card at the scale factors of HiDPI screens.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QImage>
@@ -19,61 +16,17 @@
 
 #include "board/job_card_layout.h"
 #include "board_ui/main_window.h"
+#include "tests/support/run_program.h"
 #include "tools/share_builders/demo_company.h"
 #include "tools/share_builders/share_builder.h"
-
-extern char** environ;
 
 namespace tervalo {
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs a program with this process's environment less anything that names a display or a Qt
-// platform or scale, plus `env`; its exit status and output.
-Outcome RunProgram(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
-                   const fs::path& dir) {
-  const std::set<std::string> dropped = {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM",
-                                         "QT_SCALE_FACTOR"};
-  std::vector<std::string> environment;
-  for (char** e = environ; *e != nullptr; ++e) {
-    const std::string entry = *e;
-    const std::string name = entry.substr(0, entry.find('='));
-    if (!dropped.count(name) && !env.count(name)) environment.push_back(entry);
-  }
-  for (const auto& [name, value] : env) environment.push_back(name + "=" + value);
-  auto pointers = [](std::vector<std::string>& texts) {
-    std::vector<char*> p;
-    for (std::string& t : texts) p.push_back(t.data());
-    p.push_back(nullptr);
-    return p;
-  };
-  const fs::path out = dir / "stdout.txt";
-  const fs::path err = dir / "stderr.txt";
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  auto args = pointers(argv);
-  auto envp = pointers(environment);
-  pid_t pid = -1;
-  Outcome outcome;
-  if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0) {
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  }
-  posix_spawn_file_actions_destroy(&actions);
-  outcome.out = share::ReadBinaryFile(out);
-  outcome.err = share::ReadBinaryFile(err);
-  return outcome;
-}
+using Outcome = testing::ProgramOutcome;
+using testing::RunProgram;
 
 class ProgramsTest : public ::testing::Test {
  protected:
