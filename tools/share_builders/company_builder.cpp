@@ -292,4 +292,11 @@ void CompanyBuilder::WriteSchedule(int32_t mechanic_number, const std::vector<st
   WriteBinaryFile(share_.DataDirectory() / ("SCHEDULE." + std::to_string(mechanic_number)), text);
 }
 
+BoardFile0 ShopFile0() {
+  BoardFile0 file0;
+  file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
+  file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
+  return file0;
+}
+
 }  // namespace tervalo::share

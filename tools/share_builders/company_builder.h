@@ -96,6 +96,10 @@ struct BoardFile0 {
   std::vector<std::string> delivery_names;    // up to 30
 };
 
+// The FILE0 names of a typical shop: eight priorities from "Normal" to "Hold" and five
+// sub-statuses, as the sample companies use them.
+BoardFile0 ShopFile0();
+
 // A job: its pages in chain order, page 1 first; the last page is the index record.
 struct JobSpec {
   int32_t job_number = 0;

@@ -18,12 +18,10 @@ int32_t TodayDayNumber() {
 }
 
 BoardFile0 DemoSettings() {
-  BoardFile0 file0;
+  BoardFile0 file0 = ShopFile0();
   // Priority colours, &HBBGGRR: white, soft red, amber, light green, light blue, lilac, sand, grey.
   file0.priority_colors = {0xFFFFFF, 0xB4B4FF, 0x8CDCFF, 0xB4F0B4, 0xF0D2A0, 0xF0B4DC, 0xB4DCE6, 0xD2D2D2};
   file0.sort_order = "RPDJ";
-  file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
-  file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
   file0.delivery_names = {"Customer P/U", "We Deliver", "UPS Ground", "Freight", "Will Call"};
   return file0;
 }

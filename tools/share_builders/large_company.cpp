@@ -40,11 +40,7 @@ int32_t BuildLargeCompany(const std::filesystem::path& base, const std::string& 
   std::filesystem::remove_all(base);
   ShareBuilder share(base / "unc", "SRV", "CO1");
   CompanyBuilder company(share);
-  BoardFile0 file0;
-  file0.priority_names = {"Normal", "Rush",   "Warranty", "Fleet",
-                          "Rental", "Dealer", "Internal", "Hold"};
-  file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
-  company.SetFile0(file0);
+  company.SetFile0(ShopFile0());
   for (int32_t m = 1; m <= options.mechanics; ++m)
     company.AddMechanic({m, "MECHANIC " + std::to_string(m)});
   for (int32_t model = 0; model < kModels; ++model) {

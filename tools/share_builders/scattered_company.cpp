@@ -131,10 +131,7 @@ ScatteredCompany BuildScatteredCompany(const std::filesystem::path& base, const 
   std::filesystem::remove_all(base);
   ShareBuilder share(base / "unc", "SRV", "CO1");
   CompanyBuilder company(share);
-  BoardFile0 file0;
-  file0.priority_names = {"Normal", "Rush", "Warranty", "Fleet", "Rental", "Dealer", "Internal", "Hold"};
-  file0.substatus_names = {"Diagnosing", "Parts Order", "On Bench", "Testing", "Call Cust"};
-  company.SetFile0(file0);
+  company.SetFile0(ShopFile0());
   for (int32_t m = 1; m <= options.mechanics; ++m) company.AddMechanic({m, "TECH " + std::to_string(m)});
   // Mechanics who left: in the file, not on the board.
   for (int32_t m = 1; m <= 8; ++m) company.AddMechanic({options.mechanics + m, "FORMER " + std::to_string(m), 5000});
