@@ -484,6 +484,11 @@ void MainWindow::WithTheShare(const std::function<void()>& work) {
     QApplication::restoreOverrideCursor();
     wait_cursor_ = false;
   }
+  if (status_before_wait_) {
+    // The wait is over: the status line says again what it said (an action then says its own).
+    if (!close_pending_) status_line_->setText(*status_before_wait_);
+    status_before_wait_.reset();
+  }
   // A close asked for meanwhile comes once what the user started has ended.
   if (close_pending_) {
     close_pending_ = false;
@@ -498,6 +503,7 @@ void MainWindow::WhileTheServerIsSilent(std::chrono::milliseconds waited) {
     wait_cursor_ = true;
   }
   if (waited >= 1s && !close_pending_) {
+    if (!status_before_wait_) status_before_wait_ = status_line_->text();
     status_line_->setText(tr("Waiting for the server: no answer for %1 s").arg(waited / 1s));
   }
   // Drawing, timers and the window system's requests go on; the keys and clicks wait for the end

@@ -20,6 +20,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
@@ -236,6 +237,7 @@ class MainWindow : public QWidget {
   int busy_ = 0;                // depth of the work on the share running now (WithTheShare)
   bool close_pending_ = false;  // the window was asked to close while busy
   bool wait_cursor_ = false;    // the busy cursor shows because the server has not answered
+  std::optional<QString> status_before_wait_;  // the status line before it told of the wait
   ChangeWatcher watcher_;
   bool checking_ = false;
   int actions_ = 0;  // the user's actions so far; a check that saw an older board is dropped

@@ -330,6 +330,7 @@ TEST_F(SilentShareTest, AJobCardWaitsForTheServerWhileTheWindowGoesOn) {
   EXPECT_GT(seen.turns, 10);
   EXPECT_TRUE(seen.status.startsWith("Waiting for the server: no answer for ")) << seen.status.toStdString();
   EXPECT_EQ(card, "Job: 7     Reference: 42");
+  EXPECT_FALSE(w.StatusLine()->text().startsWith("Waiting")) << "the wait is over: " << w.StatusLine()->text().toStdString();
   EXPECT_TRUE(host_.messages.empty());
 }
 
