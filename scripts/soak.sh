@@ -7,6 +7,8 @@
 #      window, refreshes, updates, opens cards and print previews, and reports every time the
 #      board ended other than by its own EXIT.
 # Exit status 0 when nothing ended unexpectedly. The logs of each fault are kept and named.
+# With SOAK_SMB=1 (root) the company (2,000 jobs) lies on the private Samba share of the smb
+# tests, and during step 2 the server is frozen (SIGSTOP) for up to 4 s every 2 to 8 s.
 #   soak.sh BUILD_DIR [SECONDS [KILL_RUNS]]     (an AddressSanitizer build finds the most)
 set -uo pipefail
 build="$(cd "$1" && pwd)"
@@ -16,6 +18,9 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/tervalo-soak.XXXXXX")"
 faults=0
 starts=0
 actions=0
+smb="${SOAK_SMB:-0}"
+scripts="$(cd "$(dirname "$0")" && pwd)"
+freezer=""
 
 for display_number in $(seq 140 199); do
   [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ] || break
@@ -25,19 +30,32 @@ Xvfb "$DISPLAY" -screen 0 1920x1080x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 xvfb=$!
 board=""
 cleanup() {
+  [ -n "$freezer" ] && kill "$freezer" 2>/dev/null
+  [ "$smb" = 1 ] && pkill -CONT -f "smbd .*-s $work/smb/smb.conf" 2>/dev/null
   [ -n "$board" ] && kill -9 "$board" 2>/dev/null
   kill "$xvfb" 2>/dev/null
+  [ "$smb" = 1 ] && bash "$scripts/smb-testbed.sh" stop "$work/smb" >/dev/null 2>&1
   wait 2>/dev/null
 }
 trap cleanup EXIT
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display_number" ] && break; sleep 0.1; done
 
-company="$work/company"
-"$build/tools/tervalo-share" large "$company" 9500 >/dev/null
+if [ "$smb" = 1 ]; then
+  bash "$scripts/smb-testbed.sh" start "$work/smb" >"$work/smb-testbed.log" 2>&1 ||
+    { echo "soak: the Samba server did not start: $work/smb-testbed.log" >&2; exit 1; }
+  company="$work/smb/mnt-a/127.0.0.1/tervalo/company"
+  "$build/tools/tervalo-share" large "$company" 2000 >/dev/null
+else
+  company="$work/company"
+  "$build/tools/tervalo-share" large "$company" 9500 >/dev/null
+fi
 # Tall rows: "Y" at position 317 of FILE0 block 401.
 file0="$(find "$company/unc" -name FILE0 | head -n 1)"
 printf 'Y' | dd of="$file0" bs=1 seek=$((401 * 512 + 316)) conv=notrunc status=none
-export TERVALO_UNC_ROOT="$company/unc" TMPDIR="$company/tmp"
+# The workstation's own files (the configuration, temporary files) stay on this machine.
+mkdir -p "$work/tmp"
+cp "$company/tmp/"* "$work/tmp/"
+export TERVALO_UNC_ROOT="$company/unc" TMPDIR="$work/tmp"
 export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 # glibc's own fatal messages (heap corruption) go to stderr, not to a terminal; sanitizer reports
@@ -102,7 +120,27 @@ random_action() {
   actions=$((actions + 1))
 }
 
+# The server stops answering now and then: every smbd process of the share is frozen for 0 to
+# 4 s, every 2 to 8 s.
+freeze_server() {
+  while true; do
+    sleep "$((RANDOM % 7 + 2))"
+    local pids
+    pids="$(pgrep -f "smbd .*-s $work/smb/smb.conf")"
+    # shellcheck disable=SC2086
+    kill -STOP $pids 2>/dev/null
+    echo freeze >>"$work/freezes"
+    sleep "$((RANDOM % 4)).$((RANDOM % 10))"
+    # shellcheck disable=SC2086
+    kill -CONT $pids 2>/dev/null
+  done
+}
+
 echo "== $seconds s of random moves, keys, clicks and resizes"
+if [ "$smb" = 1 ]; then
+  freeze_server &
+  freezer=$!
+fi
 end=$((SECONDS + seconds))
 while [ "$SECONDS" -lt "$end" ]; do
   if [ -z "$board" ]; then
@@ -120,6 +158,12 @@ while [ "$SECONDS" -lt "$end" ]; do
   random_action >/dev/null 2>&1
   random_sleep 300
 done
+if [ -n "$freezer" ]; then
+  kill "$freezer" 2>/dev/null
+  wait "$freezer" 2>/dev/null
+  freezer=""
+  pkill -CONT -f "smbd .*-s $work/smb/smb.conf" 2>/dev/null
+fi
 if [ -n "$board" ] && kill -0 "$board" 2>/dev/null; then
   kill -9 "$board" 2>/dev/null
   wait "$board" 2>/dev/null
@@ -130,6 +174,9 @@ if compgen -G "$work/sanitizer*" >/dev/null; then
   echo "FAULT: sanitizer reports: $(ls "$work"/sanitizer*)" >&2
   faults=$((faults + 1))
 fi
-echo "soak: $starts starts, $kill_runs killed at random instants, $actions random actions, $faults faults"
+freezes=0
+[ -e "$work/freezes" ] && freezes="$(wc -l <"$work/freezes")"
+echo "soak: $starts starts, $kill_runs killed at random instants, $actions random actions, $freezes server freezes, $faults faults"
+[ "$smb" = 1 ] && bash "$scripts/smb-testbed.sh" stop "$work/smb" >/dev/null 2>&1
 [ "$faults" -eq 0 ] && rm -rf "$work"
 [ "$faults" -eq 0 ]
