@@ -34,7 +34,7 @@ cleanup() {
   [ "$smb" = 1 ] && pkill -CONT -f "smbd .*-s $work/smb/smb.conf" 2>/dev/null
   [ -n "$board" ] && kill -9 "$board" 2>/dev/null
   kill "$xvfb" 2>/dev/null
-  [ "$smb" = 1 ] && bash "$scripts/smb-testbed.sh" stop "$work/smb" >/dev/null 2>&1
+  [ "$smb" = 1 ] && [ -d "$work/smb" ] && bash "$scripts/smb-testbed.sh" stop "$work/smb" >/dev/null 2>&1
   wait 2>/dev/null
 }
 trap cleanup EXIT
