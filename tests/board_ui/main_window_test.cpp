@@ -16,12 +16,10 @@
 #include <QToolTip>
 
 #include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 #include <thread>
@@ -35,6 +33,7 @@
 #include "board_ui/twips.h"
 #include "environment/shared_instances.h"
 #include "tests/board_ui/qt_test_app.h"
+#include "tests/support/call_gate.h"
 #include "tests/support/board_records.h"
 #include "tests/support/fault_host.h"
 #include "tests/support/temp_share.h"
@@ -68,6 +67,15 @@ class MainWindowTest : public testing::TempShareTest {
     window_->show();  // a hidden window hears of its new sizes only when shown
     EXPECT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
     return *window_;
+  }
+
+  // Stops the checks, closes the window (which saves) and ends the engine, before a host the test
+  // put in place goes.
+  void Close() {
+    window_->StartChecking(0);
+    window_->close();
+    window_.reset();
+    ResetSharedInstances();
   }
 
   // One mechanic with job 7 on his list, the window open, and a check every second whose first
@@ -420,9 +428,7 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   ASSERT_EQ(w.form().board().g.Rows(), 1);
   ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
   EXPECT_EQ(w.mg(0)->model()->rowCount(), 2);
-  w.close();
-  window_.reset();
-  ResetSharedInstances();
+  Close();
 }
 
 TEST_F(MainWindowTest, TheCheckPeriodBoxShowsThePeriodAndKeepsOnlyTheUsersChange) {
@@ -475,12 +481,11 @@ TEST_F(MainWindowTest, NoticesShowInTheirBarOnceWithoutAMessageBoxAndCanBeDismis
 }
 
 // The share as the change checks meet it: counts the calls made from other threads than the
-// window's (the checks'), and, while held, keeps each of them waiting until the test releases it
-// (or, so that a window that waits for it fails the test instead of hanging it, a minute has
-// passed).
+// window's (the checks'), and, while held, keeps each of them waiting at a gate until the test
+// releases it.
 class CheckShareHost : public HostWrapper {
  public:
-  CheckShareHost(Host& target, bool held) : HostWrapper(target), released_(!held) {}
+  CheckShareHost(Host& target, bool held) : HostWrapper(target), gate_(held) {}
 
   HostResult<FileStamp> StampOf(std::string_view path) override {
     Hang();
@@ -495,39 +500,18 @@ class CheckShareHost : public HostWrapper {
     return HostWrapper::ReadTextLines(path);
   }
 
-  int calls() {
-    const std::lock_guard lock(mutex_);
-    return calls_;
-  }
+  int calls() { return gate_.arrived(); }
   // The calls waiting now.
-  int hanging() {
-    const std::lock_guard lock(mutex_);
-    return hanging_;
-  }
-  void Release() {
-    {
-      const std::lock_guard lock(mutex_);
-      released_ = true;
-    }
-    answer_.notify_all();
-  }
+  int hanging() { return gate_.waiting(); }
+  void Release() { gate_.Open(); }
 
  private:
   void Hang() {
-    if (std::this_thread::get_id() == window_thread_) return;
-    std::unique_lock lock(mutex_);
-    ++calls_;
-    ++hanging_;
-    answer_.wait_for(lock, std::chrono::minutes(1), [this] { return released_; });
-    --hanging_;
+    if (std::this_thread::get_id() != window_thread_) gate_.Pass();
   }
 
   const std::thread::id window_thread_ = std::this_thread::get_id();
-  std::mutex mutex_;
-  std::condition_variable answer_;
-  int calls_ = 0;
-  int hanging_ = 0;
-  bool released_;
+  testing::CallGate gate_;
 };
 
 // Waits until a check that starts after this call has come back and the window has taken its
@@ -568,10 +552,7 @@ TEST_F(MainWindowTest, TheBarNamesListsSavedOnAnotherWorkstationWithinTwoChecks)
   EXPECT_EQ(w.form().board().Mg(1).Rows(), 1);
   ASSERT_TRUE(ACheckCameBack(share));
   EXPECT_FALSE(w.ChangeBar()->isVisible());
-  w.StartChecking(0);
-  w.close();
-  window_.reset();
-  ResetSharedInstances();
+  Close();
 }
 
 TEST_F(MainWindowTest, ACheckThatHangsSaysTheServerIsNotAnsweringUntilTheShareAnswersAgain) {
@@ -588,10 +569,7 @@ TEST_F(MainWindowTest, ACheckThatHangsSaysTheServerIsNotAnsweringUntilTheShareAn
   share.Release();
   ASSERT_TRUE(ACheckCameBack(share));
   EXPECT_FALSE(w.ChangeBar()->isVisible());
-  w.StartChecking(0);
-  w.close();
-  window_.reset();
-  ResetSharedInstances();
+  Close();
 }
 
 

@@ -12,12 +12,9 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <chrono>
-#include <condition_variable>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "board/frm_tervalo.h"
@@ -26,6 +23,7 @@
 #include "environment/shared_instances.h"
 #include "host/waiting_host.h"
 #include "tests/board_ui/qt_test_app.h"
+#include "tests/support/call_gate.h"
 #include "tests/support/board_records.h"
 #include "tests/support/temp_share.h"
 #include "tools/share_builders/company_builder.h"
@@ -198,7 +196,7 @@ TEST_F(ShareFailuresTest, AJobSentBackWhileTheShareRefusesWritesStaysOnItsList) 
 }
 
 // A share that stops answering: once held, the next rename or read waits until the test releases
-// it (or a minute has passed, so that a fault fails the test instead of hanging it).
+// it.
 class SilentShare : public HostWrapper {
  public:
   explicit SilentShare(Host& target) : HostWrapper(target) {}
@@ -207,27 +205,12 @@ class SilentShare : public HostWrapper {
     Silence();
     return HostWrapper::RenameFile(from, to);
   }
-  void Silence() {
-    std::unique_lock lock(mutex_);
-    answered_.wait_for(lock, std::chrono::minutes(1), [this] { return !held_; });
-    held_ = false;
-  }
-  void Hold() {
-    const std::lock_guard lock(mutex_);
-    held_ = true;
-  }
-  void Release() {
-    {
-      const std::lock_guard lock(mutex_);
-      held_ = false;
-    }
-    answered_.notify_all();
-  }
+  void Silence() { gate_.Pass(); }
+  void Hold() { gate_.Close(); }
+  void Release() { gate_.Open(); }
 
  private:
-  std::mutex mutex_;
-  std::condition_variable answered_;
-  bool held_ = false;
+  testing::CallGate gate_;
 };
 
 class SilentFile : public HostFileWrapper {

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <mutex>
 #include <set>
 #include <thread>
 
+#include "tests/support/call_gate.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
@@ -18,16 +18,14 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
 // The share as the waiting host meets it: notes the thread of every call, and while held keeps
-// StampOf waiting until released (or a minute has passed, so that a fault fails the test instead
-// of hanging it).
+// StampOf waiting until released.
 class SlowShare : public HostWrapper {
  public:
   explicit SlowShare(Host& target) : HostWrapper(target) {}
 
   HostResult<FileStamp> StampOf(std::string_view path) override {
     Note();
-    std::unique_lock lock(mutex_);
-    answered_.wait_for(lock, 1min, [this] { return !held_; });
+    gate_.Pass();
     return HostWrapper::StampOf(path);
   }
   HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
@@ -36,17 +34,8 @@ class SlowShare : public HostWrapper {
     return HostWrapper::FileExists(path);
   }
 
-  void Hold() {
-    const std::lock_guard lock(mutex_);
-    held_ = true;
-  }
-  void Release() {
-    {
-      const std::lock_guard lock(mutex_);
-      held_ = false;
-    }
-    answered_.notify_all();
-  }
+  void Hold() { gate_.Close(); }
+  void Release() { gate_.Open(); }
   // The threads the calls ran on since the last look.
   std::set<std::thread::id> TakeThreads() {
     const std::lock_guard lock(mutex_);
@@ -58,9 +47,8 @@ class SlowShare : public HostWrapper {
   }
 
  private:
+  testing::CallGate gate_;
   std::mutex mutex_;
-  std::condition_variable answered_;
-  bool held_ = false;
   std::set<std::thread::id> threads_;
 };
 
