@@ -17,7 +17,7 @@
 #include "board/grid_model.h"
 #include "board/job_card.h"
 #include "board/window_layout.h"
-#include "board_ui/message_boxes.h"
+#include "board_ui/share_work.h"
 
 class QWidget;
 

@@ -32,14 +32,6 @@ void InstallMessageBoxHandler() {
   });
 }
 
-void RunOnShare(const ShareWork& on_share, const std::function<void()>& work) {
-  if (on_share) {
-    on_share(work);
-  } else {
-    work();
-  }
-}
-
 Host& BoardHost() { return gEngine ? gEngine->host() : CurrentHost(); }
 
 std::string EngineErrorMessage(const EngineError& error) {

@@ -4,7 +4,6 @@
 
 #include <QMessageBox>
 
-#include <functional>
 #include <string>
 
 #include "base/engine_error.h"
@@ -22,11 +21,6 @@ void InstallMessageBoxHandler();
 // files, checks and messages all take one road; the program's host (CurrentHost) only while
 // there is no engine, before start-up or when it failed.
 Host& BoardHost();
-
-// Runs work that reads or writes the share as the window runs it (MainWindow keeps drawing while
-// the share is slow); empty: the work runs as it is.
-using ShareWork = std::function<void(const std::function<void()>& work)>;
-void RunOnShare(const ShareWork& on_share, const std::function<void()>& work);
 
 // EngineErrorText and, for a path on the server, where this machine looked for it.
 std::string EngineErrorMessage(const EngineError& error);

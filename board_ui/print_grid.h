@@ -7,7 +7,7 @@
 
 #include "board/grid_model.h"
 #include "board/print_list.h"
-#include "board_ui/message_boxes.h"
+#include "board_ui/share_work.h"
 
 class QPrinter;
 class QWidget;

@@ -3,7 +3,7 @@
 // that mechanic's list. It keeps which mechanic it was last opened for.
 
 #include <QMenu>
-#include "board_ui/message_boxes.h"
+#include "board_ui/share_work.h"
 
 class QAction;
 class QPoint;

@@ -60,64 +60,53 @@ class WaitingFile : public HostFile {
 
 }  // namespace
 
-// One thread that runs the calls handed to it in order. Its queue outlives the host: a thread
+// The calls handed to the helper thread, which runs them in order. It outlives the host: a thread
 // still in a call that never came back is left to end on its own.
-class WaitingHost::Helper {
- public:
-  Helper() : queue_(std::make_shared<Queue>()) {
-    std::thread([queue = queue_] { queue->Serve(); }).detach();
+struct WaitingHost::Helper {
+  std::mutex mutex;
+  std::condition_variable posted;
+  std::deque<std::function<void()>> calls;
+  std::atomic<size_t> waiting_calls{0};  // calls.size(), for looking without the lock
+  bool stopped = false;
+
+  void Post(std::function<void()> call) {
+    {
+      const std::lock_guard lock(mutex);
+      calls.push_back(std::move(call));
+      ++waiting_calls;
+    }
+    posted.notify_one();
   }
-  ~Helper() { queue_->Stop(); }
-  Helper(const Helper&) = delete;
-  Helper& operator=(const Helper&) = delete;
-
-  void Post(std::function<void()> call) { queue_->Post(std::move(call)); }
-
- private:
-  struct Queue {
-    std::mutex mutex;
-    std::condition_variable posted;
-    std::deque<std::function<void()>> calls;
-    std::atomic<size_t> waiting_calls{0};
-    bool stopped = false;
-
-    void Post(std::function<void()> call) {
+  void Stop() {
+    {
+      const std::lock_guard lock(mutex);
+      stopped = true;
+    }
+    posted.notify_one();
+  }
+  void Serve() {
+    for (;;) {
+      std::function<void()> call;
+      SpinUntil([this] { return waiting_calls > 0; });
       {
-        const std::lock_guard lock(mutex);
-        calls.push_back(std::move(call));
-        ++waiting_calls;
+        std::unique_lock lock(mutex);
+        posted.wait(lock, [this] { return stopped || !calls.empty(); });
+        if (calls.empty()) return;
+        call = std::move(calls.front());
+        calls.pop_front();
+        --waiting_calls;
       }
-      posted.notify_one();
+      call();
     }
-    void Stop() {
-      {
-        const std::lock_guard lock(mutex);
-        stopped = true;
-      }
-      posted.notify_one();
-    }
-    void Serve() {
-      for (;;) {
-        std::function<void()> call;
-        SpinUntil([this] { return waiting_calls > 0; });
-        {
-          std::unique_lock lock(mutex);
-          posted.wait(lock, [this] { return stopped || !calls.empty(); });
-          if (calls.empty()) return;
-          call = std::move(calls.front());
-          calls.pop_front();
-          --waiting_calls;
-        }
-        call();
-      }
-    }
-  };
-  std::shared_ptr<Queue> queue_;
+  }
 };
 
-WaitingHost::WaitingHost(Host& target) : HostWrapper(target), helper_(std::make_shared<Helper>()) {}
+WaitingHost::WaitingHost(Host& target) : HostWrapper(target), helper_(std::make_shared<Helper>()) {
+  std::thread([helper = helper_] { helper->Serve(); }).detach();
+}
 
-WaitingHost::~WaitingHost() = default;
+WaitingHost::~WaitingHost() { helper_->Stop(); }
+
 
 WaitingHost::Scope::Scope(WaitingHost& host, WhileWaiting while_waiting)
     : host_(host), previous_(std::move(host.while_waiting_)) {
@@ -138,12 +127,8 @@ void WaitingHost::RunWaiting(const std::function<void()>& call) {
   // The call runs while this thread waits here, so the references it holds stay good.
   auto task = std::make_shared<std::packaged_task<void()>>(call);
   std::future<void> done = task->get_future();
-  auto finished = std::make_shared<std::atomic<bool>>(false);
-  helper_->Post([task, finished] {
-    (*task)();
-    *finished = true;
-  });
-  if (SpinUntil([&] { return finished->load(); })) {
+  helper_->Post([task] { (*task)(); });
+  if (SpinUntil([&] { return done.wait_for(0s) == std::future_status::ready; })) {
     done.get();
     return;
   }

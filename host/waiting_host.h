@@ -81,7 +81,7 @@ class WaitingHost : public HostWrapper {
   }
 
  private:
-  class Helper;
+  struct Helper;
   bool InScope() const;
   void RunWaiting(const std::function<void()>& call);
 
