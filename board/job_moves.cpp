@@ -327,7 +327,7 @@ void JobMoves::ResortUnassigned() {
 bool JobMoves::ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from) {
   try {
     bool left_alone = false;
-    const auto marks = RemoveSchedule(Engine(), Board().settings, job, only_from, &left_alone);
+    const auto marks = RemoveSchedule(Engine(), Board().settings, Jobs().index, job, only_from, &left_alone);
     cleared.insert(cleared.end(), marks.begin(), marks.end());
     if (left_alone) {
       Report("Job " + std::to_string(job.job_number) +
@@ -389,6 +389,7 @@ void JobMoves::Redo() {
 // cleared, a job that comes into g is marked unassigned, as a drop on g does. Marks that another
 // workstation changed in between are left as they are and the user is told.
 void JobMoves::Apply(Step& step) {
+  lookup_.reset();  // the job index is read again, once for the whole undo or redo
   std::unordered_map<std::string, int> in_g;  // job texts on g before, counted
   for (int r = 0; r < Board().g.Rows(); ++r) ++in_g[Board().g.TextMatrix(r, 1)];
   // The mechanic grid each job text sat in before the swap, for the marks of rows entering g.
@@ -406,12 +407,10 @@ void JobMoves::Apply(Step& step) {
 
   std::set<int32_t> taken_meanwhile;
   std::set<int32_t> gone;
-  std::optional<JobIndex> index;  // read once, at the first mark to give back
   for (const ClearedMark& mark : step.cleared) {
     if (mark.previous == 0) continue;
     try {
-      if (!index) index = JobIndex::Load(Engine());
-      switch (ReplaceMark(Engine(), *index, mark.record_number, mark.job_number, 0, mark.previous)) {
+      switch (ReplaceMark(Engine(), Jobs().index, mark.record_number, mark.job_number, 0, mark.previous)) {
         case MarkReplaced::kDone: break;
         case MarkReplaced::kChangedMeanwhile: taken_meanwhile.insert(mark.job_number); break;
         case MarkReplaced::kJobGone: gone.insert(mark.job_number); break;

@@ -39,12 +39,11 @@ void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
 }
 
 std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
-                                        const RowJob& row, std::optional<int32_t> only_from,
-                                        bool* left_alone) {
+                                        const JobIndex& index, const RowJob& row,
+                                        std::optional<int32_t> only_from, bool* left_alone) {
   std::vector<ClearedMark> cleared;
   const int32_t job_number = row.job_number;
   if (job_number < 1) return cleared;
-  const JobIndex index = JobIndex::Load(engine);
   int32_t record_number = index.RecordNumber(job_number);
   if (record_number < 1) return cleared;
   JobRecordReader reader(engine);

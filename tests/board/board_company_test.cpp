@@ -271,13 +271,13 @@ TEST_F(BoardCompanyTest, RemoveScheduleClearsTheMechanicByte) {
   company_.AddJob({7, {r}});
   Load();
   EXPECT_EQ(InvoiceByte(1, 141), 3);
-  RemoveSchedule(*gEngine, form_.board().settings, RowJobOf(ScheduleLine(r, 7)));  // tabs: line 1 still ends the number
+  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf(ScheduleLine(r, 7)));  // tabs: line 1 still ends the number
   EXPECT_EQ(InvoiceByte(1, 141), 3) << "a text whose first line runs on has no job number";
   std::string text = ScheduleLine(r, 7);
   for (char& c : text) if (c == '\t') c = '\n';
-  RemoveSchedule(*gEngine, form_.board().settings, RowJobOf(text));
+  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf(text));
   EXPECT_EQ(InvoiceByte(1, 141), 0);
-  RemoveSchedule(*gEngine, form_.board().settings, RowJobOf("Ref: 1          Job:   99\nx\nOpen"));  // no entry
+  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 1          Job:   99\nx\nOpen"));  // no entry
 }
 
 TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequest) {
@@ -290,7 +290,7 @@ TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequest) {
   second.mechanic = 3;
   company_.AddJob({20, {first, second}});
   Load();
-  RemoveSchedule(*gEngine, form_.board().settings, RowJobOf("Ref: 50         Job:   20\nx\nOpen\na\nb\nReq 2"));
+  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 50         Job:   20\nx\nOpen\na\nb\nReq 2"));
   EXPECT_EQ(InvoiceByte(2, 141), 0) << "request 2 is the index record";
   EXPECT_EQ(InvoiceByte(1, 141), 0) << "the walk ends on page 1, which is cleared too";
 }
