@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "board/double_jobs.h"
 #include "board/grid_refresh.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
@@ -182,6 +183,7 @@ void frmTervalo::RefreshBoard() {
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();
   board_.g.SetRedraw(true);
   UpdateGrids(board_, reader, index);
+  ReportDoubleJobs(RepairDoubleJobs(board_, reader, index));
   Notice put_back;
   put_back.heading = "These jobs were marked for a mechanic but were on no list, so no workstation showed them. "
                      "They have been put back:";
@@ -192,6 +194,15 @@ void frmTervalo::RefreshBoard() {
   Tell("job", std::move(put_back));
 }
 
+void frmTervalo::ReportDoubleJobs(const std::vector<std::string>& lines) {
+  Notice notice;
+  notice.heading = "These jobs were on more than one list. Each stays on one list (the one its invoice record names, "
+                   "else the first), and the other lists are saved without it at the next Update:";
+  notice.bar_heading = "Jobs that were on two lists, kept on one:";
+  for (const std::string& line : lines) notice.items.push_back({"", line});
+  Tell("", std::move(notice));
+}
+
 SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
   cBusinessBasic& engine = Engine();
   return tervalo::PrintList(board_, engine, mechanic, columns, engine.Now().day);
@@ -200,8 +211,10 @@ SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {
 UpdateResult frmTervalo::Save(bool closing) {
   ConflictResolver resolve;
   if (conflict_question_) {
-    resolve = [this, closing](const std::vector<std::string>& mechanics) {
-      return conflict_question_(mechanics, !closing);
+    resolve = [this, closing](const UpdateQuestion& question) {
+      UpdateQuestion asked = question;
+      asked.can_cancel = !closing;
+      return conflict_question_(asked);
     };
   }
   return UpdateSchedules(Engine(), *gEpcInfo, board_, resolve);
@@ -213,7 +226,10 @@ std::string SaveStatus(const UpdateResult& result, std::chrono::seconds time_of_
   const std::string mm = std::to_string(minutes % 60 + 100).substr(1);
   const std::string time = hh + ":" + mm;
   if (result.cancelled) return (refresh ? "Refresh" : "Update") + std::string(" cancelled at ") + time + ": nothing was saved";
-  if (result.Saved()) return "Saved " + time;
+  // What was settled with another workstation's changes is never left unsaid.
+  std::string settled;
+  for (const std::string& line : result.settled) settled += "; " + line;
+  if (result.Saved()) return "Saved " + time + settled;
   std::vector<std::string> named;  // a list is named once however often it failed
   std::string what;
   for (const SaveFailure& failure : result.failures) {
@@ -222,7 +238,7 @@ std::string SaveStatus(const UpdateResult& result, std::chrono::seconds time_of_
     named.push_back(item);
     what += (what.empty() ? "" : ", ") + item;
   }
-  return "Not saved at " + time + ": " + what + (refresh ? " (the board was not reloaded)" : "");
+  return "Not saved at " + time + ": " + what + (refresh ? " (the board was not reloaded)" : "") + settled;
 }
 
 void frmTervalo::SetSaveStatus(const UpdateResult& result, bool refresh) {

@@ -49,9 +49,10 @@ class frmTervalo {
   // only on another workstation, and asks about lists changed on both sides (without a Cancel
   // when closing); what could not be saved is in the result.
   UpdateResult Save(bool closing = false);
-  // Asks which lists changed on both sides to keep; set by the window. Tests set their own.
-  using ConflictQuestion = std::function<std::optional<std::vector<bool>>(const std::vector<std::string>& mechanics,
-                                                                         bool can_cancel)>;
+  // Asks how to settle what another workstation changed too (jobs given to other mechanics,
+  // lists changed on both sides); set by the window. Tests set their own. Without it, nobody's
+  // move is lost but for job moves in conflict, which stay with the other workstation's mechanic.
+  using ConflictQuestion = ConflictResolver;
   void SetConflictQuestion(ConflictQuestion question) { conflict_question_ = std::move(question); }
   // Update: saves and warns once about what was not saved.
   void btnUpdate_Click();
@@ -95,6 +96,8 @@ class frmTervalo {
   // Puts in place the lists that a save cut short left beside their missing files, and says so.
   void RepairLists();
   void ReportListsPutInPlace(const std::vector<std::string>& names);
+  // Tells which jobs were found on more than one list and where each stays.
+  void ReportDoubleJobs(const std::vector<std::string>& lines);
   // Tells a notice: in a message box, or kept for the bar with only the items new to this
   // workstation. `kind` names the look that found the items (see NoticeMemory).
   void Tell(const std::string& kind, Notice notice);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tervalo {
@@ -36,5 +37,9 @@ struct RowJob {
   friend bool operator==(const RowJob&, const RowJob&) = default;
 };
 RowJob RowJobOf(std::string_view job_text);
+
+// A job as the board tells its rows apart: job number and, on tall rows, the request the row
+// shows (0 on normal rows, whose text names no request).
+using JobKey = std::pair<int32_t, int32_t>;
 
 }  // namespace tervalo

@@ -1,8 +1,10 @@
 #include "board/list_update.h"
 
 #include <algorithm>
+#include <set>
 #include <tuple>
 
+#include "board/double_jobs.h"
 #include "board/grid_refresh.h"
 #include "board/job_index.h"
 #include "board/job_loading.h"
@@ -11,6 +13,7 @@
 #include "board/list_repair.h"
 #include "board/orphan_jobs.h"
 #include "board/owned_bytes.h"
+#include "board/row_records.h"
 #include "board/schedule_files.h"
 #include "engine/business_basic.h"
 #include "environment/catalog_config.h"
@@ -59,13 +62,14 @@ SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& in
     for (int r = 0; r < grid.Rows(); ++r) records.push_back(index.RecordNumber(grid.JobOf(r).job_number));
   }
   std::erase_if(records, [&](int32_t record) { return !reader.Exists(record); });
-  reader.ReadJobs(records, false);
+  // On tall rows each row's mark is its request's, along the job's chain.
+  reader.ReadJobs(records, board.settings.TallRows);
   for (int n = 0; n < count; ++n) {
     if (!changed[static_cast<size_t>(n)]) continue;
     const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
     GridModel& grid = board.Mg(n);
     for (int r = 0; r < grid.Rows(); ++r) {
-      const int32_t record = index.RecordNumber(grid.JobOf(r).job_number);
+      const int32_t record = RecordOfKey(board.settings, reader, index, RowKey(board, grid.JobOf(r)));
       if (!reader.Exists(record)) continue;
       // A mark that cannot be read ends the Update before anything is written: without it the
       // order that keeps every job on a list is not known.
@@ -142,9 +146,9 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   for (int r = 0; r < grid.Rows(); ++r) {
     // A row without a job number marks nothing but stays in the mechanic's list.
     const int32_t job_number = grid.JobOf(r).job_number;
-    const int32_t record = index.RecordNumber(job_number);
-    if (record < 1) continue;
+    if (index.RecordNumber(job_number) < 1) continue;
     try {
+      const int32_t record = RecordOfKey(board.settings, reader, index, RowKey(board, grid.JobOf(r)));
       if (reader.Exists(record) && reader.Decode(record).mechanic == number) continue;
       MarkJob(engine, record, number);
     } catch (const EngineError& e) {
@@ -154,20 +158,6 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
   return true;
 }
 
-// The jobs of a list in order, as the board tells them apart: job, reference and request number.
-// Refreshed status lines do not change it; a move does.
-using Assignment = std::vector<std::tuple<int32_t, int32_t, int32_t>>;
-
-Assignment AssignmentOf(const GridModel& grid) {
-  Assignment jobs;
-  jobs.reserve(static_cast<size_t>(grid.Rows()));
-  for (int r = 0; r < grid.Rows(); ++r) {
-    const RowJob& job = grid.JobOf(r);
-    jobs.emplace_back(job.job_number, job.reference, job.request);
-  }
-  return jobs;
-}
-
 // The rows of a list's file, or none when there is no file.
 GridModel ListOf(const std::optional<std::string>& file) {
   GridModel grid(1, 0);
@@ -175,95 +165,111 @@ GridModel ListOf(const std::optional<std::string>& file) {
   return grid;
 }
 
-Assignment AssignmentOf(const std::optional<std::string>& file) { return AssignmentOf(ListOf(file)); }
-
-// Whether list n's jobs or their order differ here from its file as last read or written.
-bool ChangedHere(BoardState& board, size_t n) {
-  return AssignmentOf(board.Mg(static_cast<int>(n))) != AssignmentOf(board.schedules[n].on_disk);
+// Whether two lists hold the same jobs in the same order. The jobs finished in `here` count as a
+// set wherever they stand: the display rule sinks finished rows to the bottom of a list, and a
+// refreshed status line finishes a job, neither of which is a move to save.
+bool SameJobs(const GridModel& here, const GridModel& file) {
+  using Entry = std::tuple<int32_t, int32_t, int32_t>;  // job, reference, request
+  const auto entry = [](const RowJob& job) { return Entry{job.job_number, job.reference, job.request}; };
+  std::set<Entry> finished;
+  for (int r = 0; r < here.Rows(); ++r) {
+    if (here.JobOf(r).finished) finished.insert(entry(here.JobOf(r)));
+  }
+  const auto split = [&](const GridModel& grid, std::vector<Entry>& open, std::vector<Entry>& done) {
+    for (int r = 0; r < grid.Rows(); ++r) {
+      const Entry e = entry(grid.JobOf(r));
+      (finished.count(e) > 0 ? done : open).push_back(e);
+    }
+    std::sort(done.begin(), done.end());
+  };
+  std::vector<Entry> open_here, done_here, open_file, done_file;
+  split(here, open_here, done_here);
+  split(file, open_file, done_file);
+  return open_here == open_file && done_here == done_file;
 }
 
-enum class ListAction { kNothing, kSave, kTake, kAsk, kCannotCheck };
+// Whether list n's jobs or their order changed here since its file was last read or written.
+bool ChangedHere(BoardState& board, size_t n) {
+  return !SameJobs(board.Mg(static_cast<int>(n)), ListOf(board.schedules[n].on_disk));
+}
 
-// What to do with each list, from what changed here (the jobs or their order) and what changed
-// on disk since this board last read or wrote it (another workstation saved it). A list that did
-// not change here is read only when its file's stamp changed; a changed one is always read, so
-// that a save never goes over another workstation's list unseen.
-std::vector<ListAction> CompareLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
-                                     std::vector<ScheduleRead>& current, UpdateResult& result) {
+std::set<JobKey> KeysOf(const BoardState& board, const std::optional<std::string>& file) {
+  std::set<JobKey> keys;
+  const GridModel grid = ListOf(file);
+  for (int r = 0; r < grid.Rows(); ++r) keys.insert(RowKey(board, grid.JobOf(r)));
+  return keys;
+}
+
+// Each list compared with its file: changed here (the jobs or their order), changed on disk
+// since this board last read or wrote it (another workstation saved it). A list that did not
+// change here is read only when its file's stamp changed; a changed one is always read, so that
+// a save never goes over another workstation's list unseen. A list that cannot be read now is
+// reported and left out (not loaded).
+std::vector<ListSides> CompareLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
+                                    UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
-  std::vector<ListAction> actions(count, ListAction::kNothing);
-  current.assign(count, ScheduleRead{});
+  std::vector<ListSides> lists(count);
   for (size_t i = 0; i < count; ++i) {
     ScheduleState& state = board.schedules[i];
+    ListSides& sides = lists[i];
     if (!state.loaded) continue;
     const std::string path = SchedulePath(info, board.mechanics.MechanicNumber[i]);
-    const bool mine = ChangedHere(board, i);
-    std::optional<ScheduleRead> now = ReadScheduleIfChanged(engine.host(), path, mine ? std::nullopt : state.stamp);
-    if (!now) continue;
-    // A file gone since it was read may be a save cut short between the old file's removal and
-    // the new one's rename (here or on another workstation): its finished list is put in place.
-    if (now->problem.empty() && !now->text && state.on_disk && RepairList(engine.host(), path)) {
-      now = ReadSchedule(engine.host(), path);
-      result.restored.push_back(board.mechanics.MechanicName[i]);
+    sides.changed_here = ChangedHere(board, i);
+    sides.base_keys = KeysOf(board, state.on_disk);
+    sides.disk = state.on_disk;
+    sides.disk_stamp = state.stamp;
+    std::optional<ScheduleRead> now =
+        ReadScheduleIfChanged(engine.host(), path, sides.changed_here ? std::nullopt : state.stamp);
+    if (now) {
+      // A file gone since it was read may be a save cut short between the old file's removal and
+      // the new one's rename (here or on another workstation): its finished list is put in place.
+      if (now->problem.empty() && !now->text && state.on_disk && RepairList(engine.host(), path)) {
+        now = ReadSchedule(engine.host(), path);
+        result.restored.push_back(board.mechanics.MechanicName[i]);
+      }
+      if (!now->problem.empty()) {
+        result.failures.push_back({board.mechanics.MechanicName[i], now->problem});
+        continue;
+      }
+      sides.changed_there = now->text != state.on_disk;
+      sides.disk = now->text;
+      sides.disk_stamp = now->stamp;
+      if (!sides.changed_there) state.stamp = now->stamp;
     }
-    current[i] = std::move(*now);
-    const ScheduleRead& read = current[i];
-    if (!read.problem.empty()) {
-      result.failures.push_back({board.mechanics.MechanicName[i], read.problem});
-      actions[i] = ListAction::kCannotCheck;
-      continue;
-    }
-    const bool theirs = read.text != state.on_disk;
-    if (!theirs) state.stamp = read.stamp;
+    sides.loaded = true;
+    sides.disk_keys = sides.changed_there ? KeysOf(board, sides.disk) : sides.base_keys;
     // Both sides made the same change (two boards moved the same job to the same place, or a
-    // save of this board's was completed from its finished version): nothing to ask.
-    if (mine && theirs && AssignmentOf(board.Mg(static_cast<int>(i))) == AssignmentOf(read.text)) {
-      actions[i] = ListAction::kSave;
-      continue;
+    // save of this board's was completed from its finished version): nothing to settle.
+    // The list is still saved, so that the marks of its jobs are written.
+    if (sides.changed_here && sides.changed_there && SameJobs(board.Mg(static_cast<int>(i)), ListOf(sides.disk))) {
+      sides.changed_there = false;
     }
-    actions[i] = mine ? (theirs ? ListAction::kAsk : ListAction::kSave) : (theirs ? ListAction::kTake : ListAction::kNothing);
   }
-  return actions;
+  return lists;
 }
 
-// Takes another workstation's list into grid n. Jobs this board had put on it that the other
-// list lacks and that no other list here holds go back where their record says: to the list of
-// the mechanic it is marked for, or to the unassigned grid.
-void TakeTheirs(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n, const ScheduleRead& theirs) {
-  GridModel& grid = board.Mg(n);
-  GridModel mine(1, 0);
-  mine.RestoreContents(grid.SaveContents());
-  grid.SetRows(0);
-  if (theirs.text) FillGrid(grid, *theirs.text);
-  grid.SetRedraw(true);
-  ScheduleState& state = board.schedules[static_cast<size_t>(n)];
-  state.on_disk = theirs.text;
-  state.stamp = theirs.stamp;
-  UpdateGrid(board, reader, index, n);
-  DropListedFromUnassigned(board);
-  ReturnDroppedJobs(board, reader, index, mine);
-}
+enum class Outcome { kNotYet, kSaved, kNotSaved };
 
 // Saves the lists that changed here, in the order PlanSave gives and under its rule: a list is
-// not saved when a list that took its jobs was not.
-void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
-                      const JobIndex& index, const std::vector<ListAction>& actions, UpdateResult& result) {
+// not saved when a list that took its jobs was not. Returns for each list whether its file now
+// holds what the grid shows (saved now, or unchanged).
+std::vector<Outcome> SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
+                                      JobRecordReader& reader, const JobIndex& index,
+                                      const std::vector<ListSides>& lists, UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
-  std::vector<bool> to_save(count, false);
+  // A changed list that cannot be checked now is not saved, but what it gained still decides
+  // whether the lists it took jobs from may be saved.
   std::vector<bool> changed(count, false);
+  std::vector<bool> to_save(count, false);
   for (size_t i = 0; i < count; ++i) {
-    if (!board.schedules[i].loaded) continue;
-    // A list left unchanged may have changed since the comparison: jobs put back on it.
-    changed[i] = ChangedHere(board, i);
-    to_save[i] = actions[i] == ListAction::kSave || (actions[i] == ListAction::kNothing && changed[i]);
-    changed[i] = changed[i] || to_save[i];
+    changed[i] = board.schedules[i].loaded && ChangedHere(board, i);
+    to_save[i] = lists[i].loaded && changed[i];
   }
   const SavePlan plan = PlanSave(board, reader, index, changed);
   const bool circle_ready = SaveCircleFirst(engine, info, board, plan, to_save, result);
-  enum class Outcome { kNotYet, kSaved, kNotSaved };
   std::vector<Outcome> outcome(count, Outcome::kNotYet);
   for (size_t i = 0; i < count; ++i) {
-    if (actions[i] == ListAction::kTake || actions[i] == ListAction::kCannotCheck) outcome[i] = Outcome::kNotSaved;
+    if (!lists[i].loaded) outcome[i] = Outcome::kNotSaved;
     if (!to_save[i] && outcome[i] == Outcome::kNotYet) outcome[i] = Outcome::kSaved;  // already on disk
   }
   for (int n : plan.order) {
@@ -289,6 +295,39 @@ void SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& 
     }
     outcome[i] = SaveList(engine, info, board, reader, index, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
   }
+  return outcome;
+}
+
+// The marks that settling the conflicts left to write once the lists they depend on are saved.
+void WriteMarksAfterSave(cBusinessBasic& engine, BoardState& board, JobRecordReader& reader, const JobIndex& index,
+                         const std::vector<MarkAfterSave>& marks, const std::vector<Outcome>& outcome,
+                         UpdateResult& result) {
+  for (const MarkAfterSave& mark : marks) {
+    if (mark.after < 0 || outcome[static_cast<size_t>(mark.after)] != Outcome::kSaved) continue;
+    const int32_t record = RecordOfKey(board.settings, reader, index, mark.key);
+    if (!reader.Exists(record)) continue;
+    try {
+      const int32_t now = DecodeJobRecord(engine, engine.LreadFile("INVOL", record)).mechanic;
+      if (now == mark.value || (mark.only_if && now != *mark.only_if)) continue;
+      WriteMark(engine, record, mark.value);
+    } catch (const EngineError& e) {
+      result.failures.push_back({board.mechanics.MechanicName[static_cast<size_t>(mark.after)],
+                                 "job " + std::to_string(mark.key.first) + " could not be marked: " + e.description()});
+    }
+  }
+}
+
+// The question for what another workstation changed too; empty when nothing needs an answer.
+UpdateQuestion QuestionFor(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+                           const std::vector<ListSides>& lists) {
+  UpdateQuestion question;
+  question.jobs = FindJobConflicts(board, reader, index, lists);
+  for (size_t n = 0; n < lists.size(); ++n) {
+    if (lists[n].loaded && lists[n].changed_here && lists[n].changed_there) {
+      question.lists.push_back(DiffList(board, static_cast<int>(n), lists[n]));
+    }
+  }
+  return question;
 }
 
 }  // namespace
@@ -298,38 +337,33 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
   UpdateResult result;
   // The data folder is looked up once for all lists, not once per file.
   const DirectoryCacheScope directories(engine.host());
+  const std::string folder = DataFolderPath(info);
+  if (!engine.host().DirectoryExists(folder)) {
+    // Every list would look deleted by another workstation: nothing is compared or written.
+    result.failures.push_back({"", "the data folder " + folder + " cannot be found"});
+    return result;
+  }
   try {
     const JobIndex index = JobIndex::Load(engine);
     JobRecordReader reader(engine);
     ReadNames(engine, board.settings);
-    std::vector<ScheduleRead> current;
-    std::vector<ListAction> actions = CompareLists(engine, info, board, current, result);
-    std::vector<int> asked;
-    std::vector<std::string> names;
-    for (size_t i = 0; i < actions.size(); ++i) {
-      if (actions[i] != ListAction::kAsk) continue;
-      asked.push_back(static_cast<int>(i));
-      names.push_back(board.mechanics.MechanicName[i]);
-    }
-    if (!asked.empty()) {
-      const auto keep_mine = resolve ? resolve(names) : std::optional<std::vector<bool>>(std::vector<bool>(asked.size(), false));
-      if (!keep_mine) {
+    const std::vector<ListSides> lists = CompareLists(engine, info, board, result);
+    UpdateQuestion question = QuestionFor(board, reader, index, lists);
+    UpdateAnswer answer = DefaultAnswer(question);
+    if ((!question.jobs.empty() || !question.lists.empty()) && resolve) {
+      const std::optional<UpdateAnswer> given = resolve(question);
+      if (!given) {
         result.cancelled = true;
         return result;
       }
-      for (size_t k = 0; k < asked.size(); ++k) {
-        const auto i = static_cast<size_t>(asked[k]);
-        const bool keep = k < keep_mine->size() && (*keep_mine)[k];
-        actions[i] = keep ? ListAction::kSave : ListAction::kTake;
-        // This board's list wins, but jobs only the other one holds must not end on no list:
-        // those marked for this mechanic join it, those marked for nobody go to g.
-        if (keep) ReturnDroppedJobs(board, reader, index, ListOf(current[i].text));
-      }
+      answer = *given;
     }
-    for (size_t i = 0; i < actions.size(); ++i) {
-      if (actions[i] == ListAction::kTake) TakeTheirs(board, reader, index, static_cast<int>(i), current[i]);
-    }
-    SaveChangedLists(engine, info, board, reader, index, actions, result);
+    Settlement settlement = Settle(board, reader, index, lists, question, answer);
+    // What older software or a save cut short left on two lists is settled before anything is saved.
+    for (const std::string& line : RepairDoubleJobs(board, reader, index)) settlement.lines.push_back(line);
+    result.settled = settlement.lines;
+    const std::vector<Outcome> outcome = SaveChangedLists(engine, info, board, reader, index, lists, result);
+    WriteMarksAfterSave(engine, board, reader, index, settlement.marks, outcome, result);
   } catch (const EngineError& e) {
     result.failures.push_back({"", e.description()});
   }

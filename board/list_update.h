@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/board_state.h"
+#include "board/update_conflicts.h"
 
 namespace tervalo {
 
@@ -26,6 +27,10 @@ struct UpdateResult {
   bool cancelled = false;  // the user cancelled it when asked about lists changed on both sides
   // Mechanics whose list file had gone missing and was put in place from a save cut short.
   std::vector<std::string> restored;
+  // How the jobs and lists that another workstation had changed too were settled, each naming
+  // what was kept and what was dropped ("job 143 stays with TOM OKAFOR ..."); jobs found on two
+  // lists and kept on one.
+  std::vector<std::string> settled;
   bool Saved() const { return failures.empty(); }
   // The message that tells the user what was not saved.
   std::string Message() const;
@@ -39,11 +44,15 @@ struct UpdateResult {
 // are never written or deleted. Every failure is reported in the result; the rest goes on.
 //
 // Lists are compared with their files first. A list that changed only on another workstation is
-// taken from its file and not written; one that changed on neither side is not written either.
-// For lists changed on both sides `resolve` is asked once with their mechanics' names and returns
-// for each whether to keep this board's list (else the other one is taken), or nothing to cancel
-// the whole Update. Without a resolver the other workstation's lists are taken.
-using ConflictResolver = std::function<std::optional<std::vector<bool>>(const std::vector<std::string>& mechanics)>;
+// taken from its file and not written; one that changed on neither side is not written either
+// (a finished row sunk to the bottom or a refreshed status line is no change). Jobs this board
+// moved that another workstation has meanwhile given to a mechanic (his list now holds them, or
+// their mark names him), and lists changed on both sides, are put to `resolve` in one question;
+// without a resolver, or with its default, no move of either side is lost but for the job moves
+// in conflict, which stay with the other workstation's mechanic. Whatever the answers, every job
+// ends on one list (or unassigned) with a mark naming that list's mechanic. Nothing is written
+// when the user cancels. A data folder that cannot be found stops the Update before anything is
+// read or written.
 UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
                              const ConflictResolver& resolve = nullptr);
 

@@ -32,7 +32,7 @@ bool ReadJobIndexBytes(Host& host, const std::string& path, std::string& bytes, 
 }  // namespace
 
 WatchedBoard WatchBoard(const BoardState& board, const cEpcInfo& info) {
-  WatchedBoard watched{{}, board.job_index_path, board.job_index_bytes};
+  WatchedBoard watched{{}, DataFolderPath(info), board.job_index_path, board.job_index_bytes};
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
     if (!state.loaded) continue;
@@ -51,6 +51,11 @@ ListCheck CheckBoard(Host& host, const WatchedBoard& watched) {
     if (!read->problem.empty()) {
       check.problems.push_back(list.mechanic + " (" + read->problem + ")");
     } else if (read->text != list.on_disk) {
+      // A list that is gone because its whole folder is gone was not saved by anyone.
+      if (!read->text && !watched.data_folder.empty() && !host.DirectoryExists(watched.data_folder)) {
+        check.problems.push_back("the data folder " + watched.data_folder + " cannot be found");
+        break;
+      }
       check.changed.push_back(list.mechanic);
     } else if (read->stamp) {
       check.confirmed.push_back({list.grid, list.on_disk, *read->stamp});

@@ -28,6 +28,7 @@ struct WatchedList {
 // watched) and the job index.
 struct WatchedBoard {
   std::vector<WatchedList> lists;
+  std::string data_folder;  // where the lists lie
   std::string job_index_path;
   std::string job_index_bytes;
 };

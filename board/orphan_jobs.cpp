@@ -9,19 +9,18 @@
 #include "board/job_record.h"
 
 namespace tervalo {
-namespace {
 
-using JobKey = std::pair<int32_t, int32_t>;  // job number, request number (tall rows only)
-
-JobKey KeyOf(const BoardState& board, const RowJob& job) {
+JobKey RowKey(const BoardState& board, const RowJob& job) {
   return {job.job_number, board.settings.TallRows ? job.request : 0};
 }
+
+namespace {
 
 std::set<JobKey> JobsOnLists(BoardState& board) {
   std::set<JobKey> on_lists;
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     const GridModel& grid = board.Mg(n);
-    for (int r = 0; r < grid.Rows(); ++r) on_lists.insert(KeyOf(board, grid.JobOf(r)));
+    for (int r = 0; r < grid.Rows(); ++r) on_lists.insert(RowKey(board, grid.JobOf(r)));
   }
   return on_lists;
 }
@@ -33,9 +32,9 @@ int EndOfOpenJobs(const GridModel& grid) {
   return row;
 }
 
-// The job's row at the end of mechanic n's open jobs, in its priority colour; a finished job's
-// at the very end, coloured and hidden as the display rule does with finished rows.
-void AddToList(BoardState& board, int n, const JobRecord& job, const std::string& text) {
+}  // namespace
+
+void PlaceOnList(BoardState& board, int n, const JobRecord& job, const std::string& text) {
   GridModel& grid = board.Mg(n);
   if (IsFinished(text)) {
     const int row = grid.Rows();
@@ -50,13 +49,14 @@ void AddToList(BoardState& board, int n, const JobRecord& job, const std::string
   grid.SetBackColor(row, 0, row, 0, board.settings.PriorityColorOf(job.priority));
 }
 
-// The job's row at the end of the unassigned grid, with its sort key; the caller re-sorts.
-void AddToUnassigned(BoardState& board, const JobRecord& job, const std::string& text) {
+void PlaceUnassigned(BoardState& board, const JobRecord& job, const std::string& text) {
   const int row = board.g.Rows();
   board.g.AddItem(SortKey(board.settings.SortOrder, job.reference, job.priority, job.date_in, job.job_number) + "\t" +
                   text);
   board.g.SetBackColor(row, 1, row, 1, board.settings.PriorityColorOf(job.priority));
 }
+
+namespace {
 
 int UnassignedRowOf(const BoardState& board, int32_t job_number) {
   for (int r = 0; r < board.g.Rows(); ++r) {
@@ -82,10 +82,10 @@ std::vector<std::string> PutBackOrphanJobs(BoardState& board, JobRecordReader& r
     const JobRecord job = reader.Decode(s.record_number);
     const std::string text = JobRowText(reader, job, s.quote, s.label, board.settings);
     if (n >= 0) {
-      AddToList(board, n, job, text);
+      PlaceOnList(board, n, job, text);
       put_back.push_back("Job " + std::to_string(s.job_number) + ": " + board.mechanics.MechanicName[static_cast<size_t>(n)]);
     } else {
-      AddToUnassigned(board, job, text);
+      PlaceUnassigned(board, job, text);
       unassigned_changed = true;
       put_back.push_back("Job " + std::to_string(s.job_number) + ": Unassigned Jobs");
     }
@@ -100,7 +100,7 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
   bool unassigned_changed = false;
   for (int r = 0; r < rows.Rows(); ++r) {
     const std::string& text = rows.TextMatrix(r, 0);
-    const JobKey key = KeyOf(board, rows.JobOf(r));
+    const JobKey key = RowKey(board, rows.JobOf(r));
     const int32_t job_number = key.first;
     if (on_lists.count(key) > 0) continue;
     const int32_t record = index.RecordNumber(job_number);
@@ -115,9 +115,9 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
     }
     const int n = board.mechanics.IndexOf(job.mechanic);
     if (job.mechanic != 0 && n >= 0 && board.schedules[static_cast<size_t>(n)].loaded) {
-      AddToList(board, n, job, text);
+      PlaceOnList(board, n, job, text);
     } else if (job.mechanic == 0) {
-      AddToUnassigned(board, job, text);
+      PlaceUnassigned(board, job, text);
       unassigned_changed = true;
     }
   }
@@ -127,7 +127,7 @@ void ReturnDroppedJobs(BoardState& board, JobRecordReader& reader, const JobInde
 void DropListedFromUnassigned(BoardState& board) {
   const std::set<JobKey> on_lists = JobsOnLists(board);
   for (int r = board.g.Rows() - 1; r >= 0; --r) {
-    if (on_lists.count(KeyOf(board, board.g.JobOf(r))) > 0) board.g.RemoveItem(r);
+    if (on_lists.count(RowKey(board, board.g.JobOf(r))) > 0) board.g.RemoveItem(r);
   }
 }
 

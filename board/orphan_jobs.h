@@ -3,7 +3,9 @@
 // the middle of a save, or older software that marks before it writes, can leave behind. Such a
 // job would be on no workstation's board at all; the refresh puts it back.
 
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/board_state.h"
@@ -11,6 +13,15 @@
 #include "board/job_loading.h"
 
 namespace tervalo {
+
+// The key of a row's job (on normal rows without its request).
+JobKey RowKey(const BoardState& board, const RowJob& job);
+
+// The job's row at the end of mechanic n's open jobs, in its priority colour; a finished job's
+// at the very end, coloured and hidden as the display rule does with finished rows.
+void PlaceOnList(BoardState& board, int n, const JobRecord& job, const std::string& text);
+// The job's row at the end of the unassigned grid, with its sort key; the caller re-sorts.
+void PlaceUnassigned(BoardState& board, const JobRecord& job, const std::string& text);
 
 // Puts every job of `scheduled` that no mechanic grid holds back on the board: at the end of the
 // open jobs of the mechanic it is marked for, or on the unassigned grid when that mechanic is not

@@ -96,8 +96,8 @@ MainWindow::MainWindow(frmTervalo& form, QWidget* parent) : QWidget(parent), for
   ShowListStates();
   CreateNoticeBar();
   CreateChangeBar();
-  form_.SetConflictQuestion([this](const std::vector<std::string>& mechanics, bool can_cancel) {
-    return AskWhichListsToKeep(this, mechanics, can_cancel);
+  form_.SetConflictQuestion([this](const UpdateQuestion& question) {
+    return AskHowToSettle(this, question, form_.board().mechanics.MechanicName);
   });
 
   undo_ = new QAction(tr("&Undo"), this);

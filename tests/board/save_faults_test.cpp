@@ -410,8 +410,8 @@ TEST_F(SaveFaultsTest, AListDeletedByAFailedRenameIsPutInPlaceAtTheNextUpdate) {
   server.delete_before_rename = true;
   ScopedHost scoped(server);
   frmTervalo form;
-  form.SetConflictQuestion([](const std::vector<std::string>& mechanics, bool) -> std::optional<std::vector<bool>> {
-    ADD_FAILURE() << "asked about " << mechanics.front();
+  form.SetConflictQuestion([](const UpdateQuestion& question) -> std::optional<UpdateAnswer> {
+    ADD_FAILURE() << "asked about " << question.jobs.size() << " jobs and " << question.lists.size() << " lists";
     return std::nullopt;
   });
   ASSERT_TRUE(form.Form_Load());

@@ -78,14 +78,16 @@ class WorkstationsTest : public testing::BoardCompanyTest {
   std::map<int32_t, int32_t> records_;
 };
 
+// A change on both workstations and how the user answers the question (none: cancel).
 struct Case {
   std::string name;
   std::function<void(frmTervalo& mine, frmTervalo& theirs)> moves;
-  std::optional<bool> keep_mine;  // the answer when asked; none: cancel
+  std::optional<UpdateAnswer> answer;
   std::vector<int32_t> dave_on_disk, anna_on_disk;
   std::vector<int32_t> dave_here, anna_here;
   std::vector<int32_t> marks;  // of jobs 1, 2, 5, 7
-  bool asked;
+  std::vector<int32_t> asked_jobs;   // the jobs in conflict the question names
+  std::vector<int> asked_lists;      // the lists changed on both sides it names
 };
 
 void TheirsGiveTwoMineGivesOne(frmTervalo& m, frmTervalo& t) {
@@ -94,15 +96,44 @@ void TheirsGiveTwoMineGivesOne(frmTervalo& m, frmTervalo& t) {
   WorkstationsTest::Give(m, 1, 0);
 }
 
+// Both boards still show job 7 unassigned; the other gives it to ANNA KOWALSKI and saves, this
+// one gives it to DAVE RUIZ.
+void BothGiveSeven(frmTervalo& m, frmTervalo& t) {
+  WorkstationsTest::Give(t, 7, 1);
+  t.btnUpdate_Click();
+  WorkstationsTest::Give(m, 7, 0);
+}
+
+// The other board moves job 5 from DAVE RUIZ to ANNA KOWALSKI and saves; this one sends it back.
+void TheirsMoveFiveMineSendsItBack(frmTervalo& m, frmTervalo& t) {
+  GridModel& dave = t.board().Mg(0);
+  dave.Select(0, 0);
+  ASSERT_TRUE(t.moves().MoveToMechanic(0, 1));
+  t.btnUpdate_Click();
+  GridModel& mine = m.board().Mg(0);
+  mine.Select(0, 0);
+  m.moves().SendBack(0);
+}
+
+const UpdateAnswer kDefault{};  // every job with the other workstation's mechanic, both lists' changes kept
+UpdateAnswer Lists(ListChoice choice) { return {{}, {choice}}; }
+UpdateAnswer JobsHere() { return {{true}, {}}; }
+
 const Case kCases[] = {
-    {"Neither", [](frmTervalo&, frmTervalo&) {}, false, {5, 6}, {}, {5, 6}, {}, {0, 0, 3, 0}, false},
-    {"HereOnly", [](frmTervalo& m, frmTervalo&) { WorkstationsTest::Give(m, 1, 0); }, false,
-     {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, false},
-    {"ThereOnly", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 2, 0); t.btnUpdate_Click(); }, false,
-     {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, false},
-    {"BothTakeTheirs", TheirsGiveTwoMineGivesOne, false, {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, true},
-    {"BothKeepMine", TheirsGiveTwoMineGivesOne, true, {5, 6, 1, 2}, {}, {5, 6, 1, 2}, {}, {3, 3, 3, 0}, true},
-    {"BothCancelled", TheirsGiveTwoMineGivesOne, std::nullopt, {5, 6, 2}, {}, {5, 6, 1}, {}, {0, 3, 3, 0}, true},
+    {"Neither", [](frmTervalo&, frmTervalo&) {}, kDefault, {5, 6}, {}, {5, 6}, {}, {0, 0, 3, 0}, {}, {}},
+    {"HereOnly", [](frmTervalo& m, frmTervalo&) { WorkstationsTest::Give(m, 1, 0); }, kDefault,
+     {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, {}, {}},
+    {"ThereOnly", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 2, 0); t.btnUpdate_Click(); }, kDefault,
+     {5, 6, 2}, {}, {5, 6, 2}, {}, {0, 3, 3, 0}, {}, {}},
+    // A list changed on both sides: by default both moves are kept.
+    {"BothKeepBoth", TheirsGiveTwoMineGivesOne, Lists(ListChoice::kKeepBoth), {5, 6, 1, 2}, {}, {5, 6, 1, 2}, {},
+     {3, 3, 3, 0}, {}, {0}},
+    {"BothTakeTheirs", TheirsGiveTwoMineGivesOne, Lists(ListChoice::kTakeTheirs), {5, 6, 2}, {}, {5, 6, 2}, {},
+     {0, 3, 3, 0}, {}, {0}},
+    // Keeping this board's list sends the other's addition back to the unassigned jobs, freed.
+    {"BothKeepMine", TheirsGiveTwoMineGivesOne, Lists(ListChoice::kKeepMine), {5, 6, 1}, {}, {5, 6, 1}, {},
+     {3, 0, 3, 0}, {}, {0}},
+    {"BothCancelled", TheirsGiveTwoMineGivesOne, std::nullopt, {5, 6, 2}, {}, {5, 6, 1}, {}, {0, 3, 3, 0}, {}, {0}},
     // Both boards gave job 1 to DAVE RUIZ at the same place: the lists are equal, nothing to ask.
     {"BothTheSame",
      [](frmTervalo& m, frmTervalo& t) {
@@ -110,31 +141,46 @@ const Case kCases[] = {
        t.btnUpdate_Click();
        WorkstationsTest::Give(m, 1, 0);
      },
-     false, {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, false},
-    {"DeletedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::SendBackAll(t, 0); t.btnUpdate_Click(); }, false,
-     {}, {}, {}, {}, {0, 0, 0, 0}, false},
-    {"CreatedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); }, false,
-     {5, 6}, {7}, {5, 6}, {7}, {0, 0, 3, 4}, false},
+     kDefault, {5, 6, 1}, {}, {5, 6, 1}, {}, {3, 0, 3, 0}, {}, {}},
+    {"DeletedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::SendBackAll(t, 0); t.btnUpdate_Click(); },
+     kDefault, {}, {}, {}, {}, {0, 0, 0, 0}, {}, {}},
+    {"CreatedThere", [](frmTervalo&, frmTervalo& t) { WorkstationsTest::Give(t, 7, 1); t.btnUpdate_Click(); },
+     kDefault, {5, 6}, {7}, {5, 6}, {7}, {0, 0, 3, 4}, {}, {}},
+    // One job given to two mechanics on two boards ends on one list, its mark naming it.
+    {"OneJobTwoMechanicsKeepTheirs", BothGiveSeven, kDefault, {5, 6}, {7}, {5, 6}, {7}, {0, 0, 3, 4}, {7}, {}},
+    {"OneJobTwoMechanicsKeepMine", BothGiveSeven, JobsHere(), {5, 6, 7}, {}, {5, 6, 7}, {}, {0, 0, 3, 3}, {7}, {}},
+    // A job sent back here that the other board moved to another list meanwhile.
+    {"SentBackMovedThereKeepTheirs", TheirsMoveFiveMineSendsItBack, kDefault, {6}, {5}, {6}, {5}, {0, 0, 4, 0}, {5},
+     {}},
+    {"SentBackMovedThereKeepMine", TheirsMoveFiveMineSendsItBack, JobsHere(), {6}, {}, {6}, {}, {0, 0, 0, 0}, {5}, {}},
 };
 
 class WhoChangedTest : public WorkstationsTest, public ::testing::WithParamInterface<Case> {};
 
 TEST_P(WhoChangedTest, UpdateTakesKeepsOrAsks) {
   const Case& c = GetParam();
-  bool asked = false;
-  mine_.SetConflictQuestion([&](const std::vector<std::string>& mechanics, bool can_cancel) {
-    asked = true;
-    EXPECT_EQ(mechanics, (std::vector<std::string>{"DAVE RUIZ"}));
-    EXPECT_TRUE(can_cancel);
-    return c.keep_mine ? std::optional<std::vector<bool>>(std::vector<bool>{*c.keep_mine}) : std::nullopt;
+  std::vector<int32_t> asked_jobs;
+  std::vector<int> asked_lists;
+  mine_.SetConflictQuestion([&](const UpdateQuestion& question) -> std::optional<UpdateAnswer> {
+    EXPECT_TRUE(question.can_cancel);
+    for (const JobConflict& job : question.jobs) asked_jobs.push_back(job.key.first);
+    for (const ListConflict& list : question.lists) asked_lists.push_back(list.list);
+    if (!c.answer) return std::nullopt;
+    UpdateAnswer answer = DefaultAnswer(question);
+    for (size_t i = 0; i < c.answer->keep_here.size() && i < answer.keep_here.size(); ++i) {
+      answer.keep_here[i] = c.answer->keep_here[i];
+    }
+    for (size_t i = 0; i < c.answer->lists.size() && i < answer.lists.size(); ++i) answer.lists[i] = c.answer->lists[i];
+    return answer;
   });
   c.moves(mine_, theirs_);
   struct stat before {};
   ::stat((share_.DataDirectory() / "SCHEDULE.3").c_str(), &before);
   const UpdateResult result = mine_.Save();
   EXPECT_TRUE(result.Saved()) << result.Message();
-  EXPECT_EQ(result.cancelled, !c.keep_mine.has_value());
-  EXPECT_EQ(asked, c.asked);
+  EXPECT_EQ(result.cancelled, !c.answer.has_value());
+  EXPECT_EQ(asked_jobs, c.asked_jobs);
+  EXPECT_EQ(asked_lists, c.asked_lists);
   EXPECT_EQ(OnDisk(3), c.dave_on_disk);
   EXPECT_EQ(OnDisk(4), c.anna_on_disk);
   EXPECT_EQ(JobsOf(mine_.board().Mg(0), 0), c.dave_here);
@@ -147,6 +193,12 @@ TEST_P(WhoChangedTest, UpdateTakesKeepsOrAsks) {
   }
   std::sort(shown.begin(), shown.end());
   EXPECT_EQ(shown, (std::vector<int32_t>{1, 2, 3, 4, 5, 6, 7})) << "every job once on the board";
+  // Whatever was dropped or taken off a list is said after the answer.
+  const bool dropped = c.name.find("Take") != std::string::npos || c.name.find("KeepMine") != std::string::npos ||
+                       c.name.find("KeepTheirs") != std::string::npos;
+  if (c.answer) {
+    EXPECT_EQ(!result.settled.empty(), dropped || !c.asked_jobs.empty());
+  }
   if (c.name == "Neither" || c.name == "ThereOnly") {
     struct stat after {};
     ::stat((share_.DataDirectory() / "SCHEDULE.3").c_str(), &after);
@@ -165,9 +217,9 @@ TEST_F(WorkstationsTest, AtClosingTheQuestionHasNoCancel) {
   theirs_.btnUpdate_Click();
   Give(mine_, 1, 0);
   bool cancel_offered = true;
-  mine_.SetConflictQuestion([&](const std::vector<std::string>&, bool can_cancel) {
-    cancel_offered = can_cancel;
-    return std::optional<std::vector<bool>>(std::vector<bool>{false});
+  mine_.SetConflictQuestion([&](const UpdateQuestion& question) -> std::optional<UpdateAnswer> {
+    cancel_offered = question.can_cancel;
+    return DefaultAnswer(question);
   });
   EXPECT_TRUE(mine_.Form_QueryUnload().Saved());
   EXPECT_FALSE(cancel_offered);
