@@ -6,19 +6,23 @@
 #include "board/job_loading.h"
 #include "board/job_record.h"
 #include "board/job_text.h"
+#include "board/row_records.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {
 namespace {
 
-// The record of the request a tall row shows: the chain is walked from the job's index record
-// to the record whose request number matches the row's (characters 5-6 of line 6); the last
-// record read when the chain ends first.
-std::optional<JobRecord> RowRecord(BoardState& board, JobRecordReader& reader, int32_t record_number,
-                                   int32_t request) {
+// The record a row stands for. A tall row's request is found along the chain from the job's
+// index record to the record whose request number matches the row's (characters 5-6 of line 6);
+// the last record read when the chain ends first. A normal row's is its own request's record.
+std::optional<JobRecord> RowRecord(BoardState& board, JobRecordReader& reader, RowRecords& records, int n, int r,
+                                   int32_t record_number, int32_t request) {
   if (record_number < 1 || !reader.Exists(record_number)) return std::nullopt;
+  if (!board.settings.TallRows) {
+    const int32_t own = records.Of(n, r);
+    return reader.Decode(reader.Exists(own) ? own : record_number);
+  }
   JobRecord job = reader.Decode(record_number);
-  if (!board.settings.TallRows) return job;
   for (int hops = 0; hops < kMaxRequests && job.request_number != request; ++hops) {
     if (job.chain_flag < 2 || !reader.Exists(job.next_link)) break;
     job = reader.Decode(job.next_link);
@@ -54,10 +58,11 @@ int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t jo
 
 bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n) {
   GridModel& grid = board.Mg(n);
+  RowRecords records(board, reader, index);
   for (int r = grid.Rows() - 1; r >= 0; --r) {
     const RowJob row = grid.JobOf(r);
     if (row.job_number < 1) return false;
-    const auto job = RowRecord(board, reader, index.RecordNumber(row.job_number), row.request);
+    const auto job = RowRecord(board, reader, records, n, r, index.RecordNumber(row.job_number), row.request);
     if (job && job->mechanic != 0 && job->reference == row.reference) {
       std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
       RefreshRow(board, grid, r, lines, *job);
@@ -82,8 +87,8 @@ std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex&
 
 void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
-  // A tall row's request is found along its job's chain; a short row needs the job's record only.
-  reader.ReadJobs(MechanicJobRecords(board, index), board.settings.TallRows);
+  // A row's request is found along its job's chain (a job with one request has none).
+  reader.ReadJobs(MechanicJobRecords(board, index), true);
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     if (!UpdateGrid(board, reader, index, n)) return;
   }

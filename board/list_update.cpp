@@ -47,7 +47,7 @@ struct SavePlan {
   std::vector<int> circle;                        // lists that gain from each other in a circle
 };
 
-SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& index,
+SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& index, RowRecords& rows,
                   const std::vector<bool>& changed) {
   const int count = board.mechanics.MechanicCount;
   std::vector<std::vector<int>> before(static_cast<size_t>(count));  // before[n]: lists n must precede
@@ -62,14 +62,14 @@ SavePlan PlanSave(BoardState& board, JobRecordReader& reader, const JobIndex& in
     for (int r = 0; r < grid.Rows(); ++r) records.push_back(index.RecordNumber(grid.JobOf(r).job_number));
   }
   std::erase_if(records, [&](int32_t record) { return !reader.Exists(record); });
-  // On tall rows each row's mark is its request's, along the job's chain.
-  reader.ReadJobs(records, board.settings.TallRows);
+  // Each row's mark is its request's, along the job's chain.
+  reader.ReadJobs(records, true);
   for (int n = 0; n < count; ++n) {
     if (!changed[static_cast<size_t>(n)]) continue;
     const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
     GridModel& grid = board.Mg(n);
     for (int r = 0; r < grid.Rows(); ++r) {
-      const int32_t record = RecordOfKey(board.settings, reader, index, RowKey(board, grid.JobOf(r)));
+      const int32_t record = rows.Of(n, r);
       if (!reader.Exists(record)) continue;
       // A mark that cannot be read ends the Update before anything is written: without it the
       // order that keeps every job on a list is not known.
@@ -128,7 +128,7 @@ bool SaveCircleFirst(cBusinessBasic& engine, const cEpcInfo& info, BoardState& b
 // Saves one list: the file first, then the marks of its jobs, so that a mark never points at a
 // list that is not on disk. Returns whether the file was written.
 bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, JobRecordReader& reader,
-              const JobIndex& index, int n, UpdateResult& result) {
+              const JobIndex& index, RowRecords& rows, int n, UpdateResult& result) {
   const std::string& name = board.mechanics.MechanicName[static_cast<size_t>(n)];
   const int number = board.mechanics.MechanicNumber[static_cast<size_t>(n)];
   GridModel& grid = board.Mg(n);
@@ -148,7 +148,7 @@ bool SaveList(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board, J
     const int32_t job_number = grid.JobOf(r).job_number;
     if (index.RecordNumber(job_number) < 1) continue;
     try {
-      const int32_t record = RecordOfKey(board.settings, reader, index, RowKey(board, grid.JobOf(r)));
+      const int32_t record = rows.Of(n, r);
       if (reader.Exists(record) && reader.Decode(record).mechanic == number) continue;
       MarkJob(engine, record, number);
     } catch (const EngineError& e) {
@@ -265,7 +265,9 @@ std::vector<Outcome> SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& in
     changed[i] = board.schedules[i].loaded && ChangedHere(board, i);
     to_save[i] = lists[i].loaded && changed[i];
   }
-  const SavePlan plan = PlanSave(board, reader, index, changed);
+  // Which record each row marks is worked out once, on the grids as they are saved.
+  RowRecords rows(board, reader, index);
+  const SavePlan plan = PlanSave(board, reader, index, rows, changed);
   const bool circle_ready = SaveCircleFirst(engine, info, board, plan, to_save, result);
   std::vector<Outcome> outcome(count, Outcome::kNotYet);
   for (size_t i = 0; i < count; ++i) {
@@ -293,7 +295,7 @@ std::vector<Outcome> SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& in
       outcome[i] = Outcome::kNotSaved;
       continue;
     }
-    outcome[i] = SaveList(engine, info, board, reader, index, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
+    outcome[i] = SaveList(engine, info, board, reader, index, rows, n, result) ? Outcome::kSaved : Outcome::kNotSaved;
   }
   return outcome;
 }

@@ -12,6 +12,7 @@
 #include "board/job_index.h"
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "board/row_records.h"
 #include "engine/business_basic.h"
 #include "engine/calendar.h"
 
@@ -41,19 +42,6 @@ struct SheetJob {
   std::string date_in;
   std::string priority;
 };
-
-std::string TrimmedRight(std::string text) {
-  while (!text.empty() && text.back() == ' ') text.pop_back();
-  return text;
-}
-
-// Whether a row's text shows this request: the date in (line 2 before " - ") and the two
-// description lines, which a refresh of the board leaves as the request's own.
-bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request) {
-  if (row.size() < 5 || request.size() < 5) return false;
-  return row[1].substr(0, 8) == request[1].substr(0, 8) && TrimmedRight(row[3]) == TrimmedRight(request[3]) &&
-         TrimmedRight(row[4]) == TrimmedRight(request[4]);
-}
 
 // The request of its job that a row shows (1 to 30), or 0 for the job's index record. A tall row
 // names its request in line 6. Any other row was built from one request's record: the first

@@ -204,6 +204,13 @@ std::vector<JobConflict> FindJobConflicts(BoardState& board, JobRecordReader& re
   for (size_t n = 0; n < lists.size(); ++n) {
     for (const JobKey& key : lists[n].base_keys) read_on.emplace(key, static_cast<int>(n));
   }
+  // A normal row of a job with several requests does not say which it is: two rows of such a job
+  // on two lists may well be two requests, so their moves are not weighed against each other.
+  const auto tells_requests_apart = [&](int32_t job_number) {
+    if (board.settings.TallRows) return true;
+    const int32_t record = index.RecordNumber(job_number);
+    return !reader.Exists(record) || reader.Decode(record).chain_flag < 2;
+  };
   std::vector<JobConflict> moved;
   for (size_t n = 0; n < lists.size(); ++n) {
     if (!lists[n].loaded || !lists[n].changed_here) continue;
@@ -227,6 +234,7 @@ std::vector<JobConflict> FindJobConflicts(BoardState& board, JobRecordReader& re
   reader.ReadJobs(records, board.settings.TallRows);
   std::vector<JobConflict> conflicts;
   for (JobConflict& job : moved) {
+    if (!tells_requests_apart(job.key.first)) continue;
     job.there = kUnassignedGrid;
     for (size_t m = 0; m < lists.size() && job.there == kUnassignedGrid; ++m) {
       const ListSides& sides = lists[m];
