@@ -485,8 +485,8 @@ class TwoWorkstationsE2eTest : public BoardE2eTest {
     BoardE2eTest::TearDown();
   }
 
-  // Presses Update on the second board, which is asked about DAVE RUIZ's list; `answer` are the
-  // keys that answer (Return alone: the default, "Take theirs").
+  // Presses Update on the second board, which is asked what to do with what the first board
+  // changed too; `answer` are the keys that answer (Return alone: the defaults).
   void UpdateSecondAndAnswer(const std::vector<std::string>& answer) {
     BoardWindow& b = *second_;
     b.Key("alt+u");
@@ -494,11 +494,17 @@ class TwoWorkstationsE2eTest : public BoardE2eTest {
     for (const std::string& key : answer) b.Key(key);
     EXPECT_TRUE(WaitUntil([&] { return !b.WindowOpen("^Changed on another workstation$"); })) << b.Log();
   }
+  // Waits until both lists on disk are as expected.
+  void ExpectSaved(const std::vector<int32_t>& dave, const std::vector<int32_t>& anna) {
+    EXPECT_TRUE(WaitUntil([&] { return Saved(3) == dave && Saved(4) == anna; })) << second_->Log();
+    EXPECT_EQ(Saved(3), dave);
+    EXPECT_EQ(Saved(4), anna);
+  }
 
   std::unique_ptr<BoardWindow> second_;
 };
 
-TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses) {
+TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsBothBoardsMoves) {
   BoardWindow& first = *board_;
   BoardWindow& second = *second_;
   EXPECT_FALSE(second.ChangeBarShown());
@@ -512,29 +518,45 @@ TEST_F(TwoWorkstationsE2eTest, TheOtherBoardIsToldAndAskedAndKeepsWhatItChooses)
       << second.Log();
 
   // The second board, without refreshing, puts job 2 on the same list and presses Update: it is
-  // asked, and "Take theirs" leaves the first board's list on disk and job 2 unassigned.
+  // asked, and the default keeps both moves: its own list with job 1 joining it at the end of its
+  // open jobs, both jobs marked for DAVE RUIZ.
   second.Click(second.UnassignedRow(1));
   second.RightDrag(second.UnassignedRow(1), second.MechanicRow(0, 1));
   UpdateSecondAndAnswer({"Return"});
-  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 1, 7, 8})) << second.Log();
-  EXPECT_EQ((std::vector<int>{MarkOf(1), MarkOf(2)}), (std::vector<int>{3, 0}));
-
-  // Again, with jobs 3 (first board) and 4 (second board): "Keep mine" saves the second board's
-  // list, and job 3, which only the first board's list held, joins it at the end of its open jobs.
-  first.Click(first.UnassignedRow(1));
-  first.RightDrag(first.UnassignedRow(1), first.MechanicRow(0, 1));
-  UpdateAndExpect(first, {6, 3, 1, 7, 8}, {});
-  second.Click(second.UnassignedRow(2));
-  second.RightDrag(second.UnassignedRow(2), second.MechanicRow(0, 1));
-  UpdateSecondAndAnswer({"Left", "Return"});
-  EXPECT_TRUE(WaitUntil([&] { return Saved(3) == std::vector<int32_t>{6, 4, 1, 7, 3, 8}; })) << second.Log();
-  EXPECT_EQ(Saved(3), (std::vector<int32_t>{6, 4, 1, 7, 3, 8}));
-  EXPECT_EQ((std::vector<int>{MarkOf(3), MarkOf(4)}), (std::vector<int>{3, 3}));
+  ExpectSaved({6, 2, 7, 1, 8}, {});
+  EXPECT_EQ((std::vector<int>{MarkOf(1), MarkOf(2)}), (std::vector<int>{3, 3}));
 
   // --poll held for these runs only: the user's settings do not keep it.
   std::ifstream settings(base_ / "config" / "Tervalo" / "Tervalo.conf");
   const std::string kept((std::istreambuf_iterator<char>(settings)), {});
   EXPECT_EQ(kept.find("poll"), std::string::npos) << kept;
+}
+
+// Both boards still show a job unassigned; the first gives it to ANNA KOWALSKI and saves, the
+// second gives it to DAVE RUIZ and presses Update. The second is asked about that job, and
+// whatever the answer the job ends on one list with a mark naming that list's mechanic.
+TEST_F(TwoWorkstationsE2eTest, OneJobGivenToTwoMechanicsOnTwoBoardsEndsOnOneList) {
+  BoardWindow& first = *board_;
+  BoardWindow& second = *second_;
+  first.Click(first.UnassignedRow(0));
+  first.RightDrag(first.UnassignedRow(0), first.MechanicRow(1, 0));
+  UpdateAndExpect(first, {6, 7, 8}, {1});
+  second.Click(second.UnassignedRow(0));
+  second.RightDrag(second.UnassignedRow(0), second.MechanicRow(0, 1));
+  // The default keeps it with ANNA KOWALSKI, where the first board and the invoice file have it.
+  UpdateSecondAndAnswer({"Return"});
+  ExpectSaved({6, 7, 8}, {1});
+  EXPECT_EQ(MarkOf(1), 4);
+
+  // Again with job 2, answered "Move it to DAVE RUIZ": it leaves ANNA KOWALSKI's list.
+  first.Click(first.UnassignedRow(0));
+  first.RightDrag(first.UnassignedRow(0), first.MechanicRow(1, 1));
+  UpdateAndExpect(first, {6, 7, 8}, {1, 2});
+  second.Click(second.UnassignedRow(0));
+  second.RightDrag(second.UnassignedRow(0), second.MechanicRow(0, 1));
+  UpdateSecondAndAnswer({"Right", "Return"});
+  ExpectSaved({6, 2, 7, 8}, {1});
+  EXPECT_EQ(MarkOf(2), 3);
 }
 
 // Today as work sheets are named: 2026-12-10.
