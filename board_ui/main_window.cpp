@@ -463,9 +463,27 @@ void MainWindow::RunAction(const std::function<void()>& action, ActionKind kind)
     }
   });
   UpdateUndoActions();
-  status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
+  ShowStatus();
   ShowNotices();
   BoardChanged();
+}
+
+void MainWindow::ShowStatus() {
+  const JobMoves& moves = form_.moves();
+  const QString caption = QString::fromStdString(frmTervalo::Caption());
+  const QString last_save = QString::fromLatin1(form_.Status().c_str());
+  const size_t unsaved = moves.UnsavedMoves();
+  if (unsaved == 0) {
+    status_line_->setText(last_save);
+    setWindowTitle(caption);
+    return;
+  }
+  const QString count = unsaved == 1 ? tr("1 move not saved") : tr("%1 moves not saved").arg(unsaved);
+  // "Saved 14:32" is no longer true once a move is made; a save that failed or was cancelled is
+  // still news and stays in front of the count.
+  const bool failed = moves.LastSaveFailed() && !last_save.isEmpty();
+  status_line_->setText(failed ? tr("%1 \u00B7 %2").arg(last_save, count) : count);
+  setWindowTitle(tr("%1 \u2013 %2").arg(caption, count));
 }
 
 void MainWindow::WithTheShare(const std::function<void()>& work) {

@@ -336,7 +336,81 @@ TEST_F(JobMovesTest, UndoKeepsTheLastHundredMoves) {
   EXPECT_EQ(undone, 100);
   EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8})) << "as the first move left it";
   EXPECT_TRUE(moves().CanRedo());
+  // The forgotten move is still not saved: the board is not what start-up read.
+  EXPECT_EQ(moves().UnsavedMoves(), 1u);
+  moves().Redo();
+  EXPECT_EQ(moves().UnsavedMoves(), 2u);
 }
+
+// How many moves the board is away from what was last saved, after each step of a session. Every
+// case starts from a save; a move puts DAVE RUIZ's first job below his second or back.
+TEST_F(JobMovesTest, TheMovesNotSavedFollowMovesUndoRedoAndSaves) {
+  struct Case {
+    const char* name;
+    const char* steps;  // m: move, u: undo, r: redo, s: a save that wrote everything, f: one that did not
+    std::vector<size_t> unsaved;  // after each step
+  } cases[] = {
+      {"moves count, undo and redo follow", "mmmuur", {1, 2, 3, 2, 1, 2}},
+      {"undo back to the save leaves none", "mmuu", {1, 2, 1, 0}},
+      {"undo behind a save counts, redo to it clears", "mmsuurr", {1, 2, 0, 1, 2, 1, 0}},
+      {"a failed save keeps them", "mmfmuuu", {1, 2, 2, 3, 2, 1, 0}},
+      {"a new move after undoing saved moves keeps those counted", "mmsuumuus", {1, 2, 0, 1, 2, 3, 2, 3, 0}},
+  };
+  const auto move = [&] {
+    int row = 0;
+    while (row < dave().Rows() && GetJobNumber(dave().TextMatrix(row, 0)) != 6) ++row;
+    SelectRows(dave(), {row});
+    return row == 0 ? moves().MoveDown(0) : moves().MoveUp(0);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    moves().SaveEnded(true);
+    ASSERT_EQ(moves().UnsavedMoves(), 0u);
+    std::vector<size_t> unsaved;
+    for (const char* step = c.steps; *step != '\0'; ++step) {
+      switch (*step) {
+        case 'm': ASSERT_TRUE(move()); break;
+        case 'u': ASSERT_TRUE(moves().CanUndo()); moves().Undo(); break;
+        case 'r': ASSERT_TRUE(moves().CanRedo()); moves().Redo(); break;
+        case 's': moves().SaveEnded(true); break;
+        case 'f': moves().SaveEnded(false); break;
+      }
+      unsaved.push_back(moves().UnsavedMoves());
+    }
+    EXPECT_EQ(unsaved, c.unsaved) << c.steps;
+  }
+  // A drag that changes nothing (a job dropped back on its own row) is not counted.
+  SelectRows(dave(), {0});
+  EXPECT_FALSE(Drag(0, 0, [&](const std::string& text) { return moves().DropOnMechanic(0, text, AtRow(0)); }));
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+}
+
+// Update and Refresh end the moves not saved only when every list was written: an Update the user
+// cancels (asked about a list another workstation saved meanwhile) writes nothing and keeps them.
+TEST_F(JobMovesTest, OnlyAnUpdateThatWritesEveryListEndsTheMovesNotSaved) {
+  std::optional<std::vector<bool>> answer;  // none: Cancel
+  form_.SetConflictQuestion([&](const std::vector<std::string>&, bool) { return answer; });
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
+  // Another workstation saves DAVE RUIZ's list without job 7.
+  company_.WriteSchedule(3, {ScheduleLine(Job(16, 'O', 2), 6), ScheduleLine(Job(18, 'C', 2), 8)});
+  form_.btnUpdate_Click();
+  EXPECT_EQ(form_.Status().rfind("Update cancelled", 0), 0u) << form_.Status();
+  EXPECT_EQ(moves().UnsavedMoves(), 2u);
+  EXPECT_TRUE(moves().LastSaveFailed());
+  answer = std::vector<bool>{true};  // keep mine
+  form_.btnUpdate_Click();
+  EXPECT_EQ(form_.Status().rfind("Saved", 0), 0u) << form_.Status();
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+  EXPECT_FALSE(moves().LastSaveFailed());
+  moves().Undo();
+  EXPECT_EQ(moves().UnsavedMoves(), 1u) << "undoing a saved move is a change to save";
+  form_.btnRefresh_Click();
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+}
+
 
 TEST_F(JobMovesTest, DraggingNearAMechanicGridsEdgeScrollsItByARow) {
   // DAVE RUIZ's grid shows two rows of its three; rows are 1000 twips high, the edges 100 wide.

@@ -362,10 +362,72 @@ TEST_F(MainWindowTest, TheStatusLineSaysWhenUpdateSavedAndWhatItCouldNotSave) {
   fs::create_directory(share_.DataDirectory() / "SCHEDULE.4");
   const QString failed_before = minute();
   QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
-  const QStringList not_saved{"Not saved at " + failed_before + ": MECHANIC 4", "Not saved at " + minute() + ": MECHANIC 4"};
+  // The move is still not saved, and the line says so after what failed.
+  const QString still = QString::fromUtf8(" \u00B7 1 move not saved");
+  const QStringList not_saved{"Not saved at " + failed_before + ": MECHANIC 4" + still,
+                              "Not saved at " + minute() + ": MECHANIC 4" + still};
   EXPECT_TRUE(not_saved.contains(w.StatusLine()->text())) << w.StatusLine()->text().toStdString();
+  EXPECT_TRUE(w.windowTitle().endsWith("1 move not saved")) << w.windowTitle().toStdString();
   ASSERT_EQ(host_.messages.size(), 1u) << "and the message says why";
   fs::remove(share_.DataDirectory() / "SCHEDULE.4");
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  EXPECT_TRUE(w.StatusLine()->text().startsWith("Saved ")) << w.StatusLine()->text().toStdString();
+  EXPECT_EQ(w.windowTitle(), QString::fromStdString(frmTervalo::Caption()));
+}
+
+// From the first move after a save until the next one, the status line and the window's title
+// count the moves not saved, through the window's own ways of moving and taking moves back.
+TEST_F(MainWindowTest, TheStatusLineAndTitleCountTheMovesNotSaved) {
+  AddMechanics(2);
+  for (int32_t job = 1; job <= 3; ++job) company_.AddJob({job, {Job(10 + job)}});
+  MainWindow& w = Open();
+  const QString caption = QString::fromStdString(frmTervalo::Caption());
+  BoardState& board = w.form().board();
+  // What the status line and the title say, the title as the part after the caption.
+  const auto shown = [&] {
+    const QString title = w.windowTitle();
+    EXPECT_TRUE(title.startsWith(caption)) << title.toStdString();
+    return w.StatusLine()->text().toStdString() + " | " + title.mid(caption.size()).trimmed().toStdString();
+  };
+  const std::string none = " | ";
+  const std::string one = "1 move not saved | \u2013 1 move not saved";
+  const std::string two = "2 moves not saved | \u2013 2 moves not saved";
+  const std::string three = "3 moves not saved | \u2013 3 moves not saved";
+  ASSERT_EQ(shown(), none);
+
+  board.g.Select(0, 0, 1);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_1")->trigger();
+  EXPECT_EQ(shown(), one);
+  board.Mg(1).Select(1, 0);
+  w.mg(1)->setFocus();
+  QTest::keyClick(w.mg(1), Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(shown(), two);
+  QTest::keyClick(w.mg(1), Qt::Key_Delete);
+  EXPECT_EQ(shown(), three);
+  w.UndoAction()->trigger();
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), one);
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), none) << "undone back to the board as it was read";
+  w.RedoAction()->trigger();
+  w.RedoAction()->trigger();
+  EXPECT_EQ(shown(), two);
+
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  const std::string saved = shown();
+  EXPECT_EQ(saved.rfind("Saved ", 0), 0u) << saved;
+  EXPECT_EQ(saved.substr(saved.size() - none.size()), none);
+  // Undoing a saved move is a change not saved; redoing it brings back the saved board.
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), one);
+  w.RedoAction()->trigger();
+  EXPECT_EQ(shown(), saved);
+  board.g.Select(0, 0);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_0")->trigger();
+  EXPECT_EQ(shown(), one);
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_EQ(shown().rfind("Saved ", 0), 0u) << shown();
+  EXPECT_EQ(w.windowTitle(), caption);
 }
 
 TEST_F(MainWindowTest, AFailedSaveAtClosingOffersTryAgainOrCloseWithoutSaving) {
