@@ -234,6 +234,17 @@ bool JobMoves::CanMoveFrom(int grid) const {
 
 bool JobMoves::MoveToMechanic(int grid, int mechanic) {
   if (grid == mechanic || mechanic < 0 || mechanic >= Board().mechanics.MechanicCount) return false;
+  const ScheduleState& target = Board().schedules[static_cast<size_t>(mechanic)];
+  if (!target.loaded) {
+    // The list is not saved by this board, so it takes no jobs; the user asked for a move and is
+    // told why nothing moved.
+    if (CanMoveFrom(grid)) {
+      Report(Board().mechanics.MechanicName[static_cast<size_t>(mechanic)] +
+             "'s list could not be read, so no job can be moved onto it: " + target.problem +
+             "\n\nRefresh reads it again.");
+    }
+    return false;
+  }
   return MoveSelection(grid, mechanic, Grid(mechanic).Rows());
 }
 

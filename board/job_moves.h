@@ -77,7 +77,8 @@ class JobMoves {
   // ---- Keys and menu ----
   // Delete key and "Back to Unassigned": every selected unfinished row goes back to g.
   void SendBack(int mechanic);
-  // "Move to": the selected rows of a grid go to the end of a mechanic's list.
+  // "Move to": the selected rows of a grid go to the end of a mechanic's list. A list that could
+  // not be read takes none: the user is told why.
   bool MoveToMechanic(int grid, int mechanic);
   // "Move Up" / "Move Down": the selected rows of a mechanic grid move by one row.
   bool MoveUp(int mechanic);

@@ -718,6 +718,8 @@ void MainWindow::WireJobGrid(GridView* view, int grid) {
     if (!from_board) form_.moves().ExternalDragEntered();
   };
   handlers.accepts = [this, grid](bool from_board) {
+    // A list that could not be read takes nothing: the pointer says so while over it.
+    if (grid != kUnassigned && !form_.board().schedules[static_cast<size_t>(grid)].loaded) return false;
     return !(grid == kUnassigned && from_board && form_.moves().drag.DragSourceTag == "G");
   };
   handlers.drop = [this, grid](const std::string& text, const PointerPlace& place, bool from_board) {
@@ -794,11 +796,24 @@ QMenu* MainWindow::JobMenu(int grid) {
   QMenu* move_to = menu->addMenu(tr("Move &to"));
   move_to->setObjectName("MoveTo");
   move_to->setEnabled(movable);
+  move_to->setToolTipsVisible(true);  // a list that takes no jobs says why
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     if (n == grid) continue;
+    const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
     const QString name = QString::fromLatin1(board.mechanics.MechanicName[static_cast<size_t>(n)].c_str());
-    QAction* action = move_to->addAction(name, this, [this, grid, n] { RunAction([&] { form_.moves().MoveToMechanic(grid, n); }, ActionKind::kMove); });
+    QAction* action = move_to->addAction(state.loaded ? name : tr("%1 (list not read)").arg(name), this, [this, grid, n] {
+      RunAction([&] { form_.moves().MoveToMechanic(grid, n); }, ActionKind::kMove);
+    });
     action->setObjectName(QString("MoveTo_%1").arg(n));
+    if (!state.loaded) {
+      // This board never saves a list it could not read: a job moved there would be lost. The
+      // entry stays in its place, greyed, and says why (also to a keyboard user, in its text).
+      action->setEnabled(false);
+      const QString why = tr("%1's list could not be read: %2. Refresh reads it again.")
+                              .arg(name, QString::fromLatin1(state.problem.c_str()));
+      action->setToolTip(why);
+      action->setStatusTip(why);
+    }
   }
   if (grid != kUnassigned) {
     QAction* back = menu->addAction(tr("&Back to Unassigned"), this, [this, grid] { RunAction([&] { form_.moves().SendBack(grid); }, ActionKind::kMove); });

@@ -16,6 +16,7 @@
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
+#include "tests/support/fault_host.h"
 
 namespace tervalo {
 namespace {
@@ -411,6 +412,32 @@ TEST_F(JobMovesTest, OnlyAnUpdateThatWritesEveryListEndsTheMovesNotSaved) {
   EXPECT_EQ(moves().UnsavedMoves(), 0u);
 }
 
+// A list whose file could not be read is never saved by this board, so it takes no job; asked to
+// move one there, the board says why instead of doing nothing.
+TEST_F(JobMovesTest, AMoveToAListThatCouldNotBeReadTellsWhyAndMovesNothing) {
+  testing::FaultHost faults(host_);
+  faults.unreadable = "SCHEDULE.3";
+  ScopedHost scoped(faults);
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  ASSERT_FALSE(form.board().schedules[0].loaded);
+  host_.messages.clear();  // start-up told that the list could not be read
+  GridModel& unassigned = form.board().g;
+  const std::vector<int32_t> before = JobsOf(unassigned, 1);
+  SelectRows(unassigned, {0});
+  EXPECT_FALSE(form.moves().MoveToMechanic(kUnassigned, 0));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  const std::string& told = host_.messages[0].text;
+  EXPECT_EQ(told.rfind("DAVE RUIZ's list could not be read, so no job can be moved onto it: ", 0), 0u) << told;
+  EXPECT_NE(told.find("Input/output error"), std::string::npos) << told;
+  EXPECT_EQ(JobsOf(unassigned, 1), before);
+  EXPECT_EQ(form.board().Mg(0).Rows(), 0);
+  EXPECT_FALSE(form.moves().CanUndo());
+  EXPECT_EQ(form.moves().UnsavedMoves(), 0u);
+  // The list that was read takes the job as ever.
+  EXPECT_TRUE(form.moves().MoveToMechanic(kUnassigned, 1));
+  EXPECT_EQ(host_.messages.size(), 1u);
+}
 
 TEST_F(JobMovesTest, DraggingNearAMechanicGridsEdgeScrollsItByARow) {
   // DAVE RUIZ's grid shows two rows of its three; rows are 1000 twips high, the edges 100 wide.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -490,6 +491,70 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   ASSERT_EQ(w.form().board().g.Rows(), 1);
   ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
   EXPECT_EQ(w.mg(0)->model()->rowCount(), 2);
+  Close();
+}
+
+// A list that could not be read is never saved here, so it takes no job: its entry under "Move to"
+// is greyed and says why, and a drag over its grid is refused.
+TEST_F(MainWindowTest, AListThatCannotBeReadIsGreyedUnderMoveToWithTheReasonAndRefusesDrops) {
+  AddMechanics(2);
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  company_.AddJob({8, {Job(43)}});
+  testing::FaultHost faults(host_);
+  faults.unreadable = "SCHEDULE.3";
+  ScopedHost scoped(faults);
+  MainWindow& w = Open();
+  w.form().board().g.Select(0, 0);
+  std::unique_ptr<QMenu> menu(w.JobMenu(kUnassigned));
+  auto* move_to = menu->findChild<QMenu*>("MoveTo");
+  ASSERT_NE(move_to, nullptr);
+  EXPECT_TRUE(move_to->isEnabled());
+  EXPECT_TRUE(move_to->toolTipsVisible());
+  struct Entry {
+    const char* name;
+    bool enabled;
+    const char* text;
+  };
+  for (const Entry& e : {Entry{"MoveTo_0", false, "MECHANIC 3 (list not read)"}, Entry{"MoveTo_1", true, "MECHANIC 4"}}) {
+    const QAction* action = move_to->findChild<QAction*>(e.name);
+    ASSERT_NE(action, nullptr) << e.name;
+    EXPECT_EQ(action->isEnabled(), e.enabled) << e.name;
+    EXPECT_EQ(action->text(), e.text);
+  }
+  QAction* unreadable = move_to->findChild<QAction*>("MoveTo_0");
+  const QString why = unreadable->toolTip();
+  EXPECT_TRUE(why.startsWith("MECHANIC 3's list could not be read: ")) << why.toStdString();
+  EXPECT_TRUE(why.contains("Input/output error")) << why.toStdString();
+  EXPECT_EQ(unreadable->statusTip(), why);
+  // The pointer resting on the greyed entry shows why.
+  move_to->popup(w.mapToGlobal(QPoint(20, 20)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(move_to));
+  const QPoint at = move_to->actionGeometry(unreadable).center();
+  QHelpEvent hover(QEvent::ToolTip, at, move_to->mapToGlobal(at));
+  QApplication::sendEvent(move_to, &hover);
+  EXPECT_EQ(QToolTip::text(), why);
+  move_to->close();
+  unreadable->trigger();  // greyed: nothing happens
+  EXPECT_EQ(w.form().board().g.Rows(), 1);
+  EXPECT_FALSE(w.form().moves().CanUndo());
+
+  // A job dragged over the unreadable list is refused there, taken over the other.
+  QMimeData job;
+  job.setText(QString::fromLatin1(w.form().board().g.TextMatrix(0, 1).c_str()));
+  for (const int n : {0, 1}) {
+    QWidget* viewport = w.mg(n)->viewport();
+    const QPoint middle = viewport->rect().center();
+    QDragEnterEvent enter(middle, Qt::MoveAction, &job, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent over(middle, Qt::MoveAction, &job, Qt::RightButton, Qt::NoModifier);
+    over.setAccepted(n == 0);
+    QApplication::sendEvent(viewport, &over);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(viewport, &leave);
+    EXPECT_EQ(over.isAccepted(), n == 1) << "over mechanic grid " << n;
+  }
+  menu.reset();
   Close();
 }
 
