@@ -1058,16 +1058,19 @@ QString MainWindow::JobTip(int grid, int row) {
   if (busy_ > 0) return {};  // the job's records are read once the window's work is done
   const GridModel& model = JobGrid(grid)->grid();
   if (row < 0 || row >= model.Rows()) return {};
-  const std::string& text = model.TextMatrix(row, grid == kUnassigned ? 1 : 0);
-  const int32_t job = model.JobOf(row).job_number;
+  const RowJob row_job = model.JobOf(row);
+  const int32_t job = row_job.job_number;
   if (job < 1) return {};
-  const std::vector<std::string> lines = SplitLines(text);
+  const std::vector<std::string> lines = SplitLines(model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
   const auto line = [&lines](size_t i) {
     QString l = i < lines.size() ? QString::fromLatin1(lines[i].c_str()) : QString();
     return l.trimmed().toHtmlEscaped();
   };
   QString error;
-  const JobDetails* details = Details(job, &error);
+  const JobDetails* details = nullptr;
+  // Read as the window's other work reads the share: while the server does not answer the window
+  // goes on drawing and says so, and the tip shows once the records are read.
+  WithTheShare([&] { details = Details(job, &error); });
   if (details == nullptr) return tr("<b>Job %1</b><br>Its records cannot be read: %2").arg(job).arg(error.toHtmlEscaped());
   if (!details->found) {
     return tr("<b>Job %1</b><br>Its record is no longer in the invoice file: it was removed or renumbered, "
@@ -1085,7 +1088,7 @@ QString MainWindow::JobTip(int grid, int row) {
   const bool quote = !lines.empty() && lines[0].find("Quote:") != std::string::npos;
   rows << "<b>" + (quote ? tr("Quote %1 \u00B7 Reference %2") : tr("Job %1 \u00B7 Reference %2"))
                       .arg(job)
-                      .arg(model.JobOf(row).reference) +
+                      .arg(row_job.reference) +
               "</b>";
   rows << tr("Customer: %1 %2").arg(details->account).arg(latin(details->customer));
   rows << tr("Unit: %1").arg(latin(details->unit));
