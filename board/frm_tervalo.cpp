@@ -243,6 +243,8 @@ std::string SaveStatus(const UpdateResult& result, std::chrono::seconds time_of_
 
 void frmTervalo::SetSaveStatus(const UpdateResult& result, bool refresh) {
   status_ = SaveStatus(result, Engine().Now().time_of_day, refresh);
+  // The moves not saved are counted from the last save that wrote every list.
+  moves_.SaveEnded(result.Saved() && !result.cancelled);
 }
 
 void frmTervalo::btnUpdate_Click() {

@@ -234,6 +234,17 @@ bool JobMoves::CanMoveFrom(int grid) const {
 
 bool JobMoves::MoveToMechanic(int grid, int mechanic) {
   if (grid == mechanic || mechanic < 0 || mechanic >= Board().mechanics.MechanicCount) return false;
+  const ScheduleState& target = Board().schedules[static_cast<size_t>(mechanic)];
+  if (!target.loaded) {
+    // The list is not saved by this board, so it takes no jobs; the user asked for a move and is
+    // told why nothing moved.
+    if (CanMoveFrom(grid)) {
+      Report(Board().mechanics.MechanicName[static_cast<size_t>(mechanic)] +
+             "'s list could not be read, so no job can be moved onto it: " + target.problem +
+             "\n\nRefresh reads it again.");
+    }
+    return false;
+  }
   return MoveSelection(grid, mechanic, Grid(mechanic).Rows());
 }
 
@@ -364,9 +375,18 @@ void JobMoves::Remember(int grid) {
 void JobMoves::CloseStep(bool keep) {
   step_open_ = false;
   if (!keep) return;
+  const auto done = static_cast<std::ptrdiff_t>(done_);
+  if (saved_at_ > done) {
+    // The undone steps of the saved board go with the redo steps: no redo reaches that board again.
+    unsaved_dropped_ += static_cast<size_t>(saved_at_ - done);
+    saved_at_ = done;
+  }
   steps_.resize(done_);
   steps_.push_back(std::move(pending_));
-  if (steps_.size() > kMaxUndoSteps) steps_.erase(steps_.begin());
+  if (steps_.size() > kMaxUndoSteps) {
+    steps_.erase(steps_.begin());
+    --saved_at_;  // the places in the history move down by one
+  }
   done_ = steps_.size();
 }
 
@@ -374,6 +394,20 @@ void JobMoves::ClearHistory() {
   steps_.clear();
   done_ = 0;
   step_open_ = false;
+  saved_at_ = 0;
+  unsaved_dropped_ = 0;
+}
+
+size_t JobMoves::UnsavedMoves() const {
+  const auto done = static_cast<std::ptrdiff_t>(done_);
+  return unsaved_dropped_ + static_cast<size_t>(done > saved_at_ ? done - saved_at_ : saved_at_ - done);
+}
+
+void JobMoves::SaveEnded(bool wrote_everything) {
+  last_save_failed_ = !wrote_everything;
+  if (!wrote_everything) return;
+  saved_at_ = static_cast<std::ptrdiff_t>(done_);
+  unsaved_dropped_ = 0;
 }
 
 void JobMoves::Undo() {

@@ -7,6 +7,7 @@
 // Grids are named by number: kUnassigned for `g`, 0 .. MechanicCount - 1 for the mechanic grids.
 // Positions on a grid are given in twips from the top of its rows, with the height of one row.
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -76,7 +77,8 @@ class JobMoves {
   // ---- Keys and menu ----
   // Delete key and "Back to Unassigned": every selected unfinished row goes back to g.
   void SendBack(int mechanic);
-  // "Move to": the selected rows of a grid go to the end of a mechanic's list.
+  // "Move to": the selected rows of a grid go to the end of a mechanic's list. A list that could
+  // not be read takes none: the user is told why.
   bool MoveToMechanic(int grid, int mechanic);
   // "Move Up" / "Move Down": the selected rows of a mechanic grid move by one row.
   bool MoveUp(int mechanic);
@@ -95,8 +97,20 @@ class JobMoves {
   bool CanRedo() const { return done_ < steps_.size(); }
   void Undo();
   void Redo();
-  // Forgets every step (the board was reloaded).
+  // Forgets every step (the board was reloaded from its saved files).
   void ClearHistory();
+
+  // ---- Moves not saved ----
+  // How far the board's lists are from what was last saved, in moves: each step done since the
+  // save counts, and so does each saved step undone since (undoing back to the saved board leaves
+  // none). Steps undone from a saved board and then dropped by a new move stay counted until the
+  // next save, as do the moves of steps forgotten from the history's far end.
+  size_t UnsavedMoves() const;
+  // An Update or Refresh ended; `wrote_everything`: every list was saved (not cancelled, nothing
+  // failed), so the board as it stands is the saved one.
+  void SaveEnded(bool wrote_everything);
+  // The last save did not write everything (a failure or a cancel), until one does.
+  bool LastSaveFailed() const { return last_save_failed_; }
 
   DragState drag;
   int LastGrid = 0;
@@ -143,6 +157,12 @@ class JobMoves {
   Step pending_;
   std::vector<Step> steps_;
   size_t done_ = 0;  // steps_[0 .. done_) are done, the rest undone (redo)
+  // The value done_ had when the board was last saved, counted from the oldest step kept: below 0
+  // when steps of the saved board have been forgotten since.
+  std::ptrdiff_t saved_at_ = 0;
+  // Saved steps that were undone and then dropped by a new move: changes that no redo brings back.
+  size_t unsaved_dropped_ = 0;
+  bool last_save_failed_ = false;
   // Rows dropped on a mechanic grid during the current drag, selected when it completes.
   int dropped_grid_ = kUnassigned;
   int dropped_first_ = -1;

@@ -463,9 +463,27 @@ void MainWindow::RunAction(const std::function<void()>& action, ActionKind kind)
     }
   });
   UpdateUndoActions();
-  status_line_->setText(QString::fromLatin1(form_.Status().c_str()));
+  ShowStatus();
   ShowNotices();
   BoardChanged();
+}
+
+void MainWindow::ShowStatus() {
+  const JobMoves& moves = form_.moves();
+  const QString caption = QString::fromStdString(frmTervalo::Caption());
+  const QString last_save = QString::fromLatin1(form_.Status().c_str());
+  const size_t unsaved = moves.UnsavedMoves();
+  if (unsaved == 0) {
+    status_line_->setText(last_save);
+    setWindowTitle(caption);
+    return;
+  }
+  const QString count = unsaved == 1 ? tr("1 move not saved") : tr("%1 moves not saved").arg(unsaved);
+  // "Saved 14:32" is no longer true once a move is made; a save that failed or was cancelled is
+  // still news and stays in front of the count.
+  const bool failed = moves.LastSaveFailed() && !last_save.isEmpty();
+  status_line_->setText(failed ? tr("%1 \u00B7 %2").arg(last_save, count) : count);
+  setWindowTitle(tr("%1 \u2013 %2").arg(caption, count));
 }
 
 void MainWindow::WithTheShare(const std::function<void()>& work) {
@@ -700,6 +718,8 @@ void MainWindow::WireJobGrid(GridView* view, int grid) {
     if (!from_board) form_.moves().ExternalDragEntered();
   };
   handlers.accepts = [this, grid](bool from_board) {
+    // A list that could not be read takes nothing: the pointer says so while over it.
+    if (grid != kUnassigned && !form_.board().schedules[static_cast<size_t>(grid)].loaded) return false;
     return !(grid == kUnassigned && from_board && form_.moves().drag.DragSourceTag == "G");
   };
   handlers.drop = [this, grid](const std::string& text, const PointerPlace& place, bool from_board) {
@@ -776,11 +796,24 @@ QMenu* MainWindow::JobMenu(int grid) {
   QMenu* move_to = menu->addMenu(tr("Move &to"));
   move_to->setObjectName("MoveTo");
   move_to->setEnabled(movable);
+  move_to->setToolTipsVisible(true);  // a list that takes no jobs says why
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     if (n == grid) continue;
+    const ScheduleState& state = board.schedules[static_cast<size_t>(n)];
     const QString name = QString::fromLatin1(board.mechanics.MechanicName[static_cast<size_t>(n)].c_str());
-    QAction* action = move_to->addAction(name, this, [this, grid, n] { RunAction([&] { form_.moves().MoveToMechanic(grid, n); }, ActionKind::kMove); });
+    QAction* action = move_to->addAction(state.loaded ? name : tr("%1 (list not read)").arg(name), this, [this, grid, n] {
+      RunAction([&] { form_.moves().MoveToMechanic(grid, n); }, ActionKind::kMove);
+    });
     action->setObjectName(QString("MoveTo_%1").arg(n));
+    if (!state.loaded) {
+      // This board never saves a list it could not read: a job moved there would be lost. The
+      // entry stays in its place, greyed, and says why (also to a keyboard user, in its text).
+      action->setEnabled(false);
+      const QString why = tr("%1's list could not be read: %2. Refresh reads it again.")
+                              .arg(name, QString::fromLatin1(state.problem.c_str()));
+      action->setToolTip(why);
+      action->setStatusTip(why);
+    }
   }
   if (grid != kUnassigned) {
     QAction* back = menu->addAction(tr("&Back to Unassigned"), this, [this, grid] { RunAction([&] { form_.moves().SendBack(grid); }, ActionKind::kMove); });
@@ -1025,16 +1058,19 @@ QString MainWindow::JobTip(int grid, int row) {
   if (busy_ > 0) return {};  // the job's records are read once the window's work is done
   const GridModel& model = JobGrid(grid)->grid();
   if (row < 0 || row >= model.Rows()) return {};
-  const std::string& text = model.TextMatrix(row, grid == kUnassigned ? 1 : 0);
-  const int32_t job = model.JobOf(row).job_number;
+  const RowJob row_job = model.JobOf(row);
+  const int32_t job = row_job.job_number;
   if (job < 1) return {};
-  const std::vector<std::string> lines = SplitLines(text);
+  const std::vector<std::string> lines = SplitLines(model.TextMatrix(row, grid == kUnassigned ? 1 : 0));
   const auto line = [&lines](size_t i) {
     QString l = i < lines.size() ? QString::fromLatin1(lines[i].c_str()) : QString();
     return l.trimmed().toHtmlEscaped();
   };
   QString error;
-  const JobDetails* details = Details(job, &error);
+  const JobDetails* details = nullptr;
+  // Read as the window's other work reads the share: while the server does not answer the window
+  // goes on drawing and says so, and the tip shows once the records are read.
+  WithTheShare([&] { details = Details(job, &error); });
   if (details == nullptr) return tr("<b>Job %1</b><br>Its records cannot be read: %2").arg(job).arg(error.toHtmlEscaped());
   if (!details->found) {
     return tr("<b>Job %1</b><br>Its record is no longer in the invoice file: it was removed or renumbered, "
@@ -1052,7 +1088,7 @@ QString MainWindow::JobTip(int grid, int row) {
   const bool quote = !lines.empty() && lines[0].find("Quote:") != std::string::npos;
   rows << "<b>" + (quote ? tr("Quote %1 \u00B7 Reference %2") : tr("Job %1 \u00B7 Reference %2"))
                       .arg(job)
-                      .arg(model.JobOf(row).reference) +
+                      .arg(row_job.reference) +
               "</b>";
   rows << tr("Customer: %1 %2").arg(details->account).arg(latin(details->customer));
   rows << tr("Unit: %1").arg(latin(details->unit));

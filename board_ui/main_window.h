@@ -147,6 +147,9 @@ class MainWindow : public QWidget {
   // drawing itself meanwhile and says how long the server has not answered; the user's input
   // waits until the work is done. A close asked for meanwhile comes after it.
   void WithTheShare(const std::function<void()>& work);
+  // The status line and the window's title: how many moves are not saved yet, or what the last
+  // Update or Refresh did.
+  void ShowStatus();
   void WhileTheServerIsSilent(std::chrono::milliseconds waited);
 
   // The job grids: g is grid kUnassigned, mechanic grid n is grid n.

@@ -16,6 +16,7 @@
 #include "engine/business_basic.h"
 #include "environment/shared_instances.h"
 #include "tests/support/board_company.h"
+#include "tests/support/fault_host.h"
 
 namespace tervalo {
 namespace {
@@ -336,6 +337,106 @@ TEST_F(JobMovesTest, UndoKeepsTheLastHundredMoves) {
   EXPECT_EQ(undone, 100);
   EXPECT_EQ(JobsOf(dave(), 0), (std::vector<int32_t>{7, 6, 8})) << "as the first move left it";
   EXPECT_TRUE(moves().CanRedo());
+  // The forgotten move is still not saved: the board is not what start-up read.
+  EXPECT_EQ(moves().UnsavedMoves(), 1u);
+  moves().Redo();
+  EXPECT_EQ(moves().UnsavedMoves(), 2u);
+}
+
+// How many moves the board is away from what was last saved, after each step of a session. Every
+// case starts from a save; a move puts DAVE RUIZ's first job below his second or back.
+TEST_F(JobMovesTest, TheMovesNotSavedFollowMovesUndoRedoAndSaves) {
+  struct Case {
+    const char* name;
+    const char* steps;  // m: move, u: undo, r: redo, s: a save that wrote everything, f: one that did not
+    std::vector<size_t> unsaved;  // after each step
+  } cases[] = {
+      {"moves count, undo and redo follow", "mmmuur", {1, 2, 3, 2, 1, 2}},
+      {"undo back to the save leaves none", "mmuu", {1, 2, 1, 0}},
+      {"undo behind a save counts, redo to it clears", "mmsuurr", {1, 2, 0, 1, 2, 1, 0}},
+      {"a failed save keeps them", "mmfmuuu", {1, 2, 2, 3, 2, 1, 0}},
+      {"a new move after undoing saved moves keeps those counted", "mmsuumuus", {1, 2, 0, 1, 2, 3, 2, 3, 0}},
+  };
+  const auto move = [&] {
+    int row = 0;
+    while (row < dave().Rows() && GetJobNumber(dave().TextMatrix(row, 0)) != 6) ++row;
+    SelectRows(dave(), {row});
+    return row == 0 ? moves().MoveDown(0) : moves().MoveUp(0);
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    moves().SaveEnded(true);
+    ASSERT_EQ(moves().UnsavedMoves(), 0u);
+    std::vector<size_t> unsaved;
+    for (const char* step = c.steps; *step != '\0'; ++step) {
+      switch (*step) {
+        case 'm': ASSERT_TRUE(move()); break;
+        case 'u': ASSERT_TRUE(moves().CanUndo()); moves().Undo(); break;
+        case 'r': ASSERT_TRUE(moves().CanRedo()); moves().Redo(); break;
+        case 's': moves().SaveEnded(true); break;
+        case 'f': moves().SaveEnded(false); break;
+      }
+      unsaved.push_back(moves().UnsavedMoves());
+    }
+    EXPECT_EQ(unsaved, c.unsaved) << c.steps;
+  }
+  // A drag that changes nothing (a job dropped back on its own row) is not counted.
+  SelectRows(dave(), {0});
+  EXPECT_FALSE(Drag(0, 0, [&](const std::string& text) { return moves().DropOnMechanic(0, text, AtRow(0)); }));
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+}
+
+// Update and Refresh end the moves not saved only when every list was written: an Update the user
+// cancels (asked about a list another workstation saved meanwhile) writes nothing and keeps them.
+TEST_F(JobMovesTest, OnlyAnUpdateThatWritesEveryListEndsTheMovesNotSaved) {
+  std::optional<std::vector<bool>> answer;  // none: Cancel
+  form_.SetConflictQuestion([&](const std::vector<std::string>&, bool) { return answer; });
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
+  SelectRows(g(), {0});
+  ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
+  // Another workstation saves DAVE RUIZ's list without job 7.
+  company_.WriteSchedule(3, {ScheduleLine(Job(16, 'O', 2), 6), ScheduleLine(Job(18, 'C', 2), 8)});
+  form_.btnUpdate_Click();
+  EXPECT_EQ(form_.Status().rfind("Update cancelled", 0), 0u) << form_.Status();
+  EXPECT_EQ(moves().UnsavedMoves(), 2u);
+  EXPECT_TRUE(moves().LastSaveFailed());
+  answer = std::vector<bool>{true};  // keep mine
+  form_.btnUpdate_Click();
+  EXPECT_EQ(form_.Status().rfind("Saved", 0), 0u) << form_.Status();
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+  EXPECT_FALSE(moves().LastSaveFailed());
+  moves().Undo();
+  EXPECT_EQ(moves().UnsavedMoves(), 1u) << "undoing a saved move is a change to save";
+  form_.btnRefresh_Click();
+  EXPECT_EQ(moves().UnsavedMoves(), 0u);
+}
+
+// A list whose file could not be read is never saved by this board, so it takes no job; asked to
+// move one there, the board says why instead of doing nothing.
+TEST_F(JobMovesTest, AMoveToAListThatCouldNotBeReadTellsWhyAndMovesNothing) {
+  testing::FaultHost faults(host_);
+  faults.unreadable = "SCHEDULE.3";
+  ScopedHost scoped(faults);
+  frmTervalo form;
+  ASSERT_TRUE(form.Form_Load());
+  ASSERT_FALSE(form.board().schedules[0].loaded);
+  host_.messages.clear();  // start-up told that the list could not be read
+  GridModel& unassigned = form.board().g;
+  const std::vector<int32_t> before = JobsOf(unassigned, 1);
+  SelectRows(unassigned, {0});
+  EXPECT_FALSE(form.moves().MoveToMechanic(kUnassigned, 0));
+  ASSERT_EQ(host_.messages.size(), 1u);
+  const std::string& told = host_.messages[0].text;
+  EXPECT_EQ(told.rfind("DAVE RUIZ's list could not be read, so no job can be moved onto it: ", 0), 0u) << told;
+  EXPECT_NE(told.find("Input/output error"), std::string::npos) << told;
+  EXPECT_EQ(JobsOf(unassigned, 1), before);
+  EXPECT_EQ(form.board().Mg(0).Rows(), 0);
+  EXPECT_FALSE(form.moves().CanUndo());
+  EXPECT_EQ(form.moves().UnsavedMoves(), 0u);
+  // The list that was read takes the job as ever.
+  EXPECT_TRUE(form.moves().MoveToMechanic(kUnassigned, 1));
+  EXPECT_EQ(host_.messages.size(), 1u);
 }
 
 TEST_F(JobMovesTest, DraggingNearAMechanicGridsEdgeScrollsItByARow) {

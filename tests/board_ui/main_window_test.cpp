@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -362,10 +363,72 @@ TEST_F(MainWindowTest, TheStatusLineSaysWhenUpdateSavedAndWhatItCouldNotSave) {
   fs::create_directory(share_.DataDirectory() / "SCHEDULE.4");
   const QString failed_before = minute();
   QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
-  const QStringList not_saved{"Not saved at " + failed_before + ": MECHANIC 4", "Not saved at " + minute() + ": MECHANIC 4"};
+  // The move is still not saved, and the line says so after what failed.
+  const QString still = QString::fromUtf8(" \u00B7 1 move not saved");
+  const QStringList not_saved{"Not saved at " + failed_before + ": MECHANIC 4" + still,
+                              "Not saved at " + minute() + ": MECHANIC 4" + still};
   EXPECT_TRUE(not_saved.contains(w.StatusLine()->text())) << w.StatusLine()->text().toStdString();
+  EXPECT_TRUE(w.windowTitle().endsWith("1 move not saved")) << w.windowTitle().toStdString();
   ASSERT_EQ(host_.messages.size(), 1u) << "and the message says why";
   fs::remove(share_.DataDirectory() / "SCHEDULE.4");
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  EXPECT_TRUE(w.StatusLine()->text().startsWith("Saved ")) << w.StatusLine()->text().toStdString();
+  EXPECT_EQ(w.windowTitle(), QString::fromStdString(frmTervalo::Caption()));
+}
+
+// From the first move after a save until the next one, the status line and the window's title
+// count the moves not saved, through the window's own ways of moving and taking moves back.
+TEST_F(MainWindowTest, TheStatusLineAndTitleCountTheMovesNotSaved) {
+  AddMechanics(2);
+  for (int32_t job = 1; job <= 3; ++job) company_.AddJob({job, {Job(10 + job)}});
+  MainWindow& w = Open();
+  const QString caption = QString::fromStdString(frmTervalo::Caption());
+  BoardState& board = w.form().board();
+  // What the status line and the title say, the title as the part after the caption.
+  const auto shown = [&] {
+    const QString title = w.windowTitle();
+    EXPECT_TRUE(title.startsWith(caption)) << title.toStdString();
+    return w.StatusLine()->text().toStdString() + " | " + title.mid(caption.size()).trimmed().toStdString();
+  };
+  const std::string none = " | ";
+  const std::string one = "1 move not saved | \u2013 1 move not saved";
+  const std::string two = "2 moves not saved | \u2013 2 moves not saved";
+  const std::string three = "3 moves not saved | \u2013 3 moves not saved";
+  ASSERT_EQ(shown(), none);
+
+  board.g.Select(0, 0, 1);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_1")->trigger();
+  EXPECT_EQ(shown(), one);
+  board.Mg(1).Select(1, 0);
+  w.mg(1)->setFocus();
+  QTest::keyClick(w.mg(1), Qt::Key_Up, Qt::ControlModifier);
+  EXPECT_EQ(shown(), two);
+  QTest::keyClick(w.mg(1), Qt::Key_Delete);
+  EXPECT_EQ(shown(), three);
+  w.UndoAction()->trigger();
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), one);
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), none) << "undone back to the board as it was read";
+  w.RedoAction()->trigger();
+  w.RedoAction()->trigger();
+  EXPECT_EQ(shown(), two);
+
+  QTest::mouseClick(w.btnUpdate(), Qt::LeftButton);
+  const std::string saved = shown();
+  EXPECT_EQ(saved.rfind("Saved ", 0), 0u) << saved;
+  EXPECT_EQ(saved.substr(saved.size() - none.size()), none);
+  // Undoing a saved move is a change not saved; redoing it brings back the saved board.
+  w.UndoAction()->trigger();
+  EXPECT_EQ(shown(), one);
+  w.RedoAction()->trigger();
+  EXPECT_EQ(shown(), saved);
+  board.g.Select(0, 0);
+  w.JobMenu(kUnassigned)->findChild<QAction*>("MoveTo_0")->trigger();
+  EXPECT_EQ(shown(), one);
+  QTest::mouseClick(w.btnRefresh(), Qt::LeftButton);
+  EXPECT_EQ(shown().rfind("Saved ", 0), 0u) << shown();
+  EXPECT_EQ(w.windowTitle(), caption);
 }
 
 TEST_F(MainWindowTest, AFailedSaveAtClosingOffersTryAgainOrCloseWithoutSaving) {
@@ -428,6 +491,70 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
   ASSERT_EQ(w.form().board().g.Rows(), 1);
   ASSERT_TRUE(w.form().moves().MoveToMechanic(kUnassigned, 0));
   EXPECT_EQ(w.mg(0)->model()->rowCount(), 2);
+  Close();
+}
+
+// A list that could not be read is never saved here, so it takes no job: its entry under "Move to"
+// is greyed and says why, and a drag over its grid is refused.
+TEST_F(MainWindowTest, AListThatCannotBeReadIsGreyedUnderMoveToWithTheReasonAndRefusesDrops) {
+  AddMechanics(2);
+  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+  company_.AddJob({7, {Job(42, 'O', 3)}});
+  company_.AddJob({8, {Job(43)}});
+  testing::FaultHost faults(host_);
+  faults.unreadable = "SCHEDULE.3";
+  ScopedHost scoped(faults);
+  MainWindow& w = Open();
+  w.form().board().g.Select(0, 0);
+  std::unique_ptr<QMenu> menu(w.JobMenu(kUnassigned));
+  auto* move_to = menu->findChild<QMenu*>("MoveTo");
+  ASSERT_NE(move_to, nullptr);
+  EXPECT_TRUE(move_to->isEnabled());
+  EXPECT_TRUE(move_to->toolTipsVisible());
+  struct Entry {
+    const char* name;
+    bool enabled;
+    const char* text;
+  };
+  for (const Entry& e : {Entry{"MoveTo_0", false, "MECHANIC 3 (list not read)"}, Entry{"MoveTo_1", true, "MECHANIC 4"}}) {
+    const QAction* action = move_to->findChild<QAction*>(e.name);
+    ASSERT_NE(action, nullptr) << e.name;
+    EXPECT_EQ(action->isEnabled(), e.enabled) << e.name;
+    EXPECT_EQ(action->text(), e.text);
+  }
+  QAction* unreadable = move_to->findChild<QAction*>("MoveTo_0");
+  const QString why = unreadable->toolTip();
+  EXPECT_TRUE(why.startsWith("MECHANIC 3's list could not be read: ")) << why.toStdString();
+  EXPECT_TRUE(why.contains("Input/output error")) << why.toStdString();
+  EXPECT_EQ(unreadable->statusTip(), why);
+  // The pointer resting on the greyed entry shows why.
+  move_to->popup(w.mapToGlobal(QPoint(20, 20)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(move_to));
+  const QPoint at = move_to->actionGeometry(unreadable).center();
+  QHelpEvent hover(QEvent::ToolTip, at, move_to->mapToGlobal(at));
+  QApplication::sendEvent(move_to, &hover);
+  EXPECT_EQ(QToolTip::text(), why);
+  move_to->close();
+  unreadable->trigger();  // greyed: nothing happens
+  EXPECT_EQ(w.form().board().g.Rows(), 1);
+  EXPECT_FALSE(w.form().moves().CanUndo());
+
+  // A job dragged over the unreadable list is refused there, taken over the other.
+  QMimeData job;
+  job.setText(QString::fromLatin1(w.form().board().g.TextMatrix(0, 1).c_str()));
+  for (const int n : {0, 1}) {
+    QWidget* viewport = w.mg(n)->viewport();
+    const QPoint middle = viewport->rect().center();
+    QDragEnterEvent enter(middle, Qt::MoveAction, &job, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &enter);
+    QDragMoveEvent over(middle, Qt::MoveAction, &job, Qt::RightButton, Qt::NoModifier);
+    over.setAccepted(n == 0);
+    QApplication::sendEvent(viewport, &over);
+    QDragLeaveEvent leave;
+    QApplication::sendEvent(viewport, &leave);
+    EXPECT_EQ(over.isAccepted(), n == 1) << "over mechanic grid " << n;
+  }
+  menu.reset();
   Close();
 }
 

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cerrno>
 #include <filesystem>
@@ -313,6 +314,26 @@ TEST_F(SilentShareTest, AJobCardWaitsForTheServerWhileTheWindowGoesOn) {
   EXPECT_TRUE(seen.status.startsWith("Waiting for the server: no answer for ")) << seen.status.toStdString();
   EXPECT_EQ(card, "Job: 7     Reference: 42");
   EXPECT_FALSE(w.StatusLine()->text().startsWith("Waiting")) << "the wait is over: " << w.StatusLine()->text().toStdString();
+  EXPECT_TRUE(host_.messages.empty());
+}
+
+// Resting the pointer on a job reads its records for the tip: while the share is silent the
+// window goes on and says so, and the tip shows once the server answers.
+TEST_F(SilentShareTest, AJobTipWaitsForTheServerWhileTheWindowGoesOn) {
+  MainWindow& w = Open();
+  GridView* grid = w.g();
+  const QPoint row = grid->visualRect(grid->model()->index(0, 1)).center();
+  const Seen seen = WhileSilent(w, [&] {
+    QHelpEvent rest(QEvent::ToolTip, row, grid->viewport()->mapToGlobal(row));
+    QApplication::sendEvent(grid->viewport(), &rest);
+  });
+  EXPECT_GT(seen.turns, 10) << "the window's thread ran its timers while the tip waited";
+  EXPECT_TRUE(seen.status.startsWith("Waiting for the server: no answer for ")) << seen.status.toStdString();
+  EXPECT_TRUE(seen.busy_cursor);
+  const QString tip = QToolTip::text();
+  EXPECT_TRUE(tip.contains("Job 7") && tip.contains("Reference 42")) << tip.toStdString();
+  EXPECT_FALSE(w.StatusLine()->text().startsWith("Waiting")) << "the wait is over: " << w.StatusLine()->text().toStdString();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(host_.messages.empty());
 }
 
