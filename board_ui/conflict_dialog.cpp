@@ -67,8 +67,8 @@ std::optional<UpdateAnswer> AskHowToSettle(QWidget* parent, const UpdateQuestion
   dialog.setObjectName("ChangedOnBothSides");
   dialog.setWindowTitle(Tr("Changed on another workstation"));
   auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(new QLabel(Tr("Another workstation saved changes to what was changed here too. Choose what to "
-                                  "keep; the first choice of each loses no list's changes."),
+  layout->addWidget(new QLabel(Tr("Another workstation saved changes to jobs and lists that were changed here too. "
+                                  "Choose what to keep:"),
                                &dialog));
   auto* inner = new QWidget;
   auto* rows = new QGridLayout(inner);

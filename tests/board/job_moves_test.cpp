@@ -389,8 +389,13 @@ TEST_F(JobMovesTest, TheMovesNotSavedFollowMovesUndoRedoAndSaves) {
 // Update and Refresh end the moves not saved only when every list was written: an Update the user
 // cancels (asked about a list another workstation saved meanwhile) writes nothing and keeps them.
 TEST_F(JobMovesTest, OnlyAnUpdateThatWritesEveryListEndsTheMovesNotSaved) {
-  std::optional<std::vector<bool>> answer;  // none: Cancel
-  form_.SetConflictQuestion([&](const std::vector<std::string>&, bool) { return answer; });
+  std::optional<ListChoice> answer;  // none: Cancel
+  form_.SetConflictQuestion([&](const UpdateQuestion& question) -> std::optional<UpdateAnswer> {
+    if (!answer) return std::nullopt;
+    UpdateAnswer given = DefaultAnswer(question);
+    for (ListChoice& list : given.lists) list = *answer;
+    return given;
+  });
   SelectRows(g(), {0});
   ASSERT_TRUE(moves().MoveToMechanic(kUnassigned, 0));
   SelectRows(g(), {0});
@@ -401,7 +406,7 @@ TEST_F(JobMovesTest, OnlyAnUpdateThatWritesEveryListEndsTheMovesNotSaved) {
   EXPECT_EQ(form_.Status().rfind("Update cancelled", 0), 0u) << form_.Status();
   EXPECT_EQ(moves().UnsavedMoves(), 2u);
   EXPECT_TRUE(moves().LastSaveFailed());
-  answer = std::vector<bool>{true};  // keep mine
+  answer = ListChoice::kKeepMine;
   form_.btnUpdate_Click();
   EXPECT_EQ(form_.Status().rfind("Saved", 0), 0u) << form_.Status();
   EXPECT_EQ(moves().UnsavedMoves(), 0u);
