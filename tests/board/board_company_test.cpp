@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "board/frm_tervalo.h"
 #include "board/path_hint.h"
@@ -331,6 +333,46 @@ TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
   form_.chkHide_Click(false);
   EXPECT_TRUE(grid.RowHidden(1));
   EXPECT_EQ(form_.board().g.Rows(), 2) << "the unscheduled job and the new job 4 are unassigned";
+}
+
+// Only the status line makes a row finished: open jobs whose unit or description line reads
+// "Complete ..." or "Billed ..." keep their place and stay shown; the complete and the billed job
+// sink below them and hide, and show while "Show All Statuses" is set.
+TEST_F(BoardCompanyTest, TheDisplayRuleJudgesARowByItsStatusLineOnly) {
+  const auto on_dave = [&](int32_t job, char status, const std::string& unit, const std::string& description) {
+    InvoiceRecord r = Scheduled(Job(40 + job, status), 3);
+    r.description1 = unit;
+    r.description2 = description;
+    company_.AddJob({job, {r}});
+    return ScheduleLine(r, job);
+  };
+  std::vector<std::string> lines;
+  lines.push_back(on_dave(1, 'O', "Complete mower", "HR217 WONT START"));
+  lines.push_back(on_dave(2, 'C', "HARLAN MOWER", "HR217 WONT START"));
+  lines.push_back(on_dave(3, 'O', "HARLAN MOWER", "Billed on warranty"));
+  lines.push_back(on_dave(4, 'B', "HARLAN MOWER", "HR217 WONT START"));
+  lines.push_back(on_dave(5, 'O', "HARLAN MOWER", "Complete tune-up"));
+  Build();
+  company_.WriteSchedule(3, lines);
+  ASSERT_TRUE(form_.Form_Load());
+  const GridModel& grid = form_.board().Mg(0);
+  const auto expect_rows = [&](const std::string& when, const std::vector<bool>& hidden) {
+    SCOPED_TRACE(when);
+    std::vector<int32_t> jobs;
+    for (int r = 0; r < grid.Rows(); ++r) jobs.push_back(grid.JobOf(r).job_number);
+    EXPECT_EQ(jobs, (std::vector<int32_t>{1, 3, 5, 2, 4})) << "the open jobs in their order, then the finished ones";
+    ASSERT_EQ(grid.Rows(), static_cast<int>(hidden.size()));
+    for (int r = 0; r < grid.Rows(); ++r) {
+      EXPECT_EQ(grid.RowHidden(r), hidden[static_cast<size_t>(r)]) << "job " << jobs[static_cast<size_t>(r)];
+      const bool finished = r >= 3;
+      EXPECT_EQ(grid.Cell(r, 0).back == Color{kSystemButtonText}, finished) << "job " << jobs[static_cast<size_t>(r)];
+    }
+  };
+  expect_rows("at start-up", {false, false, false, true, true});
+  form_.chkHide_Click(true);
+  expect_rows("showing all statuses", {false, false, false, false, false});
+  form_.chkHide_Click(false);
+  expect_rows("hiding them again", {false, false, false, true, true});
 }
 
 TEST_F(BoardCompanyTest, ScheduleFilesWithOddLinesLoseNothing) {
