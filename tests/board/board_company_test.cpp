@@ -5,12 +5,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "board/frm_tervalo.h"
 #include "board/path_hint.h"
 #include "board/job_index.h"
+#include "board/job_record.h"
 #include "board/job_text.h"
 #include "board/owned_bytes.h"
 #include "board/schedule_files.h"
@@ -282,19 +286,65 @@ TEST_F(BoardCompanyTest, RemoveScheduleClearsTheMechanicByte) {
   RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 1          Job:   99\nx\nOpen"));  // no entry
 }
 
-TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequest) {
+// With tall rows each request of a job is a row of its own, marked for its own mechanic: sending
+// one back frees that request's record only. A row whose request the chain does not hold frees
+// the record where the walk along the chain stops (the first request's).
+TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequestOnly) {
   file0_.tall_rows = true;
-  InvoiceRecord first = Job(50);
-  first.request = 1;
-  first.mechanic = 3;
-  InvoiceRecord second = Job(50);
-  second.request = 2;
-  second.mechanic = 3;
-  company_.AddJob({20, {first, second}});
+  // Job 20 has two requests, job 21 three; the requests are marked for mechanics 3, 4 and 3.
+  const int32_t marks[] = {3, 4, 3};
+  const auto requests = [&](int32_t reference, int count) {
+    std::vector<InvoiceRecord> pages;
+    for (int k = 1; k <= count; ++k) {
+      InvoiceRecord page = Scheduled(Job(reference), marks[k - 1]);
+      page.request = k;
+      pages.push_back(page);
+    }
+    return pages;
+  };
+  const std::map<int32_t, std::vector<int32_t>> records = {{20, company_.AddJob({20, requests(50, 2)})},
+                                                          {21, company_.AddJob({21, requests(51, 3)})}};
   Load();
-  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 50         Job:   20\nx\nOpen\na\nb\nReq 2"));
-  EXPECT_EQ(InvoiceByte(2, 141), 0) << "request 2 is the index record";
-  EXPECT_EQ(InvoiceByte(1, 141), 0) << "the walk ends on page 1, which is cleared too";
+  struct Case {
+    const char* what;
+    int32_t job;
+    int32_t request;
+    std::optional<int32_t> only_from;
+    std::vector<int32_t> marks_after;  // byte 141 of each request's record, request 1 first
+    bool left_alone;
+  };
+  const Case cases[] = {
+      {"request 2 of 2 (the index record)", 20, 2, std::nullopt, {3, 0}, false},
+      {"request 1 of 2 (where the walk ends)", 20, 1, std::nullopt, {0, 4}, false},
+      {"request 2 of 3 (in the middle of the chain)", 21, 2, std::nullopt, {3, 0, 3}, false},
+      {"request 3 of 3", 21, 3, std::nullopt, {3, 4, 0}, false},
+      {"request 1 of 3", 21, 1, std::nullopt, {0, 4, 3}, false},
+      {"a request the chain does not hold", 21, 7, std::nullopt, {0, 4, 3}, false},
+      {"request 2, still held by the mechanic it came from", 21, 2, 4, {3, 0, 3}, false},
+      {"request 2, given to another mechanic meanwhile", 21, 2, 3, {3, 4, 3}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<int32_t>& chain = records.at(c.job);
+    for (size_t k = 0; k < chain.size(); ++k) WriteMark(*gEngine, chain[k], marks[k]);
+    bool left_alone = false;
+    const std::vector<ClearedMark> cleared = RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine),
+                                                            RowJob{c.job, 0, c.request, false}, c.only_from, &left_alone);
+    std::vector<int32_t> marks_after;
+    std::vector<std::pair<int32_t, int32_t>> expected_cleared;
+    for (size_t k = 0; k < chain.size(); ++k) {
+      marks_after.push_back(InvoiceByte(chain[k], kMechanicBytePosition));
+      if (c.marks_after[k] == 0) expected_cleared.emplace_back(chain[k], marks[k]);
+    }
+    EXPECT_EQ(marks_after, c.marks_after);
+    EXPECT_EQ(left_alone, c.left_alone);
+    std::vector<std::pair<int32_t, int32_t>> cleared_marks;
+    for (const ClearedMark& mark : cleared) {
+      EXPECT_EQ(mark.job_number, c.job);
+      cleared_marks.emplace_back(mark.record_number, mark.previous);
+    }
+    EXPECT_EQ(cleared_marks, expected_cleared) << "what undo gives back";
+  }
 }
 
 TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
