@@ -302,8 +302,8 @@ TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequestOnly) {
     }
     return pages;
   };
-  const std::map<int32_t, std::vector<int32_t>> records = {{20, company_.AddJob({20, requests(50, 2)})},
-                                                          {21, company_.AddJob({21, requests(51, 3)})}};
+  const std::map<int32_t, std::vector<int32_t>> records = {
+      {20, company_.AddJob({20, requests(50, 2)})}, {21, company_.AddJob({21, requests(51, 3)})}};
   Load();
   struct Case {
     const char* what;
@@ -328,8 +328,9 @@ TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequestOnly) {
     const std::vector<int32_t>& chain = records.at(c.job);
     for (size_t k = 0; k < chain.size(); ++k) WriteMark(*gEngine, chain[k], marks[k]);
     bool left_alone = false;
-    const std::vector<ClearedMark> cleared = RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine),
-                                                            RowJob{c.job, 0, c.request, false}, c.only_from, &left_alone);
+    const std::vector<ClearedMark> cleared =
+        RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine),
+                       RowJob{c.job, 0, c.request, false}, c.only_from, &left_alone);
     std::vector<int32_t> marks_after;
     std::vector<std::pair<int32_t, int32_t>> expected_cleared;
     for (size_t k = 0; k < chain.size(); ++k) {
@@ -389,7 +390,8 @@ TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
 // "Complete ..." or "Billed ..." keep their place and stay shown; the complete and the billed job
 // sink below them and hide, and show while "Show All Statuses" is set.
 TEST_F(BoardCompanyTest, TheDisplayRuleJudgesARowByItsStatusLineOnly) {
-  const auto on_dave = [&](int32_t job, char status, const std::string& unit, const std::string& description) {
+  const auto on_dave = [&](int32_t job, char status, const std::string& unit,
+                           const std::string& description) {
     InvoiceRecord r = Scheduled(Job(40 + job, status), 3);
     r.description1 = unit;
     r.description2 = description;
@@ -410,12 +412,15 @@ TEST_F(BoardCompanyTest, TheDisplayRuleJudgesARowByItsStatusLineOnly) {
     SCOPED_TRACE(when);
     std::vector<int32_t> jobs;
     for (int r = 0; r < grid.Rows(); ++r) jobs.push_back(grid.JobOf(r).job_number);
-    EXPECT_EQ(jobs, (std::vector<int32_t>{1, 3, 5, 2, 4})) << "the open jobs in their order, then the finished ones";
+    EXPECT_EQ(jobs, (std::vector<int32_t>{1, 3, 5, 2, 4}))
+        << "the open jobs in their order, then the finished ones";
     ASSERT_EQ(grid.Rows(), static_cast<int>(hidden.size()));
     for (int r = 0; r < grid.Rows(); ++r) {
-      EXPECT_EQ(grid.RowHidden(r), hidden[static_cast<size_t>(r)]) << "job " << jobs[static_cast<size_t>(r)];
+      EXPECT_EQ(grid.RowHidden(r), hidden[static_cast<size_t>(r)])
+          << "job " << jobs[static_cast<size_t>(r)];
       const bool finished = r >= 3;
-      EXPECT_EQ(grid.Cell(r, 0).back == Color{kSystemButtonText}, finished) << "job " << jobs[static_cast<size_t>(r)];
+      EXPECT_EQ(grid.Cell(r, 0).back == Color{kSystemButtonText}, finished)
+          << "job " << jobs[static_cast<size_t>(r)];
     }
   };
   expect_rows("at start-up", {false, false, false, true, true});
