@@ -356,16 +356,15 @@ void GetJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index, 
 }
 
 void ApplyDisplayRule(BoardState& board) {
+  // A row is finished by its status line alone (the row's job, read once from its text): an open
+  // job whose unit or description says "Complete" stays where it is and shown.
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
     GridModel& grid = board.Mg(n);
     if (!board.chkHide) {
       std::vector<std::string> finished;
       for (int r = grid.Rows() - 1; r >= 0; --r) {
-        const std::string& text = grid.TextMatrix(r, 0);
-        const auto lines = SplitLines(text);
-        if (lines.size() >= 3 && (lines[2].find("Billed") != std::string::npos ||
-                                  lines[2].find("Complete") != std::string::npos)) {
-          finished.insert(finished.begin(), text);
+        if (grid.JobOf(r).finished) {
+          finished.insert(finished.begin(), grid.TextMatrix(r, 0));
           grid.RemoveItem(r);
         }
       }
@@ -376,10 +375,7 @@ void ApplyDisplayRule(BoardState& board) {
       }
     }
     for (int r = 0; r < grid.Rows(); ++r) {
-      const std::string& text = grid.TextMatrix(r, 0);
-      if (text.find("Complete") != std::string::npos || text.find("Billed") != std::string::npos) {
-        grid.SetRowHidden(r, !board.chkHide);
-      }
+      if (grid.JobOf(r).finished) grid.SetRowHidden(r, !board.chkHide);
     }
   }
 }

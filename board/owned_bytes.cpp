@@ -50,7 +50,7 @@ std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSetti
   const int32_t request = row.request;
   auto clear = [&](int32_t record, int32_t previous) {
     for (const ClearedMark& c : cleared) {
-      if (c.record_number == record) return;  // the matching request is also where the walk stopped
+      if (c.record_number == record) return;  // a damaged chain came back to a record already freed
     }
     if (only_from && previous != 0 && previous != *only_from) {
       if (left_alone != nullptr) *left_alone = true;
@@ -60,13 +60,21 @@ std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSetti
     cleared.push_back({job_number, record, previous});
   };
   JobRecord job = reader.Decode(record_number);
+  // With tall rows the row stands for one request: only the records of that request are freed,
+  // since the job's other requests may stay on their mechanics' lists. A row whose request no
+  // record of the chain holds frees the record where the walk stopped, as does a short row its
+  // job's index record.
+  bool matched = false;
   for (int hops = 0; hops < kMaxRequests && settings.TallRows; ++hops) {
-    if (job.request_number == request) clear(record_number, job.mechanic);
+    if (job.request_number == request) {
+      matched = true;
+      clear(record_number, job.mechanic);
+    }
     if (job.chain_flag <= 1 || !reader.Exists(job.next_link)) break;
     record_number = job.next_link;
     job = reader.Decode(record_number);
   }
-  clear(record_number, job.mechanic);
+  if (!matched) clear(record_number, job.mechanic);
   return cleared;
 }
 

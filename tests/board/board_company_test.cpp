@@ -5,10 +5,16 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "board/frm_tervalo.h"
 #include "board/path_hint.h"
 #include "board/job_index.h"
+#include "board/job_record.h"
 #include "board/job_text.h"
 #include "board/owned_bytes.h"
 #include "board/schedule_files.h"
@@ -280,19 +286,66 @@ TEST_F(BoardCompanyTest, RemoveScheduleClearsTheMechanicByte) {
   RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 1          Job:   99\nx\nOpen"));  // no entry
 }
 
-TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequest) {
+// With tall rows each request of a job is a row of its own, marked for its own mechanic: sending
+// one back frees that request's record only. A row whose request the chain does not hold frees
+// the record where the walk along the chain stops (the first request's).
+TEST_F(BoardCompanyTest, RemoveScheduleWithTallRowsClearsTheRowsRequestOnly) {
   file0_.tall_rows = true;
-  InvoiceRecord first = Job(50);
-  first.request = 1;
-  first.mechanic = 3;
-  InvoiceRecord second = Job(50);
-  second.request = 2;
-  second.mechanic = 3;
-  company_.AddJob({20, {first, second}});
+  // Job 20 has two requests, job 21 three; the requests are marked for mechanics 3, 4 and 3.
+  const int32_t marks[] = {3, 4, 3};
+  const auto requests = [&](int32_t reference, int count) {
+    std::vector<InvoiceRecord> pages;
+    for (int k = 1; k <= count; ++k) {
+      InvoiceRecord page = Scheduled(Job(reference), marks[k - 1]);
+      page.request = k;
+      pages.push_back(page);
+    }
+    return pages;
+  };
+  const std::map<int32_t, std::vector<int32_t>> records = {
+      {20, company_.AddJob({20, requests(50, 2)})}, {21, company_.AddJob({21, requests(51, 3)})}};
   Load();
-  RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine), RowJobOf("Ref: 50         Job:   20\nx\nOpen\na\nb\nReq 2"));
-  EXPECT_EQ(InvoiceByte(2, 141), 0) << "request 2 is the index record";
-  EXPECT_EQ(InvoiceByte(1, 141), 0) << "the walk ends on page 1, which is cleared too";
+  struct Case {
+    const char* what;
+    int32_t job;
+    int32_t request;
+    std::optional<int32_t> only_from;
+    std::vector<int32_t> marks_after;  // byte 141 of each request's record, request 1 first
+    bool left_alone;
+  };
+  const Case cases[] = {
+      {"request 2 of 2 (the index record)", 20, 2, std::nullopt, {3, 0}, false},
+      {"request 1 of 2 (where the walk ends)", 20, 1, std::nullopt, {0, 4}, false},
+      {"request 2 of 3 (in the middle of the chain)", 21, 2, std::nullopt, {3, 0, 3}, false},
+      {"request 3 of 3", 21, 3, std::nullopt, {3, 4, 0}, false},
+      {"request 1 of 3", 21, 1, std::nullopt, {0, 4, 3}, false},
+      {"a request the chain does not hold", 21, 7, std::nullopt, {0, 4, 3}, false},
+      {"request 2, still held by the mechanic it came from", 21, 2, 4, {3, 0, 3}, false},
+      {"request 2, given to another mechanic meanwhile", 21, 2, 3, {3, 4, 3}, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::vector<int32_t>& chain = records.at(c.job);
+    for (size_t k = 0; k < chain.size(); ++k) WriteMark(*gEngine, chain[k], marks[k]);
+    bool left_alone = false;
+    const std::vector<ClearedMark> cleared =
+        RemoveSchedule(*gEngine, form_.board().settings, JobIndex::Load(*gEngine),
+                       RowJob{c.job, 0, c.request, false}, c.only_from, &left_alone);
+    std::vector<int32_t> marks_after;
+    std::vector<std::pair<int32_t, int32_t>> expected_cleared;
+    for (size_t k = 0; k < chain.size(); ++k) {
+      marks_after.push_back(InvoiceByte(chain[k], kMechanicBytePosition));
+      if (c.marks_after[k] == 0) expected_cleared.emplace_back(chain[k], marks[k]);
+    }
+    EXPECT_EQ(marks_after, c.marks_after);
+    EXPECT_EQ(left_alone, c.left_alone);
+    std::vector<std::pair<int32_t, int32_t>> cleared_marks;
+    for (const ClearedMark& mark : cleared) {
+      EXPECT_EQ(mark.job_number, c.job);
+      cleared_marks.emplace_back(mark.record_number, mark.previous);
+    }
+    EXPECT_EQ(cleared_marks, expected_cleared) << "what undo gives back";
+  }
 }
 
 TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
@@ -331,6 +384,50 @@ TEST_F(BoardCompanyTest, RefreshDropsStaleRowsAndRefreshesTheRest) {
   form_.chkHide_Click(false);
   EXPECT_TRUE(grid.RowHidden(1));
   EXPECT_EQ(form_.board().g.Rows(), 2) << "the unscheduled job and the new job 4 are unassigned";
+}
+
+// Only the status line makes a row finished: open jobs whose unit or description line reads
+// "Complete ..." or "Billed ..." keep their place and stay shown; the complete and the billed job
+// sink below them and hide, and show while "Show All Statuses" is set.
+TEST_F(BoardCompanyTest, TheDisplayRuleJudgesARowByItsStatusLineOnly) {
+  const auto on_dave = [&](int32_t job, char status, const std::string& unit,
+                           const std::string& description) {
+    InvoiceRecord r = Scheduled(Job(40 + job, status), 3);
+    r.description1 = unit;
+    r.description2 = description;
+    company_.AddJob({job, {r}});
+    return ScheduleLine(r, job);
+  };
+  std::vector<std::string> lines;
+  lines.push_back(on_dave(1, 'O', "Complete mower", "HR217 WONT START"));
+  lines.push_back(on_dave(2, 'C', "HARLAN MOWER", "HR217 WONT START"));
+  lines.push_back(on_dave(3, 'O', "HARLAN MOWER", "Billed on warranty"));
+  lines.push_back(on_dave(4, 'B', "HARLAN MOWER", "HR217 WONT START"));
+  lines.push_back(on_dave(5, 'O', "HARLAN MOWER", "Complete tune-up"));
+  Build();
+  company_.WriteSchedule(3, lines);
+  ASSERT_TRUE(form_.Form_Load());
+  const GridModel& grid = form_.board().Mg(0);
+  const auto expect_rows = [&](const std::string& when, const std::vector<bool>& hidden) {
+    SCOPED_TRACE(when);
+    std::vector<int32_t> jobs;
+    for (int r = 0; r < grid.Rows(); ++r) jobs.push_back(grid.JobOf(r).job_number);
+    EXPECT_EQ(jobs, (std::vector<int32_t>{1, 3, 5, 2, 4}))
+        << "the open jobs in their order, then the finished ones";
+    ASSERT_EQ(grid.Rows(), static_cast<int>(hidden.size()));
+    for (int r = 0; r < grid.Rows(); ++r) {
+      EXPECT_EQ(grid.RowHidden(r), hidden[static_cast<size_t>(r)])
+          << "job " << jobs[static_cast<size_t>(r)];
+      const bool finished = r >= 3;
+      EXPECT_EQ(grid.Cell(r, 0).back == Color{kSystemButtonText}, finished)
+          << "job " << jobs[static_cast<size_t>(r)];
+    }
+  };
+  expect_rows("at start-up", {false, false, false, true, true});
+  form_.chkHide_Click(true);
+  expect_rows("showing all statuses", {false, false, false, false, false});
+  form_.chkHide_Click(false);
+  expect_rows("hiding them again", {false, false, false, true, true});
 }
 
 TEST_F(BoardCompanyTest, ScheduleFilesWithOddLinesLoseNothing) {

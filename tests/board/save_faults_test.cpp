@@ -4,16 +4,22 @@
 // differ from before only in the bytes the board owns.
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <random>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "board/frm_tervalo.h"
@@ -458,34 +464,225 @@ TEST_F(SaveFaultsTest, JobsSwappedBetweenTwoListsAreSaved) {
   ExpectNothingLost("after the swap");
 }
 
-// The board killed at random instants while it moves jobs in every way, undoes, redoes, saves and
+// The killed board tells the test how far it got: a byte down a pipe as each call on the share
+// ends (kFileCall: a look, an open, a read or write of an open file, a new file, a rename, a
+// removal, a listing), and around each Update or Refresh (kSaveBegins, kSaveEnds).
+constexpr char kFileCall = 'f';
+constexpr char kSaveBegins = 'u';
+constexpr char kSaveEnds = 's';
+
+// A point of the board's work: the calls-th call on the share after the reports-th report `after`
+// (kSaveBegins or kSaveEnds; 0: from the start), or the next such report when it comes first.
+struct KillPoint {
+  char after = kSaveEnds;
+  int reports = 0;
+  int64_t calls = 0;
+};
+
+// The board's reports read in order: how far it got.
+struct Progress {
+  int saves_begun = 0;
+  int saves_ended = 0;            // Updates and Refreshes that ran to their end
+  bool in_save = false;           // between the start and the end of one
+  int64_t file_calls = 0;         // calls on the share in all
+  int64_t calls_since_begin = 0;  // since the last save began
+  int64_t calls_since_end = 0;    // since the last save ended
+
+  void Take(char report) {
+    if (report == kFileCall) {
+      ++file_calls;
+      ++calls_since_begin;
+      ++calls_since_end;
+    } else if (report == kSaveBegins) {
+      in_save = true;
+      ++saves_begun;
+      calls_since_begin = 0;
+    } else if (report == kSaveEnds) {
+      in_save = false;
+      ++saves_ended;
+      calls_since_end = 0;
+    }
+  }
+  bool Reached(const KillPoint& point) const {
+    const bool begins = point.after == kSaveBegins;
+    const int reports = begins ? saves_begun : saves_ended;
+    const int64_t calls = begins ? calls_since_begin : calls_since_end;
+    return reports > point.reports || (reports == point.reports && calls >= point.calls);
+  }
+};
+
+// Reports every call on the share and every save to a pipe (without one, only counts the calls).
+// With a halting point, the board stops for good once it has reported that point, so that the
+// kill meets it exactly there.
+class ReportingHost : public HostWrapper {
+ public:
+  ReportingHost(Host& target, int pipe, std::optional<KillPoint> halt = std::nullopt)
+      : HostWrapper(target), pipe_(pipe), halt_(halt) {}
+
+  int64_t file_calls() const { return progress_.file_calls; }
+  void Report(char what) {
+    progress_.Take(what);
+    if (pipe_ < 0) return;
+    // Nothing to do when the write fails: the test has stopped listening and kills the board.
+    const ssize_t written = ::write(pipe_, &what, 1);
+    static_cast<void>(written);
+    if (halt_ && progress_.Reached(*halt_)) {
+      for (;;) ::pause();
+    }
+  }
+
+  bool FileExists(std::string_view path) override {
+    return Reported(HostWrapper::FileExists(path));
+  }
+  bool DirectoryExists(std::string_view path) override {
+    return Reported(HostWrapper::DirectoryExists(path));
+  }
+  HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override {
+    auto file = HostWrapper::OpenShared(path, create);
+    if (file.ok()) file = std::make_unique<ReportingFile>(*this, std::move(file).value());
+    return Reported(std::move(file));
+  }
+  HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override {
+    return Reported(HostWrapper::ReadTextLines(path));
+  }
+  HostResult<FileStamp> StampOf(std::string_view path) override {
+    return Reported(HostWrapper::StampOf(path));
+  }
+  HostResult<std::string> WriteNewFile(std::string_view prefix,
+                                       std::string_view contents) override {
+    return Reported(HostWrapper::WriteNewFile(prefix, contents));
+  }
+  HostStatus RenameFile(std::string_view from, std::string_view to) override {
+    return Reported(HostWrapper::RenameFile(from, to));
+  }
+  HostStatus RemoveFile(std::string_view path) override {
+    return Reported(HostWrapper::RemoveFile(path));
+  }
+  HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path,
+                                                        const NameFilter& aged) override {
+    return Reported(HostWrapper::ListDirectory(path, aged));
+  }
+
+ private:
+  class ReportingFile : public HostFileWrapper {
+   public:
+    ReportingFile(ReportingHost& host, std::unique_ptr<HostFile> target)
+        : HostFileWrapper(std::move(target)), host_(host) {}
+    HostResult<int64_t> ReadAt(int64_t offset, char* buffer, size_t n) override {
+      return host_.Reported(HostFileWrapper::ReadAt(offset, buffer, n));
+    }
+    HostStatus WriteAt(int64_t offset, const char* data, size_t n) override {
+      return host_.Reported(HostFileWrapper::WriteAt(offset, data, n));
+    }
+
+   private:
+    ReportingHost& host_;
+  };
+
+  template <typename T>
+  T Reported(T result) {
+    Report(kFileCall);
+    return result;
+  }
+
+  int pipe_;
+  std::optional<KillPoint> halt_;
+  Progress progress_;
+};
+
+// Reads the board's reports into `progress` until it has reached `point`; false when the board
+// ended or said nothing for a minute first.
+bool AwaitReports(int pipe, Progress& progress, const KillPoint& point) {
+  char buffer[256];
+  while (!progress.Reached(point)) {
+    pollfd ready{pipe, POLLIN, 0};
+    const int polled = ::poll(&ready, 1, 60000);
+    if (polled < 0 && errno == EINTR) continue;
+    if (polled <= 0) return false;
+    const ssize_t n = ::read(pipe, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    for (ssize_t i = 0; i < n; ++i) progress.Take(buffer[i]);
+  }
+  return true;
+}
+
+// Everything the board reported until it died (its end of the pipe closes with it).
+void ReadToTheEnd(int pipe, Progress& progress) {
+  char buffer[256];
+  for (;;) {
+    const ssize_t n = ::read(pipe, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;
+    for (ssize_t i = 0; i < n; ++i) progress.Take(buffer[i]);
+  }
+}
+
+// The board killed at random points while it moves jobs in every way, undoes, redoes, saves and
 // refreshes, over and over; after every kill the files still show every job. TERVALO_CRASH_RUNS
 // sets how many kills (default 150).
 TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
   WriteCompany();
   const char* runs_setting = std::getenv("TERVALO_CRASH_RUNS");
   const int runs = runs_setting != nullptr ? std::atoi(runs_setting) : 150;
-  // The kills fall within a few rounds of start-up and saves as long as they take here: on a
-  // file server a start-up alone may outlast a fixed window, and no kill would meet a save.
-  const auto round_start = std::chrono::steady_clock::now();
+  // The kill points are counted in the board's own reports, not in time, so that on a slow
+  // machine or file server the kills fall as often during and after saves as on a fast one. A
+  // round as the killed board makes it (start-up, moves, Update) gives the lengths of a round and
+  // of a save in calls on the share.
+  int64_t round_calls = 0;
+  int64_t save_calls = 0;
   {
+    ReportingHost counting(host_, -1);
+    ScopedHost scoped(counting);
     ResetSharedInstances();
     frmTervalo form;
     ASSERT_TRUE(form.Form_Load());
-    form.btnUpdate_Click();
+    Select(form.board().g, 1, 1);
+    ASSERT_TRUE(form.moves().MoveToMechanic(kUnassigned, 0));
+    Select(form.board().Mg(1), 7, 0);
+    form.moves().SendBack(1);
+    const int64_t before_save = counting.file_calls();
+    EXPECT_TRUE(form.Save().Saved());
     ResetSharedInstances();
+    round_calls = counting.file_calls();
+    save_calls = round_calls - before_save;
   }
-  const auto round = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - round_start);
-  const int64_t window = std::max<int64_t>(60000, 3 * round.count());
-  RecordProperty("kill_window_us", std::to_string(window));
+  ASSERT_GT(save_calls, 0);
+  ExpectNothingLost("the round that is measured");
+  RecordProperty("calls_in_a_round", std::to_string(round_calls));
+  RecordProperty("calls_in_a_save", std::to_string(save_calls));
   std::mt19937 random(20261210);
   std::string last_files = Files();
   int runs_that_saved = 0;  // kills after which the files differed from the kill before
+  int kills_after_a_save = 0;  // kills after the board had ended an Update or Refresh
+  int kills_in_a_save = 0;     // kills between the start and the end of one
   for (int run = 0; run < runs; ++run) {
     const unsigned seed = static_cast<unsigned>(random());
+    // Half the kills fall in the first or second save (Update or Refresh), the others anywhere
+    // in the round after none, one or two saves (start-up, moves, the save itself). Half the time
+    // the board halts right after reporting the chosen call, so that the kill meets it exactly
+    // there; otherwise it runs on and is killed up to a millisecond after the report, at any
+    // instant, inside a call too.
+    const auto below = [&](int64_t n) {
+      return static_cast<int64_t>(random() % static_cast<uint64_t>(n));
+    };
+    KillPoint point;
+    if (random() % 2 == 0) {
+      point = {kSaveBegins, 1 + static_cast<int>(below(2)), below(save_calls)};
+    } else {
+      point = {kSaveEnds, static_cast<int>(below(3)), below(round_calls)};
+    }
+    const bool halts = random() % 2 == 0;
+    const auto delay = std::chrono::microseconds(random() % 1000);
+    int reports[2];
+    ASSERT_EQ(::pipe(reports), 0) << std::strerror(errno);
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
+      ::close(reports[0]);
+      ReportingHost reporting(host_, reports[1],
+                              halts ? std::optional<KillPoint>(point) : std::nullopt);
+      ScopedHost scoped(reporting);
       // Moves at random and Update, until killed.
       std::mt19937 moves(seed);
       for (;;) {
@@ -511,28 +708,42 @@ TEST_F(SaveFaultsTest, KilledWhileSavingLosesNoJob) {
               default: form.moves().MoveToMechanic(from, to); break;
             }
           }
+          reporting.Report(kSaveBegins);
           moves() % 4 == 0 ? form.btnRefresh_Click() : form.btnUpdate_Click();
+          reporting.Report(kSaveEnds);
         } catch (const EngineError&) {
           ::_exit(3);
         }
       }
     }
-    std::this_thread::sleep_for(std::chrono::microseconds(1000 + static_cast<int64_t>(random()) % window));
+    ::close(reports[1]);
+    Progress progress;
+    const bool reported = AwaitReports(reports[0], progress, point);
+    if (reported && !halts) std::this_thread::sleep_for(delay);
     ::kill(child, SIGKILL);
     int status = 0;
     ::waitpid(child, &status, 0);
+    ReadToTheEnd(reports[0], progress);
+    ::close(reports[0]);
     ASSERT_TRUE(WIFSIGNALED(status)) << "the board stopped by itself with status " << WEXITSTATUS(status);
-    ExpectNothingLost("kill " + std::to_string(run));
+    ASSERT_TRUE(reported) << "kill " << run << ": the board said nothing for a minute";
+    if (progress.saves_ended > 0) ++kills_after_a_save;
+    if (progress.in_save) ++kills_in_a_save;
+    ExpectNothingLost("kill " + std::to_string(run) + " after " +
+                      std::to_string(progress.file_calls) + " calls on the share");
     if (HasFailure()) return;
     const std::string files = Files();
     if (files != last_files) ++runs_that_saved;
     last_files = files;
   }
   RecordProperty("kills", std::to_string(runs));
-  RecordProperty("kills_after_a_save", std::to_string(runs_that_saved));
+  RecordProperty("kills_that_changed_the_files", std::to_string(runs_that_saved));
+  RecordProperty("kills_after_a_save", std::to_string(kills_after_a_save));
+  RecordProperty("kills_during_a_save", std::to_string(kills_in_a_save));
   // Kills that all fall before the first save would test start-up only.
   if (runs >= 20) {
     EXPECT_GT(runs_that_saved, runs / 10) << "few kills came after a save";
+    EXPECT_GT(kills_in_a_save, runs / 10) << "few kills came during a save";
   }
 }
 
