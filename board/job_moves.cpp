@@ -9,6 +9,7 @@
 #include "board/job_index.h"
 #include "board/job_loading.h"
 #include "board/job_text.h"
+#include "board/row_records.h"
 #include "engine/business_basic.h"
 
 namespace tervalo {
@@ -105,7 +106,7 @@ bool JobMoves::DropOnUnassigned(const std::string& text, const PointerPlace& pla
     const RowJob parsed = RowJobOf(job);
     if (!IsJobText(job, parsed)) continue;
     // Every row goes in at the target; the re-sort puts them in their places.
-    if (AddToUnassigned(job, parsed, target)) {
+    if (AddToUnassigned(job, parsed, target, DraggedRow(job))) {
       ++inserted;
     } else {
       not_moved_.insert(job);
@@ -215,7 +216,7 @@ void JobMoves::SendBack(int mechanic) {
   // Each job goes back on a row of its own; from the last up, so that rows still to come stay put.
   for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
     const std::string text = grid.TextMatrix(*it, 0);
-    if (!AddToUnassigned(text, grid.JobOf(*it), g.Rows())) continue;
+    if (!AddToUnassigned(text, grid.JobOf(*it), g.Rows(), std::pair{mechanic, *it})) continue;
     g.SetSelected(g.Rows() - 1, true);
     grid.RemoveItem(*it);
     moved = true;
@@ -305,13 +306,14 @@ Color JobMoves::ColorOf(int32_t job_number) {
 
 // The job is freed in the invoice file before its row goes on g: when that cannot be done the
 // user is told and the job stays where it was, so that no list loses a job still marked for it.
-bool JobMoves::AddToUnassigned(const std::string& job_text, const RowJob& job, int row) {
+bool JobMoves::AddToUnassigned(const std::string& job_text, const RowJob& job, int row,
+                               std::optional<std::pair<int, int>> source) {
   const int32_t job_number = job.job_number;
   try {
     JobLookup& jobs = Jobs();
     const std::string key = GetSortCol(Board(), jobs.reader, jobs.index, job_number);
     const Color color = GetColor(Board(), jobs.reader, jobs.index, job_number);
-    if (!ClearMarks(job, pending_.cleared, std::nullopt)) return false;
+    if (!ClearMarks(job, pending_.cleared, std::nullopt, RecordOfRow(source))) return false;
     GridModel& g = Board().g;
     g.AddItem(key + "\t" + job_text, row);
     g.SetBackColor(row, 1, row, 1, color);
@@ -335,10 +337,28 @@ void JobMoves::ResortUnassigned() {
   }
 }
 
-bool JobMoves::ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from) {
+int32_t JobMoves::RecordOfRow(std::optional<std::pair<int, int>> source) {
+  // A tall row names its request; RemoveSchedule finds it along the chain.
+  if (!source || source->first == kUnassigned || Board().settings.TallRows) return 0;
+  JobLookup& jobs = Jobs();
+  return RowRecords(Board(), jobs.reader, jobs.index).Of(source->first, source->second);
+}
+
+std::optional<std::pair<int, int>> JobMoves::DraggedRow(const std::string& job_text) const {
+  if (drag.DragSourceTag != "MG" || drag.DragSourceGrid == kUnassigned) return std::nullopt;
+  const GridModel& grid = Grid(drag.DragSourceGrid);
+  for (int r = 0; r < grid.Rows(); ++r) {
+    if (grid.IsSelected(r) && grid.TextMatrix(r, 0) == job_text) return std::pair{drag.DragSourceGrid, r};
+  }
+  return std::nullopt;
+}
+
+bool JobMoves::ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from,
+                          int32_t row_record) {
   try {
     bool left_alone = false;
-    const auto marks = RemoveSchedule(Engine(), Board().settings, Jobs().index, job, only_from, &left_alone);
+    const auto marks =
+        RemoveSchedule(Engine(), Board().settings, Jobs().index, job, only_from, &left_alone, row_record);
     cleared.insert(cleared.end(), marks.begin(), marks.end());
     if (left_alone) {
       Report("Job " + std::to_string(job.job_number) +

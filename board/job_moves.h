@@ -145,9 +145,16 @@ class JobMoves {
   };
   JobLookup& Jobs();
   Color ColorOf(int32_t job_number);
-  bool AddToUnassigned(const std::string& job_text, const RowJob& job, int row);
+  // `source`: the grid and row the job comes from, when it is a mechanic grid's (its record is freed).
+  bool AddToUnassigned(const std::string& job_text, const RowJob& job, int row,
+                       std::optional<std::pair<int, int>> source);
+  // The record a mechanic grid's row stands for (RowRecords); 0 for another grid.
+  int32_t RecordOfRow(std::optional<std::pair<int, int>> source);
+  // The row of the drag's source grid that carries this job text (a selected one), if any.
+  std::optional<std::pair<int, int>> DraggedRow(const std::string& job_text) const;
   void ResortUnassigned();
-  bool ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from);
+  bool ClearMarks(const RowJob& job, std::vector<ClearedMark>& cleared, std::optional<int32_t> only_from,
+                  int32_t row_record = 0);
   bool MoveSelection(int grid, int mechanic, int target);
   void ShowFinishedRows(GridModel& grid) const;
 

@@ -40,13 +40,15 @@ void StoreSortOrder(cBusinessBasic& engine, BoardState& board) {
 
 std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
                                         const JobIndex& index, const RowJob& row,
-                                        std::optional<int32_t> only_from, bool* left_alone) {
+                                        std::optional<int32_t> only_from, bool* left_alone, int32_t row_record) {
   std::vector<ClearedMark> cleared;
   const int32_t job_number = row.job_number;
   if (job_number < 1) return cleared;
   int32_t record_number = index.RecordNumber(job_number);
   if (record_number < 1) return cleared;
   JobRecordReader reader(engine);
+  // A short row of a job with several requests stands for one of them (RowRecords).
+  if (!settings.TallRows && row_record > 0 && reader.Exists(row_record)) record_number = row_record;
   const int32_t request = row.request;
   auto clear = [&](int32_t record, int32_t previous) {
     for (const ClearedMark& c : cleared) {
@@ -63,7 +65,7 @@ std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSetti
   // With tall rows the row stands for one request: only the records of that request are freed,
   // since the job's other requests may stay on their mechanics' lists. A row whose request no
   // record of the chain holds frees the record where the walk stopped, as does a short row its
-  // job's index record.
+  // own request's record (its job's index record when the caller does not know it).
   bool matched = false;
   for (int hops = 0; hops < kMaxRequests && settings.TallRows; ++hops) {
     if (job.request_number == request) {

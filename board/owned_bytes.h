@@ -26,14 +26,14 @@ struct ClearedMark {
 };
 
 // Clears the mechanic byte of the job of a row sent back to the unassigned grid (with tall rows,
-// of the row's request), found through `index` (read by the caller once for its whole move).
+// of the row's request; on a normal row, of `row_record`, the record it stands for, when given), found through `index` (read by the caller once for its whole move).
 // Returns the records written, with what their byte held before, so that the move can be undone. With
 // `only_from`, a record whose byte names another mechanic than that one (another workstation
 // scheduled the job meanwhile) is left as it is and `*left_alone` is set.
 std::vector<ClearedMark> RemoveSchedule(cBusinessBasic& engine, const BoardSettings& settings,
                                         const JobIndex& index, const RowJob& job,
                                         std::optional<int32_t> only_from = std::nullopt,
-                                        bool* left_alone = nullptr);
+                                        bool* left_alone = nullptr, int32_t row_record = 0);
 
 // Writes the mechanic byte (byte 141) of an INVOL record, and nothing else of it, so that what the
 // business system wrote into the record meanwhile stays. Every mark the board writes goes here.

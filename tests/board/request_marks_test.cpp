@@ -1,6 +1,7 @@
-// A job with two requests whose rows go to two mechanics: Update marks each request's own record,
-// so that after a restart each request is on the list it was saved on, once, and on no other
-// board's unassigned grid; sending one back frees only its own record.
+// A job with two requests whose rows go to two mechanics, on tall rows and normal ones: Update
+// marks each request's own record, so that after a restart each request is on the list it was
+// saved on, once, and on no other board's unassigned grid; sending one back frees only its own
+// record.
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,21 @@ TEST_P(RequestMarksTest, EachRequestIsMarkedForItsOwnListAndComesBackThereAfterA
   const std::string invol = FileBytes("INVDB");
   again.btnUpdate_Click();
   EXPECT_EQ(FileBytes("INVDB"), invol);
+
+  // Sending request 2 back frees its own record only; request 1 stays DAVE RUIZ's.
+  restarted.Mg(1).ClearSelection();
+  restarted.Mg(1).Select(RowOf(restarted.Mg(1), 0, true), 0);
+  again.moves().SendBack(1);
+  EXPECT_EQ(Mark(0), 3);
+  EXPECT_EQ(Mark(1), 0);
+  again.btnUpdate_Click();
+  ResetSharedInstances();
+  frmTervalo third;
+  ASSERT_TRUE(third.Form_Load());
+  EXPECT_EQ(CountOf(third.board().g, 50), 1);
+  EXPECT_GE(RowOf(third.board().g, 1, true), 0) << "request 2 is unassigned";
+  EXPECT_EQ(CountOf(third.board().Mg(0), 50), 1);
+  EXPECT_EQ(CountOf(third.board().Mg(1), 50), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, RequestMarksTest, ::testing::Values(false, true),
