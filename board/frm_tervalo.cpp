@@ -111,14 +111,19 @@ void frmTervalo::RepairLists() {
   ReportListsPutInPlace(names);
 }
 
-void frmTervalo::ReportListsPutInPlace(const std::vector<std::string>& names) {
-  if (names.empty()) return;
+void frmTervalo::TellEvents(std::string heading, std::string bar_heading, const std::vector<std::string>& items) {
+  if (items.empty()) return;
   Notice notice;
-  notice.heading = "A save on this or another workstation was cut short before these mechanics' lists were in "
-                   "place. Their saved lists have been put in place:";
-  notice.bar_heading = "Lists put in place after a save was cut short:";
-  for (const std::string& name : names) notice.items.push_back({"", name});
+  notice.heading = std::move(heading);
+  notice.bar_heading = std::move(bar_heading);
+  for (const std::string& item : items) notice.items.push_back({"", item});
   Tell("", std::move(notice));
+}
+
+void frmTervalo::ReportListsPutInPlace(const std::vector<std::string>& names) {
+  TellEvents("A save on this or another workstation was cut short before these mechanics' lists were in "
+             "place. Their saved lists have been put in place:",
+             "Lists put in place after a save was cut short:", names);
 }
 
 void frmTervalo::KeepNotices(std::set<std::string> told) {
@@ -195,12 +200,9 @@ void frmTervalo::RefreshBoard() {
 }
 
 void frmTervalo::ReportDoubleJobs(const std::vector<std::string>& lines) {
-  Notice notice;
-  notice.heading = "These jobs were on more than one list. Each stays on one list (the one its invoice record names, "
-                   "else the first), and the other lists are saved without it at the next Update:";
-  notice.bar_heading = "Jobs that were on two lists, kept on one:";
-  for (const std::string& line : lines) notice.items.push_back({"", line});
-  Tell("", std::move(notice));
+  TellEvents("These jobs were on more than one list. Each stays on one list (the one its invoice record names, "
+             "else the first), and the other lists are saved without it at the next Update:",
+             "Jobs that were on two lists, kept on one:", lines);
 }
 
 SheetPageSetup frmTervalo::PrintList(int mechanic, int columns) {

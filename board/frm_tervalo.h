@@ -101,6 +101,8 @@ class frmTervalo {
   // Tells a notice: in a message box, or kept for the bar with only the items new to this
   // workstation. `kind` names the look that found the items (see NoticeMemory).
   void Tell(const std::string& kind, Notice notice);
+  // Tells events (items without a lasting condition, told whenever they happen), if any.
+  void TellEvents(std::string heading, std::string bar_heading, const std::vector<std::string>& items);
   // Sets the status line from what the save of an Update or a Refresh did.
   void SetSaveStatus(const UpdateResult& result, bool refresh);
 

@@ -92,6 +92,17 @@ class MainWindowTest : public testing::TempShareTest {
     return w;
   }
 
+  // Two mechanics, job 8 unassigned and MECHANIC 3's list (job 7) refused by `faults` (the host in
+  // use), the window open.
+  MainWindow& OpenWithAnUnreadableList(testing::FaultHost& faults) {
+    AddMechanics(2);
+    schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
+    company_.AddJob({7, {Job(42, 'O', 3)}});
+    company_.AddJob({8, {Job(43)}});
+    faults.unreadable = "SCHEDULE.3";
+    return Open();
+  }
+
   // Resizes the window to a width in twips and returns the width the layout saw.
   int ResizeTo(int twips) {
     window_->resize(window_->Px(twips), window_->height());
@@ -464,14 +475,9 @@ TEST_F(MainWindowTest, CloseWithoutSavingLeavesTheFilesAsTheyWere) {
 }
 
 TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReadsIt) {
-  AddMechanics(2);
-  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
-  company_.AddJob({7, {Job(42, 'O', 3)}});
-  company_.AddJob({8, {Job(43)}});
   testing::FaultHost faults(host_);
-  faults.unreadable = "SCHEDULE.3";
   ScopedHost scoped(faults);
-  MainWindow& w = Open();
+  MainWindow& w = OpenWithAnUnreadableList(faults);
   EXPECT_TRUE(w.lblMECH(0)->text().startsWith(QString::fromUtf8("\u26A0 ")));
   EXPECT_TRUE(w.lblMECH(0)->toolTip().contains("Input/output error")) << w.lblMECH(0)->toolTip().toStdString();
   EXPECT_EQ(w.lblMECH(1)->text(), QString::fromUtf8("MECHANIC 4 \u00B7 0"));
@@ -497,14 +503,9 @@ TEST_F(MainWindowTest, AListThatCannotBeReadIsMarkedOnItsLabelUntilARefreshReads
 // A list that could not be read is never saved here, so it takes no job: its entry under "Move to"
 // is greyed and says why, and a drag over its grid is refused.
 TEST_F(MainWindowTest, AListThatCannotBeReadIsGreyedUnderMoveToWithTheReasonAndRefusesDrops) {
-  AddMechanics(2);
-  schedules_[3] = {company_.ScheduleLine(Job(42, 'O', 3), 7)};
-  company_.AddJob({7, {Job(42, 'O', 3)}});
-  company_.AddJob({8, {Job(43)}});
   testing::FaultHost faults(host_);
-  faults.unreadable = "SCHEDULE.3";
   ScopedHost scoped(faults);
-  MainWindow& w = Open();
+  MainWindow& w = OpenWithAnUnreadableList(faults);
   w.form().board().g.Select(0, 0);
   std::unique_ptr<QMenu> menu(w.JobMenu(kUnassigned));
   auto* move_to = menu->findChild<QMenu*>("MoveTo");
