@@ -155,6 +155,20 @@ void XServer::Start(int width, int height) {
     throw std::runtime_error("Xvfb did not start (is the xvfb package installed?)");
   }
   display_ = ":" + number;
+  // The server names its display once it listens; a server that ends right after (a display still
+  // held by one that is going away) is found here, so that the next try picks another.
+  const bool answers = WaitUntil(
+      [this] {
+        Display* connection = XOpenDisplay(display_.c_str());
+        if (connection != nullptr) XCloseDisplay(connection);
+        return connection != nullptr;
+      },
+      std::chrono::seconds(10));
+  if (!answers) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+    throw std::runtime_error("Xvfb named display " + display_ + " but does not answer on it");
+  }
 }
 
 XServer::~XServer() {
