@@ -193,9 +193,8 @@ bool ChangedHere(BoardState& board, size_t n) {
   return !SameJobs(board.Mg(static_cast<int>(n)), ListOf(board.schedules[n].on_disk));
 }
 
-std::set<JobKey> KeysOf(const BoardState& board, const std::optional<std::string>& file) {
+std::set<JobKey> KeysOf(const BoardState& board, const GridModel& grid) {
   std::set<JobKey> keys;
-  const GridModel grid = ListOf(file);
   for (int r = 0; r < grid.Rows(); ++r) keys.insert(RowKey(board, grid.JobOf(r)));
   return keys;
 }
@@ -214,8 +213,9 @@ std::vector<ListSides> CompareLists(cBusinessBasic& engine, const cEpcInfo& info
     ListSides& sides = lists[i];
     if (!state.loaded) continue;
     const std::string path = SchedulePath(info, board.mechanics.MechanicNumber[i]);
-    sides.changed_here = ChangedHere(board, i);
-    sides.base_keys = KeysOf(board, state.on_disk);
+    const GridModel base = ListOf(state.on_disk);  // parsed once: lists are compared on every Update
+    sides.changed_here = !SameJobs(board.Mg(static_cast<int>(i)), base);
+    sides.base_keys = KeysOf(board, base);
     sides.disk = state.on_disk;
     sides.disk_stamp = state.stamp;
     std::optional<ScheduleRead> now =
@@ -237,7 +237,7 @@ std::vector<ListSides> CompareLists(cBusinessBasic& engine, const cEpcInfo& info
       if (!sides.changed_there) state.stamp = now->stamp;
     }
     sides.loaded = true;
-    sides.disk_keys = sides.changed_there ? KeysOf(board, sides.disk) : sides.base_keys;
+    sides.disk_keys = sides.changed_there ? KeysOf(board, ListOf(sides.disk)) : sides.base_keys;
     // Both sides made the same change (two boards moved the same job to the same place, or a
     // save of this board's was completed from its finished version): nothing to settle.
     // The list is still saved, so that the marks of its jobs are written.
@@ -255,14 +255,15 @@ enum class Outcome { kNotYet, kSaved, kNotSaved };
 // holds what the grid shows (saved now, or unchanged).
 std::vector<Outcome> SaveChangedLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
                                       JobRecordReader& reader, const JobIndex& index,
-                                      const std::vector<ListSides>& lists, UpdateResult& result) {
+                                      const std::vector<ListSides>& lists, bool settled, UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
   // A changed list that cannot be checked now is not saved, but what it gained still decides
   // whether the lists it took jobs from may be saved.
   std::vector<bool> changed(count, false);
   std::vector<bool> to_save(count, false);
   for (size_t i = 0; i < count; ++i) {
-    changed[i] = board.schedules[i].loaded && ChangedHere(board, i);
+    // Unless settling changed the grids, what the comparison found still holds.
+    changed[i] = board.schedules[i].loaded && (settled ? ChangedHere(board, i) : lists[i].changed_here);
     to_save[i] = lists[i].loaded && changed[i];
   }
   // Which record each row marks is worked out once, on the grids as they are saved.
@@ -362,9 +363,12 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
     }
     Settlement settlement = Settle(board, reader, index, lists, question, answer);
     // What older software or a save cut short left on two lists is settled before anything is saved.
-    for (const std::string& line : RepairDoubleJobs(board, reader, index)) settlement.lines.push_back(line);
+    const std::vector<std::string> doubles = RepairDoubleJobs(board, reader, index);
+    settlement.lines.insert(settlement.lines.end(), doubles.begin(), doubles.end());
+    settlement.touched = settlement.touched || !doubles.empty();
     result.settled = settlement.lines;
-    const std::vector<Outcome> outcome = SaveChangedLists(engine, info, board, reader, index, lists, result);
+    const std::vector<Outcome> outcome =
+        SaveChangedLists(engine, info, board, reader, index, lists, settlement.touched, result);
     WriteMarksAfterSave(engine, board, reader, index, settlement.marks, outcome, result);
   } catch (const EngineError& e) {
     result.failures.push_back({"", e.description()});

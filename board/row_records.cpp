@@ -2,6 +2,7 @@
 
 #include "board/job_loading.h"
 #include "board/job_record.h"
+#include "engine/business_basic.h"
 
 namespace tervalo {
 namespace {
@@ -22,10 +23,10 @@ int32_t RecordOfKey(const BoardSettings& settings, JobRecordReader& reader, cons
   return request > 0 && reader.Exists(request) ? request : record;
 }
 
-bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request) {
+bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request, bool line5) {
   if (row.size() < 5 || request.size() < 5) return false;
   return row[1].substr(0, 8) == request[1].substr(0, 8) && TrimmedRight(row[3]) == TrimmedRight(request[3]) &&
-         TrimmedRight(row[4]) == TrimmedRight(request[4]);
+         (!line5 || TrimmedRight(row[4]) == TrimmedRight(request[4]));
 }
 
 int32_t RowRecords::Of(int list, int row) {
@@ -48,6 +49,7 @@ void RowRecords::Assign(int32_t job_number, int32_t index_record) {
     int32_t record;
     int32_t mark;
     std::vector<std::string> lines;
+    bool catalogued;  // a part-list unit: line 5 is not compared
     bool taken = false;
   };
   std::vector<Request> candidates;
@@ -55,7 +57,12 @@ void RowRecords::Assign(int32_t job_number, int32_t index_record) {
     const int32_t record = requests.record[static_cast<size_t>(k)];
     if (record < 1 || !reader_.Exists(record)) continue;
     const JobRecord job = reader_.Decode(record);
-    candidates.push_back({record, job.mechanic, SplitLines(JobRowText(reader_, job, quote, "", board_.settings))});
+    // A catalogued unit's part description (line 5) would cost a look-up in the part list per
+    // request; its model (line 4) and the date tell requests apart as well.
+    const std::string line4 = job.part_list ? job.model : job.description1;
+    const std::string line5 = job.part_list ? std::string() : job.description2;
+    std::vector<std::string> lines = SplitLines(JobText(reader_.engine(), job, quote, line4, line5, board_.settings));
+    candidates.push_back({record, job.mechanic, std::move(lines), job.part_list});
   }
   if (candidates.size() < 2) return;
   struct Place {
@@ -78,7 +85,7 @@ void RowRecords::Assign(int32_t job_number, int32_t index_record) {
       if (records_.count({place.list, place.row}) > 0) continue;
       for (Request& request : candidates) {
         if (request.taken || (by_mark && request.mark != place.number) ||
-            (by_text && !RowShowsRequest(place.lines, request.lines))) {
+            (by_text && !RowShowsRequest(place.lines, request.lines, !request.catalogued))) {
           continue;
         }
         request.taken = true;

@@ -25,8 +25,9 @@ class JobRecordReader;
 int32_t RecordOfKey(const BoardSettings& settings, JobRecordReader& reader, const JobIndex& index, const JobKey& key);
 
 // Whether a row's text (its lines) shows a request's: the date in (line 2 before " - ") and the
-// two unit lines, which a refresh of the board leaves as the request's own.
-bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request);
+// two unit lines (without `line5`, the first only), which a refresh of the board leaves as the
+// request's own.
+bool RowShowsRequest(const std::vector<std::string>& row, const std::vector<std::string>& request, bool line5 = true);
 
 // The records the rows of the mechanic grids stand for, worked out for a job when first asked and
 // kept while the grids stay as they are. A normal row of a job with several requests stands for

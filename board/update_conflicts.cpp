@@ -222,9 +222,21 @@ std::vector<JobConflict> FindJobConflicts(BoardState& board, JobRecordReader& re
       }
     }
   }
-  for (int r = 0; r < board.g.Rows(); ++r) {
+  // Jobs sent back here left a list changed here; the unassigned grid (thousands of rows) is
+  // looked through only for those.
+  std::set<JobKey> left;
+  for (size_t n = 0; n < lists.size(); ++n) {
+    if (!lists[n].loaded || !lists[n].changed_here) continue;
+    std::set<JobKey> here;
+    const GridModel& grid = board.Mg(static_cast<int>(n));
+    for (int r = 0; r < grid.Rows(); ++r) here.insert(RowKey(board, grid.JobOf(r)));
+    for (const JobKey& key : lists[n].base_keys) {
+      if (here.count(key) == 0) left.insert(key);
+    }
+  }
+  for (int r = 0; r < board.g.Rows() && !left.empty(); ++r) {
     const JobKey key = RowKey(board, board.g.JobOf(r));
-    if (read_on.count(key) > 0) moved.push_back({key, board.g.TextMatrix(r, 1), kUnassignedGrid, 0});
+    if (left.count(key) > 0) moved.push_back({key, board.g.TextMatrix(r, 1), kUnassignedGrid, 0});
   }
   std::vector<int32_t> records;
   for (const JobConflict& job : moved) {
@@ -279,12 +291,16 @@ ListConflict DiffList(BoardState& board, int n, const ListSides& sides) {
 Settlement Settle(BoardState& board, JobRecordReader& reader, const JobIndex& index, const std::vector<ListSides>& lists,
                   const UpdateQuestion& question, const UpdateAnswer& answer) {
   Settlement settlement;
+  bool changed = !question.lists.empty() || !question.jobs.empty();
   // Lists changed only there are taken first, so that the settled lists see every job's place.
   for (size_t n = 0; n < lists.size(); ++n) {
     if (lists[n].loaded && lists[n].changed_there && !lists[n].changed_here) {
       TakeTheirs(board, reader, index, static_cast<int>(n), lists[n]);
+      changed = true;
     }
   }
+  if (!changed) return settlement;
+  settlement.touched = true;
   for (size_t k = 0; k < question.lists.size(); ++k) {
     const ListConflict& conflict = question.lists[k];
     const ListChoice choice = k < answer.lists.size() ? answer.lists[k] : ListChoice::kKeepBoth;

@@ -94,6 +94,7 @@ struct MarkAfterSave {
   std::optional<int32_t> only_if;
 };
 struct Settlement {
+  bool touched = false;  // a grid was changed: lists taken, merged or jobs moved
   std::vector<MarkAfterSave> marks;
   std::vector<std::string> lines;  // what was kept and what was dropped, for the status line
 };

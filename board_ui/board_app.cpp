@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QSignalBlocker>
 #include <QPixmap>
+#include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <set>
 #include <string>
@@ -18,7 +20,9 @@
 #include "board_ui/main_window.h"
 #include "board_ui/message_boxes.h"
 #include "board_ui/print_grid.h"
+#include "board_ui/start_up_wait.h"
 #include "environment/shared_instances.h"
+#include "host/waiting_host.h"
 
 namespace tervalo {
 namespace {
@@ -274,8 +278,16 @@ int RunBoard(const BoardOptions& options) {
     for (const QString& key : settings.value(kToldSetting).toStringList()) told.insert(key.toStdString());
     form.KeepNotices(std::move(told));
   }
+  // A server that does not answer during start-up is told in a small window with a Quit; quitting
+  // then ends the program at once (start-up has nothing unsaved), the call on the share with it.
+  const auto quit = [] {
+    std::fflush(nullptr);
+    std::_Exit(1);
+  };
   try {
-    if (!form.Form_Load()) return 1;
+    if (!LoadTellingTheWait(form, options.windowless() ? nullptr : dynamic_cast<WaitingHost*>(&BoardHost()), quit)) {
+      return 1;
+    }
   } catch (const EngineError& error) {
     ReportEngineError(error);
     return 1;

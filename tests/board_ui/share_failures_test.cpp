@@ -21,6 +21,7 @@
 #include "board/frm_tervalo.h"
 #include "board/job_text.h"
 #include "board_ui/main_window.h"
+#include "board_ui/start_up_wait.h"
 #include "environment/shared_instances.h"
 #include "host/waiting_host.h"
 #include "tests/board_ui/qt_test_app.h"
@@ -82,13 +83,16 @@ class ShareFailuresTest : public testing::TempShareTest {
   ShareFailuresTest() : company_(share_), share_host_(host_), scoped_(share_host_) {}
 
   // Job 7 unassigned, or on MECHANIC 3's list and marked for him.
-  MainWindow& Open(bool scheduled = false) {
+  void WriteCompany(bool scheduled = false) {
     company_.SetFile0(testing::NormalAndRushFile0());
     company_.AddMechanic({3, "MECHANIC 3"});
     const share::InvoiceRecord job = testing::Scheduled(testing::Job(42), scheduled ? 3 : 0);
     job_record_ = company_.AddJob({7, {job}}).back();
     company_.Write(temp_dir_, host_.computer_name);
     if (scheduled) company_.WriteSchedule(3, {company_.ScheduleLine(job, 7)});
+  }
+  MainWindow& Open(bool scheduled = false) {
+    WriteCompany(scheduled);
     EXPECT_TRUE(form_.Form_Load());
     window_ = std::make_unique<MainWindow>(form_);
     window_->show();
@@ -335,6 +339,31 @@ TEST_F(SilentShareTest, AJobTipWaitsForTheServerWhileTheWindowGoesOn) {
   EXPECT_FALSE(w.StatusLine()->text().startsWith("Waiting")) << "the wait is over: " << w.StatusLine()->text().toStdString();
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
   EXPECT_TRUE(host_.messages.empty());
+}
+
+// Start-up reads the share before the board's window exists: a server that does not answer is
+// told in a small window within a second or two, naming the server and how long it has been
+// silent, with a Quit that works while the call still waits; the board loads once it answers.
+TEST_F(SilentShareTest, AStartUpThatMeetsASilentServerShowsAWindowThatSaysSoWithQuit) {
+  WriteCompany();
+  int quits = 0;
+  QString said;
+  QTimer look;
+  QObject::connect(&look, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (widget->objectName() != "StartUpWait" || !widget->isVisible()) continue;
+      said = widget->findChild<QLabel*>("StartUpWaitText")->text();
+      widget->findChild<QPushButton*>("StartUpQuit")->click();
+      look.stop();
+      silent_.Release();
+    }
+  });
+  silent_.Hold();
+  look.start(50);
+  EXPECT_TRUE(LoadTellingTheWait(form_, &waiting_, [&] { ++quits; }));
+  EXPECT_EQ(quits, 1) << "Quit was not taken while the server was silent";
+  EXPECT_TRUE(said.startsWith("Reading the board from \\\\SRV\\VLTRLNK: no answer for ")) << said.toStdString();
+  EXPECT_EQ(form_.board().g.Rows(), 1) << "the board loaded once the server answered";
 }
 
 }  // namespace
