@@ -38,6 +38,11 @@ class HostFile {
   virtual void Unlock(int64_t offset, int64_t length) = 0;
 };
 
+// The longest text file the program reads. The terminal map, the catalog configuration and a
+// mechanic's schedule file (lines of about 200 bytes, tens of jobs) are a few kilobytes; a file
+// longer than this is damaged, and reading it whole would only fill the workstation's memory.
+inline constexpr int64_t kMaxTextFileBytes = 1 << 20;
+
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
 
 // A file in a directory, with the time since it was last written (0 when it was not looked up).
@@ -120,7 +125,8 @@ class Host {
   // empty.
   virtual HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) = 0;
   // A text file read whole and cut into lines (CR LF or LF ends a line); fails with ENOENT when
-  // the file is missing.
+  // the file is missing, and with EFBIG, having read no more than kMaxTextFileBytes and a little,
+  // when it is longer than that.
   virtual HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
   // The stamp of a file (exists false when there is none); fails when the file cannot be looked at.
   virtual HostResult<FileStamp> StampOf(std::string_view path) = 0;

@@ -413,6 +413,8 @@ HostResult<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view p
   PosixFile file(fd, path, meter);  // closes the file on every return
   // A text file the program reads (terminal map, schedule file) fits one read of this size; a
   // short read ends the file, a full one is followed by more. A directory fails its first read.
+  // A file longer than any the program reads is not read on (its length is not looked up first:
+  // that would cost every read a call on the share).
   constexpr size_t kChunk = 64 * 1024;
   std::string text;
   for (;;) {
@@ -426,6 +428,7 @@ HostResult<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view p
     }
     if (got < 0) return HostStatus(errno, path);
     text.resize(at + static_cast<size_t>(got));
+    if (text.size() > static_cast<size_t>(kMaxTextFileBytes)) return HostStatus(EFBIG, path);
     if (static_cast<size_t>(got) < kChunk) break;
   }
   return SplitTextLines(text);

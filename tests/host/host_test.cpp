@@ -138,6 +138,40 @@ TEST(MessageTextTest, EveryMessageBoxGetsItsControlBytesEscaped) {
 
 class HostFilesTest : public testing::TempShareTest {};
 
+// A text file longer than any the program reads is damaged: it is refused after reading a little
+// more than that length, never read whole.
+TEST_F(HostFilesTest, ATextFileLongerThanAnyTheProgramReadsIsRefusedUnreadWhole) {
+  const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "CO1";
+  fs::create_directories(dir);
+  const std::string path = "\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.3";
+  struct Case {
+    const char* what;
+    int64_t size;
+    bool read;
+  } cases[] = {
+      {"as long as a text file may be", kMaxTextFileBytes, true},
+      {"a byte longer", kMaxTextFileBytes + 1, false},
+      {"a hundred megabytes", int64_t{100} << 20, false},
+  };
+  for (const Case& c : cases) {
+    {
+      std::ofstream out(dir / "SCHEDULE.3", std::ios::binary | std::ios::trunc);
+      const std::string line = "0123456789abcde\n";  // 16 bytes
+      for (int64_t k = 0; k < std::min(c.size, kMaxTextFileBytes) / 16; ++k) out << line;
+    }
+    fs::resize_file(dir / "SCHEDULE.3", static_cast<uintmax_t>(c.size));  // the rest a hole of zeros
+    const ShareCallCounts before = host_.share_meter().counts();
+    const auto lines = host_.ReadTextLines(path);
+    EXPECT_EQ(lines.ok(), c.read) << c.what;
+    if (c.read) {
+      EXPECT_EQ(lines->size(), static_cast<size_t>(kMaxTextFileBytes / 16)) << c.what;
+    } else {
+      EXPECT_EQ(lines.status().Message(), path + ": File too large") << c.what;
+    }
+    EXPECT_LE(Since(before, host_.share_meter().counts()).reads, kMaxTextFileBytes / (64 * 1024) + 1) << c.what;
+  }
+}
+
 TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
   share::WriteBinaryFile(base_ / "t.txt", "one\r\ntwo\n\r\nlast");
   const auto lines = host_.ReadTextLines((base_ / "t.txt").string());
