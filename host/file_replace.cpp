@@ -39,7 +39,7 @@ std::string InFolder(std::string_view folder, std::string_view name) {
 
 HostStatus ReplaceFileContents(Host& host, std::string_view path, std::string_view contents) {
   const std::string target(path);
-  const HostResult<std::string> written = host.WriteNewFile(target + std::string(kWritingMark), contents);
+  const HostResult<std::string> written = host.WriteNewFile(target + std::string(kWritingMark), contents, target);
   if (!written.ok()) return HostStatus(written.status().error(), path);
   const std::string& writing = *written;
   const std::string finished = target + std::string(kFinishedMark) + writing.substr(target.size() + kWritingMark.size());

@@ -28,7 +28,7 @@ inline constexpr std::string_view kWritingMark = ".~tmp";
 inline constexpr std::string_view kFinishedMark = ".~new";
 
 // Replaces a file's contents so that readers see the old file whole or the new one whole: written
-// and closed beside it, then renamed over it. A rename or removal refused because the file is
+// and closed beside it with the old file's permissions, then renamed over it. A rename or removal refused because the file is
 // open elsewhere is tried again a few times with a growing pause (the host's Sleep). A failure
 // names `path`; the old file is then as it was, or, where the client had deleted it already, its
 // finished new version stays beside it.

@@ -1,17 +1,28 @@
 #include "host/host.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "base/basic_text.h"
 #include "host/file_replace.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
+
+// The calls of umask in this program. Setting the umask is the only way to read it through umask,
+// so every call changes it, if only for a moment, for every thread: a file another thread creates
+// meanwhile gets the wrong mode.
+std::atomic<int> g_umask_calls{0};
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -138,6 +149,54 @@ TEST(MessageTextTest, EveryMessageBoxGetsItsControlBytesEscaped) {
 
 class HostFilesTest : public testing::TempShareTest {};
 
+// The permission bits of a file.
+mode_t PermissionsOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 0777;
+}
+
+// The umask, read where the system shows it without changing it.
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+  }
+  ADD_FAILURE() << "no Umask line in /proc/self/status";
+  return 0;
+}
+
+// A replaced file keeps its permissions, whatever the umask would give a new one; a file that
+// was not there gets those of any new file.
+TEST_F(HostFilesTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsThoseOfAnyNewFile) {
+  const fs::path target = base_ / "SCHEDULE.3";
+  for (const mode_t mode : {0640, 0600, 0604, 0664, 0666}) {
+    share::WriteBinaryFile(target, "old\r\n");
+    ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+    ASSERT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
+    EXPECT_EQ(PermissionsOf(target), mode) << std::oct << mode;
+  }
+  fs::remove(target);
+  ASSERT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
+  EXPECT_EQ(PermissionsOf(target), 0666 & ~CurrentUmask());
+}
+
+// In a process of its own, where the first file written is where the umask would be looked up.
+TEST_F(HostFilesTest, WritingFilesLeavesTheUmaskAlone) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        g_umask_calls = 0;
+        const fs::path target = base_ / "SCHEDULE.3";
+        const bool written = ReplaceFileContents(host_, target.string(), "new\r\n").ok() &&
+                             ReplaceFileContents(host_, target.string(), "newer\r\n").ok();
+        const int calls = g_umask_calls;
+        fs::remove_all(base_);
+        std::_Exit(!written ? 2 : calls == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
 // A text file longer than any the program reads is damaged: it is refused after reading a little
 // more than that length, never read whole.
 TEST_F(HostFilesTest, ATextFileLongerThanAnyTheProgramReadsIsRefusedUnreadWhole) {
@@ -235,8 +294,10 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
       {"stamp", [&] { EXPECT_TRUE(host_.StampOf(schedule).ok()); }, {0, 0, 1, 0, 0, 0}},
       {"text file", [&] { EXPECT_TRUE(host_.ReadTextLines(schedule).ok()); }, {1, 0, 0, 1, 1, 0}},
-      // Written, closed, renamed to its finished name, renamed over the file.
-      {"replace: write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 0, 1, 1, 4}},
+      // The old file's permissions looked up, the new one written with them, closed, renamed to
+      // its finished name, renamed over the file; a first one needs no fchmod.
+      {"replace: a look, write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 1, 1, 1, 4}},
+      {"first save: a look, write, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule + "1", "x\r\n").ok()); }, {0, 1, 1, 1, 1, 3}},
       {"open, read, size, close",
        [&] {
          auto f = host_.OpenShared(schedule, false);
@@ -315,3 +376,11 @@ TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {
 
 }  // namespace
 }  // namespace tervalo
+
+// Counts every call of umask made in this program, then makes it.
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++tervalo::g_umask_calls;
+  using Umask = mode_t (*)(mode_t);
+  static const auto real = reinterpret_cast<Umask>(::dlsym(RTLD_NEXT, "umask"));
+  return real(mask);
+}

@@ -48,11 +48,12 @@ class FaultHost : public HostWrapper {
     if (Step() || Unreadable(path)) return HostStatus(EIO, path);
     return HostWrapper::StampOf(path);
   }
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     // The steps of a new file: written, flushed. A failure leaves no file.
     if (Step()) return HostStatus(ENOSPC, prefix);
     if (Step()) return HostStatus(EIO, prefix);
-    return HostWrapper::WriteNewFile(prefix, contents);
+    return HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
     if (!Step()) return HostWrapper::RenameFile(from, to);
@@ -118,9 +119,10 @@ class ServerLikeHost : public HostWrapper {
   std::string only;             // refuses only renames and removals of paths that end in this
   std::vector<int64_t> waits;   // milliseconds
 
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     if (write_error != 0) return HostStatus(write_error, prefix);
-    return HostWrapper::WriteNewFile(prefix, contents);
+    return HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   // Only the rename over the file itself is refused: the rename to a finished name is to a name
   // nothing else knows.
