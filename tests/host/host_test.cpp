@@ -294,10 +294,10 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
       {"stamp", [&] { EXPECT_TRUE(host_.StampOf(schedule).ok()); }, {0, 0, 1, 0, 0, 0}},
       {"text file", [&] { EXPECT_TRUE(host_.ReadTextLines(schedule).ok()); }, {1, 0, 0, 1, 1, 0}},
-      // The old file's permissions looked up, the new one written with them, closed, renamed to
-      // its finished name, renamed over the file; a first one needs no fchmod.
-      {"replace: a look, write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 1, 1, 1, 4}},
-      {"first save: a look, write, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule + "1", "x\r\n").ok()); }, {0, 1, 1, 1, 1, 3}},
+      // The old file looked at (is it there, its permissions), the new one written with them,
+      // closed, renamed to its finished name, renamed over the file; a first one needs no fchmod.
+      {"replace: two looks, write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 2, 1, 1, 4}},
+      {"first save: two looks, write, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule + "1", "x\r\n").ok()); }, {0, 1, 2, 1, 1, 3}},
       {"open, read, size, close",
        [&] {
          auto f = host_.OpenShared(schedule, false);
