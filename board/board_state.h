@@ -50,10 +50,11 @@ struct MechanicList {
 
 // What the board knows of one mechanic's schedule file.
 struct ScheduleState {
-  // False when the file exists but could not be read: the list is shown empty and this board
-  // never writes or deletes the file until a Refresh has read it.
+  // False when the file exists but could not be read, or is damaged (longer than any list, or
+  // holding lines that are not jobs): the list is shown empty, or with the jobs it holds, and this
+  // board never writes or deletes the file until a Refresh reads it as a sound list.
   bool loaded = true;
-  std::string problem;  // why it could not be read
+  std::string problem;  // why: the file and the system's reason, or what is wrong with it
   // The file as this board last read or wrote it, one CR LF after each line; none: no file.
   // Another workstation changed the list when the file no longer holds this.
   std::optional<std::string> on_disk;
@@ -61,6 +62,8 @@ struct ScheduleState {
   // holds on_disk and need not be read again. None after this board wrote the file: the next look
   // reads it.
   std::optional<FileStamp> stamp;
+  // Not loaded because the file holds lines that are not jobs: the jobs it holds are shown.
+  bool foreign_lines = false;
 };
 
 struct BoardState {

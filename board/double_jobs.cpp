@@ -70,6 +70,7 @@ std::string JoinNames(const std::vector<std::string>& names) {
 std::vector<std::string> RepairDoubleJobs(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   std::map<JobKey, std::vector<Place>> places;
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
+    if (!board.schedules[static_cast<size_t>(n)].loaded) continue;
     const GridModel& grid = board.Mg(n);
     for (int r = 0; r < grid.Rows(); ++r) {
       const JobKey key = RowKey(board, grid.JobOf(r));

@@ -144,6 +144,8 @@ void frmTervalo::Tell(const std::string& kind, Notice notice) {
 
 void frmTervalo::LoadList(int n) {
   const std::string path = SchedulePath(*gEpcInfo, board_.mechanics.MechanicNumber[static_cast<size_t>(n)]);
+  // A list that was not loaded may show rows still: the jobs of a file that held other lines too.
+  board_.Mg(n).SetRows(0);
   board_.schedules[static_cast<size_t>(n)] = LoadSchedule(Engine().host(), board_.Mg(n), path);
   // Filling suspends the grid's painting; the list shows its rows once read, at start-up as at a
   // Refresh that reads a list again.
@@ -156,14 +158,41 @@ void frmTervalo::ReportListsNotLoaded() {
   notice.closing = "They are shown empty and this workstation will not change them. Refresh tries to read them again.";
   notice.icon = MessageIcon::kExclamation;
   notice.bar_heading = "Lists that could not be read (shown empty and not saved here; Refresh reads them again):";
+  // A file that holds lines that are not jobs is told apart: its jobs are shown (see LoadSchedule).
+  Notice foreign;
+  foreign.heading = "These mechanics' lists hold lines that are not jobs (damaged, or written by another program):";
+  foreign.closing = "Their jobs are shown, but this workstation will not change these lists, so that nothing in "
+                    "them is lost. Once the files are repaired, Refresh reads them again.";
+  foreign.icon = MessageIcon::kExclamation;
+  foreign.bar_heading = "Lists with lines that are not jobs (their jobs shown, not saved here):";
   for (int n = 0; n < board_.mechanics.MechanicCount; ++n) {
     const ScheduleState& state = board_.schedules[static_cast<size_t>(n)];
     if (state.loaded) continue;
     const auto i = static_cast<size_t>(n);
-    notice.items.push_back({"list:" + std::to_string(board_.mechanics.MechanicNumber[i]),
-                            board_.mechanics.MechanicName[i] + ": " + state.problem});
+    const std::string number = std::to_string(board_.mechanics.MechanicNumber[i]);
+    const std::string item = board_.mechanics.MechanicName[i] + ": " + state.problem;
+    if (state.foreign_lines) {
+      foreign.items.push_back({"foreign:" + number, item});
+    } else {
+      notice.items.push_back({"list:" + number, item});
+    }
   }
   Tell("list", std::move(notice));
+  Tell("foreign", std::move(foreign));
+}
+
+void frmTervalo::ReportDroppedRows(const std::vector<DroppedRow>& rows, bool lasting) {
+  Notice notice;
+  notice.heading = "These jobs were on mechanics' lists but are no longer scheduled there, so they were taken off:";
+  notice.bar_heading = "Jobs taken off lists:";
+  for (const DroppedRow& row : rows) {
+    const int number = board_.mechanics.MechanicNumber[static_cast<size_t>(row.grid)];
+    const std::string job = std::to_string(row.job_number);
+    notice.items.push_back({lasting ? "gone:" + std::to_string(number) + ":" + job : "",
+                            "Job " + job + " from " + board_.mechanics.MechanicName[static_cast<size_t>(row.grid)] +
+                                " (" + row.reason + ")"});
+  }
+  Tell(lasting ? "gone" : "", std::move(notice));
 }
 
 const MechanicLayout& frmTervalo::Form_Resize(int width) {
@@ -187,7 +216,9 @@ void frmTervalo::RefreshBoard() {
   GetJobs(board_, reader, index, &scheduled);
   if (board_.g.Rows() > 0) board_.g.SortColumn0Ascending();
   board_.g.SetRedraw(true);
-  UpdateGrids(board_, reader, index);
+  // A row dropped here is told once per workstation: a list this board does not save keeps the
+  // row in its file, and the row would be dropped again at every Refresh.
+  ReportDroppedRows(UpdateGrids(board_, reader, index), true);
   ReportDoubleJobs(RepairDoubleJobs(board_, reader, index));
   Notice put_back;
   put_back.heading = "These jobs were marked for a mechanic but were on no list, so no workstation showed them. "
@@ -249,10 +280,16 @@ void frmTervalo::SetSaveStatus(const UpdateResult& result, bool refresh) {
   moves_.SaveEnded(result.Saved() && !result.cancelled);
 }
 
+void frmTervalo::ReportSaveFindings(const UpdateResult& result) {
+  ReportListsPutInPlace(result.restored);
+  ReportDroppedRows(result.dropped, false);
+}
+
 void frmTervalo::btnUpdate_Click() {
   const UpdateResult result = Save();
   SetSaveStatus(result, false);
-  ReportListsPutInPlace(result.restored);
+  ReportSaveFindings(result);
+  if (!result.set_aside.empty()) ReportListsNotLoaded();
   if (!result.Saved()) Engine().host().ShowMessage({result.Message(), "Tervalo", MessageIcon::kExclamation});
 }
 
@@ -260,7 +297,11 @@ void frmTervalo::btnRefresh_Click() {
   RepairLists();
   const UpdateResult result = Save();
   SetSaveStatus(result, true);
-  ReportListsPutInPlace(result.restored);
+  ReportSaveFindings(result);
+  // Lists found damaged are told with the others that are not loaded, after the reload or now.
+  if (result.cancelled || !result.Saved()) {
+    if (!result.set_aside.empty()) ReportListsNotLoaded();
+  }
   if (result.cancelled) return;
   if (!result.Saved()) {
     // Reloading now would drop the jobs whose list was not saved from their mechanic's grid.

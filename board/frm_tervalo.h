@@ -98,6 +98,11 @@ class frmTervalo {
   void ReportListsPutInPlace(const std::vector<std::string>& names);
   // Tells which jobs were found on more than one list and where each stays.
   void ReportDoubleJobs(const std::vector<std::string>& lines);
+  // Tells which jobs a refresh took off which lists, and why; `lasting`: once per workstation.
+  void ReportDroppedRows(const std::vector<DroppedRow>& rows, bool lasting);
+  // Tells what an Update found besides what it saved: lists put in place, rows of lists taken
+  // from another workstation whose jobs are gone.
+  void ReportSaveFindings(const UpdateResult& result);
   // Tells a notice: in a message box, or kept for the bar with only the items new to this
   // workstation. `kind` names the look that found the items (see NoticeMemory).
   void Tell(const std::string& kind, Notice notice);

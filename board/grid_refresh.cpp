@@ -56,20 +56,38 @@ int32_t PriorityOfJob(JobRecordReader& reader, const JobIndex& index, int32_t jo
 
 }  // namespace
 
-bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n) {
+std::string WhyNoRecord(const JobIndex& index, int32_t job_number) {
+  return index.RecordNumber(job_number) < 1 ? "not in the job index" : "its record is missing from the invoice file";
+}
+
+bool UpdateGrid(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n,
+                std::vector<DroppedRow>& dropped) {
   GridModel& grid = board.Mg(n);
   RowRecords records(board, reader, index);
+  std::vector<DroppedRow> here;  // bottom up; told top down
   for (int r = grid.Rows() - 1; r >= 0; --r) {
     const RowJob row = grid.JobOf(r);
     if (row.job_number < 1) return false;
-    const auto job = RowRecord(board, reader, records, n, r, index.RecordNumber(row.job_number), row.request);
+    const int32_t record_number = index.RecordNumber(row.job_number);
+    const auto job = RowRecord(board, reader, records, n, r, record_number, row.request);
     if (job && job->mechanic != 0 && job->reference == row.reference) {
       std::vector<std::string> lines = SplitLines(grid.TextMatrix(r, 0));
       RefreshRow(board, grid, r, lines, *job);
-    } else {
-      grid.RemoveItem(r);
+      continue;
     }
+    std::string reason;
+    if (!job) {
+      reason = WhyNoRecord(index, row.job_number);
+    } else if (job->mechanic == 0) {
+      reason = "its invoice record says it is unassigned";
+    } else {
+      reason = "its invoice record now holds reference " + std::to_string(job->reference) + ", not " +
+               std::to_string(row.reference);
+    }
+    here.push_back({n, row.job_number, std::move(reason)});
+    grid.RemoveItem(r);
   }
+  dropped.insert(dropped.end(), here.rbegin(), here.rend());
   return true;
 }
 
@@ -85,13 +103,15 @@ std::vector<int32_t> MechanicJobRecords(const BoardState& board, const JobIndex&
   return records;
 }
 
-void UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
+std::vector<DroppedRow> UpdateGrids(BoardState& board, JobRecordReader& reader, const JobIndex& index) {
   ReadNames(reader.engine(), board.settings);
   // A row's request is found along its job's chain (a job with one request has none).
   reader.ReadJobs(MechanicJobRecords(board, index), true);
+  std::vector<DroppedRow> dropped;
   for (int n = 0; n < board.mechanics.MechanicCount; ++n) {
-    if (!UpdateGrid(board, reader, index, n)) return;
+    if (!UpdateGrid(board, reader, index, n, dropped)) break;
   }
+  return dropped;
 }
 
 std::string GetSortCol(BoardState& board, JobRecordReader& reader, const JobIndex& index, int32_t Jobr) {

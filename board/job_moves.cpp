@@ -26,12 +26,6 @@ std::string JobTextOfRow(const std::string& row) {
   return tab == std::string::npos ? row : row.substr(tab + 1);
 }
 
-// Text from another program, an empty line or a damaged row is not a job and is never inserted:
-// a job text has a job number and at least three lines.
-bool IsJobText(const std::string& text, const RowJob& job) {
-  return job.job_number >= 1 && std::count(text.begin(), text.end(), '\n') >= 2;
-}
-
 // " 6 12": job numbers for a message.
 std::string JobList(const std::set<int32_t>& jobs) {
   std::string text;
@@ -49,12 +43,28 @@ void JobMoves::Report(const std::string& text) const {
   Engine().host().ShowMessage({text, "Tervalo", MessageIcon::kExclamation});
 }
 
+bool JobMoves::SavedHere(int grid) const {
+  return grid == kUnassigned || Board().schedules[static_cast<size_t>(grid)].loaded;
+}
+
+bool JobMoves::RefuseNotSaved(int grid) const {
+  if (SavedHere(grid)) return false;
+  const ScheduleState& state = Board().schedules[static_cast<size_t>(grid)];
+  Report(Board().mechanics.MechanicName[static_cast<size_t>(grid)] +
+         "'s list is not saved by this workstation, so its jobs stay where they are: " + state.problem +
+         "\n\nRefresh reads it again.");
+  return true;
+}
+
 // ---- Dragging ----
 
 PressResult JobMoves::RightPress(int grid, int mouse_row) const {
   const GridModel& model = Grid(grid);
   if (mouse_row < 0 || !model.IsSelected(mouse_row)) return PressResult::kLeaveToGrid;
   if (grid != kUnassigned && model.JobOf(mouse_row).finished) return PressResult::kSwallow;
+  // The jobs of a list this board does not save stay on it: taken off here, they would stay in
+  // its file as well.
+  if (!SavedHere(grid)) return PressResult::kSwallow;
   return PressResult::kDragRows;
 }
 
@@ -103,8 +113,9 @@ bool JobMoves::DropOnUnassigned(const std::string& text, const PointerPlace& pla
   int inserted = 0;
   for (const std::string& row : SplitRows(data)) {
     const std::string job = JobTextOfRow(row);
+    // Text from another program, an empty line or a damaged row is not a job and is never inserted.
+    if (!IsJobText(job)) continue;
     const RowJob parsed = RowJobOf(job);
-    if (!IsJobText(job, parsed)) continue;
     // Every row goes in at the target; the re-sort puts them in their places.
     if (AddToUnassigned(job, parsed, target, DraggedRow(job))) {
       ++inserted;
@@ -144,8 +155,8 @@ bool JobMoves::DropRowsAt(int mechanic, const std::string& text, int target) {
   const int first = target;
   for (const std::string& row : SplitRows(data)) {
     const std::string job = JobTextOfRow(row);
+    if (!IsJobText(job)) continue;
     const RowJob parsed = RowJobOf(job);
-    if (!IsJobText(job, parsed)) continue;
     grid.AddItem(job, target);
     if (parsed.finished) {
       grid.SetBackColor(target, 0, target, 0, kSystemButtonText);
@@ -201,6 +212,7 @@ void JobMoves::SelectDropped() {
 void JobMoves::SendBack(int mechanic) {
   GridModel& grid = Grid(mechanic);
   if (grid.Rows() == 0 || grid.SelectedRows() < 1) return;
+  if (RefuseNotSaved(mechanic)) return;
   std::vector<int> rows;
   for (int r = 0; r < grid.Rows(); ++r) {
     if (grid.IsSelected(r) && !grid.JobOf(r).finished) rows.push_back(r);
@@ -227,7 +239,7 @@ void JobMoves::SendBack(int mechanic) {
 
 bool JobMoves::CanMoveFrom(int grid) const {
   const GridModel& model = Grid(grid);
-  if (model.SelectedRows() < 1) return false;
+  if (model.SelectedRows() < 1 || !SavedHere(grid)) return false;
   if (grid == kUnassigned) return true;
   const int row = model.Row();
   return row >= 0 && row < model.Rows() && !model.JobOf(row).finished;
@@ -235,6 +247,7 @@ bool JobMoves::CanMoveFrom(int grid) const {
 
 bool JobMoves::MoveToMechanic(int grid, int mechanic) {
   if (grid == mechanic || mechanic < 0 || mechanic >= Board().mechanics.MechanicCount) return false;
+  if (Grid(grid).SelectedRows() > 0 && RefuseNotSaved(grid)) return false;
   const ScheduleState& target = Board().schedules[static_cast<size_t>(mechanic)];
   if (!target.loaded) {
     // The list is not saved by this board, so it takes no jobs; the user asked for a move and is
@@ -251,6 +264,7 @@ bool JobMoves::MoveToMechanic(int grid, int mechanic) {
 
 bool JobMoves::MoveUp(int mechanic) {
   const GridModel& grid = Grid(mechanic);
+  if (grid.SelectedRows() > 0 && RefuseNotSaved(mechanic)) return false;
   int first = -1;
   for (int r = 0; r < grid.Rows() && first < 0; ++r) {
     if (grid.IsSelected(r)) first = r;
@@ -264,6 +278,7 @@ bool JobMoves::MoveUp(int mechanic) {
 
 bool JobMoves::MoveDown(int mechanic) {
   const GridModel& grid = Grid(mechanic);
+  if (grid.SelectedRows() > 0 && RefuseNotSaved(mechanic)) return false;
   int last = -1;
   for (int r = grid.Rows() - 1; r >= 0 && last < 0; --r) {
     if (grid.IsSelected(r)) last = r;
@@ -431,11 +446,20 @@ void JobMoves::SaveEnded(bool wrote_everything) {
 }
 
 void JobMoves::Undo() {
-  if (CanUndo()) Apply(steps_[--done_]);
+  if (CanUndo() && !RefuseStep(steps_[done_ - 1])) Apply(steps_[--done_]);
 }
 
 void JobMoves::Redo() {
-  if (CanRedo()) Apply(steps_[done_++]);
+  if (CanRedo() && !RefuseStep(steps_[done_])) Apply(steps_[done_++]);
+}
+
+// An Update that finds a list's file damaged stops saving that list; a step that would change its
+// grid since is refused, as a move would be.
+bool JobMoves::RefuseStep(const Step& step) const {
+  for (const auto& [grid, contents] : step.grids) {
+    if (RefuseNotSaved(grid)) return true;
+  }
+  return false;
 }
 
 // Swaps the grids of a step with their saved contents, which undoes it (or, applied again, redoes

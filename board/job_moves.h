@@ -77,8 +77,10 @@ class JobMoves {
   // ---- Keys and menu ----
   // Delete key and "Back to Unassigned": every selected unfinished row goes back to g.
   void SendBack(int mechanic);
-  // "Move to": the selected rows of a grid go to the end of a mechanic's list. A list that could
-  // not be read takes none: the user is told why.
+  // "Move to": the selected rows of a grid go to the end of a mechanic's list. A list this board
+  // does not save (not read, or holding lines that are not jobs) takes none and gives none up:
+  // the user is told why, as for Delete, "Move Up" and "Move Down" and an undo or redo that would
+  // change such a list.
   bool MoveToMechanic(int grid, int mechanic);
   // "Move Up" / "Move Down": the selected rows of a mechanic grid move by one row.
   bool MoveUp(int mechanic);
@@ -127,6 +129,12 @@ class JobMoves {
   BoardState& Board() const;
   cBusinessBasic& Engine() const;
   void Report(const std::string& text) const;
+  // Whether this board saves a grid: the unassigned grid, or a list that was read as a list (see
+  // ScheduleState::loaded). A list it does not save takes no jobs and gives none up.
+  bool SavedHere(int grid) const;
+  // Tells why nothing moves when a grid is not saved here; true then.
+  bool RefuseNotSaved(int grid) const;
+  bool RefuseStep(const Step& step) const;
 
   // Steps are opened before the first change and kept only when something moved.
   void OpenStep();

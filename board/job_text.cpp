@@ -1,5 +1,6 @@
 #include "board/job_text.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "base/basic_text.h"
@@ -66,6 +67,17 @@ int32_t RequestNumberOf(std::string_view job_text) {
 bool IsFinished(std::string_view job_text) {
   const auto line = LineOf(job_text, 2);
   return line && (line->find("Complete") != std::string_view::npos || line->find("Billed") != std::string_view::npos);
+}
+
+bool IsJobText(std::string_view job_text) {
+  constexpr int kJobLines = 5;  // reference and job, date and priority, status, two unit lines
+  const auto line_feeds = std::count(job_text.begin(), job_text.end(), '\n');
+  if (line_feeds != kJobLines - 1 && line_feeds != kJobLines) return false;
+  const bool control = std::any_of(job_text.begin(), job_text.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 32 && byte != '\n') || byte == 127;
+  });
+  return !control && GetJobNumber(job_text) >= 1;
 }
 
 RowJob RowJobOf(std::string_view job_text) {

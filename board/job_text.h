@@ -27,6 +27,12 @@ int32_t RequestNumberOf(std::string_view job_text);
 // A job is finished when its third line contains "Complete" or "Billed".
 bool IsFinished(std::string_view job_text);
 
+// Whether a text is a job text as the board makes them: a job number (GetJobNumber at least 1),
+// five lines (six on tall rows: the request label after them) and no control byte but the line
+// feeds. Only such texts go into a grid, from a schedule file or from another program's drop:
+// every row the board writes to a list is one its next reading of the list takes back.
+bool IsJobText(std::string_view job_text);
+
 // What the board's logic reads out of a row's job text, read once where the row is made or its
 // text replaced, and carried beside the text (GridModel::JobOf).
 struct RowJob {

@@ -204,6 +204,13 @@ std::set<JobKey> KeysOf(const BoardState& board, const GridModel& grid) {
 // change here is read only when its file's stamp changed; a changed one is always read, so that
 // a save never goes over another workstation's list unseen. A list that cannot be read now is
 // reported and left out (not loaded).
+//
+// A file found damaged (lines that are not jobs, longer than any list) is never written over:
+// whatever this board saved there would lose what the file holds. With moves of this board on the
+// list, that is a failure like any other (the moves stay on the board, and Update can be tried
+// once the file is repaired). Without any, nothing of this board's waits to be saved in it: the
+// list is set aside as one that could not be read at start-up (not loaded, not saved, taking no
+// jobs), and Refresh shows what it holds.
 std::vector<ListSides> CompareLists(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
                                     UpdateResult& result) {
   const auto count = static_cast<size_t>(board.mechanics.MechanicCount);
@@ -228,7 +235,12 @@ std::vector<ListSides> CompareLists(cBusinessBasic& engine, const cEpcInfo& info
         result.restored.push_back(board.mechanics.MechanicName[i]);
       }
       if (!now->problem.empty()) {
-        result.failures.push_back({board.mechanics.MechanicName[i], now->problem});
+        if (now->damaged && !sides.changed_here) {
+          state = ScheduleState{false, now->problem, std::nullopt, std::nullopt, now->text.has_value()};
+          result.set_aside.push_back(static_cast<int>(i));
+        } else {
+          result.failures.push_back({board.mechanics.MechanicName[i], now->problem});
+        }
         continue;
       }
       sides.changed_there = now->text != state.on_disk;
@@ -367,6 +379,7 @@ UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, Board
     settlement.lines.insert(settlement.lines.end(), doubles.begin(), doubles.end());
     settlement.touched = settlement.touched || !doubles.empty();
     result.settled = settlement.lines;
+    result.dropped = settlement.dropped;
     const std::vector<Outcome> outcome =
         SaveChangedLists(engine, info, board, reader, index, lists, settlement.touched, result);
     WriteMarksAfterSave(engine, board, reader, index, settlement.marks, outcome, result);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "board/board_state.h"
+#include "board/grid_refresh.h"
 #include "board/update_conflicts.h"
 
 namespace tervalo {
@@ -31,6 +32,12 @@ struct UpdateResult {
   // what was kept and what was dropped ("job 143 stays with TOM OKAFOR ..."); jobs found on two
   // lists and kept on one.
   std::vector<std::string> settled;
+  // Lists not changed here whose files another program has since damaged (lines that are not
+  // jobs, longer than any list): from now on not saved here, as a list that could not be read at
+  // start-up (ScheduleState::loaded is false, with the reason).
+  std::vector<int> set_aside;
+  // Jobs of lists another workstation saved that are gone here, left out of the grids.
+  std::vector<DroppedRow> dropped;
   bool Saved() const { return failures.empty(); }
   // The message that tells the user what was not saved.
   std::string Message() const;
@@ -52,7 +59,8 @@ struct UpdateResult {
 // in conflict, which stay with the other workstation's mechanic. Whatever the answers, every job
 // ends on one list (or unassigned) with a mark naming that list's mechanic. Nothing is written
 // when the user cancels. A data folder that cannot be found stops the Update before anything is
-// read or written.
+// read or written. A list whose file is found damaged is not saved: a failure when it changed
+// here, else set aside (not loaded) until a Refresh reads it as a sound list.
 UpdateResult UpdateSchedules(cBusinessBasic& engine, const cEpcInfo& info, BoardState& board,
                              const ConflictResolver& resolve = nullptr);
 

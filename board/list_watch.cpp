@@ -48,11 +48,14 @@ ListCheck CheckBoard(Host& host, const WatchedBoard& watched) {
   for (const WatchedList& list : watched.lists) {
     const std::optional<ScheduleRead> read = ReadScheduleIfChanged(host, list.path, list.stamp);
     if (!read) continue;
-    if (!read->problem.empty()) {
+    if (!read->problem.empty() && !read->damaged) {
       check.problems.push_back(list.mechanic + " (" + read->problem + ")");
-    } else if (read->text != list.on_disk) {
+    } else if (read->damaged || read->text != list.on_disk) {
+      // A file damaged since (lines that are not jobs, longer than any list) was changed by some
+      // other program: Refresh reads it and tells what is wrong with it.
       // A list that is gone because its whole folder is gone was not saved by anyone.
-      if (!read->text && !watched.data_folder.empty() && !host.DirectoryExists(watched.data_folder)) {
+      if (!read->damaged && !read->text && !watched.data_folder.empty() &&
+          !host.DirectoryExists(watched.data_folder)) {
         check.problems.push_back("the data folder " + watched.data_folder + " cannot be found");
         break;
       }

@@ -83,7 +83,7 @@ void AdoptDisk(BoardState& board, int n, const ListSides& sides) {
 // lacks and that no other list here holds go back where their record says: to the list of the
 // mechanic it is marked for, or to the unassigned grid. Returns the jobs added here that left.
 std::vector<int32_t> TakeTheirs(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n,
-                                const ListSides& sides) {
+                                const ListSides& sides, std::vector<DroppedRow>& gone) {
   GridModel& grid = board.Mg(n);
   GridModel mine(1, 0);
   mine.RestoreContents(grid.SaveContents());
@@ -96,15 +96,17 @@ std::vector<int32_t> TakeTheirs(BoardState& board, JobRecordReader& reader, cons
   if (sides.disk) FillGrid(grid, *sides.disk);
   grid.SetRedraw(true);
   AdoptDisk(board, n, sides);
-  UpdateGrid(board, reader, index, n);
+  UpdateGrid(board, reader, index, n, gone);
   DropListedFromUnassigned(board);
   ReturnDroppedJobs(board, reader, index, mine);
   return dropped;
 }
 
 // This board's list with the other workstation's changes: jobs removed there leave it (unless
-// this board added them), jobs added there join it at the end of its open jobs.
-void KeepBoth(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n, const ListSides& sides) {
+// this board added them), jobs added there join it at the end of its open jobs; those whose
+// record is gone here are noted in `gone`.
+void KeepBoth(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n, const ListSides& sides,
+              std::vector<DroppedRow>& gone) {
   GridModel& grid = board.Mg(n);
   GridModel removed(1, 0);
   for (int r = grid.Rows() - 1; r >= 0; --r) {
@@ -117,7 +119,8 @@ void KeepBoth(BoardState& board, JobRecordReader& reader, const JobIndex& index,
   if (sides.disk) FillGrid(theirs, *sides.disk);
   for (int r = 0; r < theirs.Rows(); ++r) {
     const JobKey key = RowKey(board, theirs.JobOf(r));
-    if (sides.base_keys.count(key) == 0) PlaceJob(board, reader, index, n, key, theirs.TextMatrix(r, 0));
+    if (sides.base_keys.count(key) > 0 || PlaceJob(board, reader, index, n, key, theirs.TextMatrix(r, 0))) continue;
+    gone.push_back({n, key.first, WhyNoRecord(index, key.first)});
   }
   // No refresh of the rows here: the jobs added here are not marked for the mechanic yet.
   AdoptDisk(board, n, sides);
@@ -126,7 +129,8 @@ void KeepBoth(BoardState& board, JobRecordReader& reader, const JobIndex& index,
 }
 
 // This board's list as it is: jobs added there go back to the unassigned jobs (freed once the
-// list is saved without them), unless another list here holds them.
+// list is saved without them), unless another list here holds them; those whose record is gone
+// here are noted with the settlement's dropped rows.
 std::vector<int32_t> KeepMine(BoardState& board, JobRecordReader& reader, const JobIndex& index, int n,
                               const ListSides& sides, Settlement& settlement) {
   GridModel theirs(1, 0);
@@ -139,7 +143,10 @@ std::vector<int32_t> KeepMine(BoardState& board, JobRecordReader& reader, const 
     for (int m = 0; m < board.mechanics.MechanicCount && !elsewhere; ++m) {
       elsewhere = RowOfKey(board, board.Mg(m), key) >= 0;
     }
-    if (!elsewhere && !PlaceJob(board, reader, index, kUnassignedGrid, key, theirs.TextMatrix(r, 0))) continue;
+    if (!elsewhere && !PlaceJob(board, reader, index, kUnassignedGrid, key, theirs.TextMatrix(r, 0))) {
+      settlement.dropped.push_back({n, key.first, WhyNoRecord(index, key.first)});
+      continue;
+    }
     dropped.push_back(key.first);
     settlement.marks.push_back({key, n, 0, NumberOf(board, n)});
   }
@@ -152,7 +159,7 @@ void SettleList(BoardState& board, JobRecordReader& reader, const JobIndex& inde
   const int n = conflict.list;
   const std::string& name = NameOf(board, n);
   if (choice == ListChoice::kTakeTheirs) {
-    const std::vector<int32_t> dropped = TakeTheirs(board, reader, index, n, sides);
+    const std::vector<int32_t> dropped = TakeTheirs(board, reader, index, n, sides, settlement.dropped);
     if (!dropped.empty()) {
       settlement.lines.push_back(name + ": the other workstation's list was taken; your move of " + JobList(dropped) +
                                  " to it was not saved");
@@ -164,7 +171,7 @@ void SettleList(BoardState& board, JobRecordReader& reader, const JobIndex& inde
                                  " put on it on another workstation went to Unassigned Jobs");
     }
   } else {
-    KeepBoth(board, reader, index, n, sides);
+    KeepBoth(board, reader, index, n, sides, settlement.dropped);
   }
 }
 
@@ -295,7 +302,7 @@ Settlement Settle(BoardState& board, JobRecordReader& reader, const JobIndex& in
   // Lists changed only there are taken first, so that the settled lists see every job's place.
   for (size_t n = 0; n < lists.size(); ++n) {
     if (lists[n].loaded && lists[n].changed_there && !lists[n].changed_here) {
-      TakeTheirs(board, reader, index, static_cast<int>(n), lists[n]);
+      TakeTheirs(board, reader, index, static_cast<int>(n), lists[n], settlement.dropped);
       changed = true;
     }
   }

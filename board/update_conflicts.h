@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "board/board_state.h"
+#include "board/grid_refresh.h"
 #include "board/job_index.h"
 #include "board/job_text.h"
 
@@ -97,6 +98,9 @@ struct Settlement {
   bool touched = false;  // a grid was changed: lists taken, merged or jobs moved
   std::vector<MarkAfterSave> marks;
   std::vector<std::string> lines;  // what was kept and what was dropped, for the status line
+  // Jobs of lists another workstation saved that are gone here (not in the job index, unassigned
+  // in the invoice file ...), left out of the grids.
+  std::vector<DroppedRow> dropped;
 };
 // Brings the grids to what is to be saved: lists changed only on another workstation are taken,
 // lists changed on both sides and the jobs in conflict are settled by the answer. Afterwards each

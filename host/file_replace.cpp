@@ -39,7 +39,11 @@ std::string InFolder(std::string_view folder, std::string_view name) {
 
 HostStatus ReplaceFileContents(Host& host, std::string_view path, std::string_view contents) {
   const std::string target(path);
-  const HostResult<std::string> written = host.WriteNewFile(target + std::string(kWritingMark), contents);
+  // Whether there is a file to replace decides, should the last rename fail, whether the new
+  // version is the only copy of a file that was there.
+  const HostResult<FileStamp> before = host.StampOf(target);
+  if (!before.ok()) return HostStatus(before.status().error(), path);
+  const HostResult<std::string> written = host.WriteNewFile(target + std::string(kWritingMark), contents, target);
   if (!written.ok()) return HostStatus(written.status().error(), path);
   const std::string& writing = *written;
   const std::string finished = target + std::string(kFinishedMark) + writing.substr(target.size() + kWritingMark.size());
@@ -51,10 +55,14 @@ HostStatus ReplaceFileContents(Host& host, std::string_view path, std::string_vi
   }
   const HostStatus placed = RenameRetrying(host, finished, target);
   if (placed.ok()) return {};
-  // With the old file still there the new version is dropped; without it, the new version is the
-  // file's only whole copy and stays to be put in place.
-  const HostResult<FileStamp> stamp = host.StampOf(target);
-  if (stamp.ok() && stamp->exists) static_cast<void>(RemoveSharedFile(host, finished));
+  // The new version stays only where it is the only whole copy of a file that was there: the
+  // client deleted the old file before the rename failed (or the file cannot be looked at now to
+  // tell). Where the old file is still there, or there was none (a first save; a name the server
+  // does not show as a file, such as a link that leads off the share), it is dropped: nothing is
+  // lost with it, and the next start-up would otherwise put in place a save that failed.
+  const HostResult<FileStamp> after = host.StampOf(target);
+  const bool only_copy = before->exists && (!after.ok() || !after->exists);
+  if (!only_copy) static_cast<void>(RemoveSharedFile(host, finished));
   return HostStatus(placed.error(), path);
 }
 

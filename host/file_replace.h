@@ -28,10 +28,11 @@ inline constexpr std::string_view kWritingMark = ".~tmp";
 inline constexpr std::string_view kFinishedMark = ".~new";
 
 // Replaces a file's contents so that readers see the old file whole or the new one whole: written
-// and closed beside it, then renamed over it. A rename or removal refused because the file is
-// open elsewhere is tried again a few times with a growing pause (the host's Sleep). A failure
-// names `path`; the old file is then as it was, or, where the client had deleted it already, its
-// finished new version stays beside it.
+// and closed beside it with the old file's permissions, then renamed over it. A rename or removal
+// refused because the file is open elsewhere is tried again a few times with a growing pause (the
+// host's Sleep). A failure names `path`; the old file is then as it was (or still missing), and
+// what the replace wrote beside it is removed again, but for one case: where the client had
+// deleted the old file already, its finished new version stays beside it as the only copy.
 HostStatus ReplaceFileContents(Host& host, std::string_view path, std::string_view contents);
 
 // Deletes a file (success also when there was none), trying again while it is open elsewhere.

@@ -38,6 +38,11 @@ class HostFile {
   virtual void Unlock(int64_t offset, int64_t length) = 0;
 };
 
+// The longest text file the program reads. The terminal map, the catalog configuration and a
+// mechanic's schedule file (lines of about 200 bytes, tens of jobs) are a few kilobytes; a file
+// longer than this is damaged, and reading it whole would only fill the workstation's memory.
+inline constexpr int64_t kMaxTextFileBytes = 1 << 20;
+
 enum class MessageIcon { kNone, kInformation, kExclamation, kCritical };
 
 // A file in a directory, with the time since it was last written (0 when it was not looked up).
@@ -120,15 +125,19 @@ class Host {
   // empty.
   virtual HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) = 0;
   // A text file read whole and cut into lines (CR LF or LF ends a line); fails with ENOENT when
-  // the file is missing.
+  // the file is missing, and with EFBIG, having read no more than kMaxTextFileBytes and a little,
+  // when it is longer than that.
   virtual HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) = 0;
   // The stamp of a file (exists false when there is none); fails when the file cannot be looked at.
   virtual HostResult<FileStamp> StampOf(std::string_view path) = 0;
   // Creates a file named `prefix` and six more characters, a name no file had, writes `contents`
-  // into it, gives it the mode of an ordinary new file, flushes it to the disk and closes it.
-  // Returns its name (the prefix and the six characters). On a failure the file is removed.
-  // Replacing a file whole is built on it: see host/file_replace.h.
-  virtual HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) = 0;
+  // into it, flushes it to the disk and closes it. It is created with the permissions of the file
+  // `replaces` names (the file it is to replace), or, where there is none, of any new file (0666
+  // less the umask on POSIX); the process's umask is neither read nor changed. Returns its name
+  // (the prefix and the six characters). On a failure the file is removed. Replacing a file whole
+  // is built on it: see host/file_replace.h.
+  virtual HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                               std::string_view replaces) = 0;
   // Renames a file, replacing any file `to`, in one attempt. A file server refuses it while a
   // program (on any workstation) holds either file open. A failure names `to`.
   virtual HostStatus RenameFile(std::string_view from, std::string_view to) = 0;
@@ -177,7 +186,8 @@ class PosixHost : public Host {
   HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
   HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override;
   HostResult<FileStamp> StampOf(std::string_view path) override;
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override;
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override;
   HostStatus RenameFile(std::string_view from, std::string_view to) override;
   HostStatus RemoveFile(std::string_view path) override;
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter& aged) override;
@@ -248,8 +258,9 @@ class HostWrapper : public Host {
     return target_.ReadTextLines(path);
   }
   HostResult<FileStamp> StampOf(std::string_view path) override { return target_.StampOf(path); }
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
-    return target_.WriteNewFile(prefix, contents);
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
+    return target_.WriteNewFile(prefix, contents, replaces);
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override { return target_.RenameFile(from, to); }
   HostStatus RemoveFile(std::string_view path) override { return target_.RemoveFile(path); }

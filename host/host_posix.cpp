@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <random>
 #include <sstream>
 #include <thread>
 
@@ -240,14 +241,16 @@ void DefaultMessageBox(const MessageBoxRequest& request) {
 
 Host* g_current_host = nullptr;
 
-// The mode an ordinary new file gets (mkstemp creates private files; a schedule file is shared).
-mode_t NewFileMode() {
-  static const mode_t mode = [] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
-  }();
-  return mode;
+// Six letters or digits chosen at random, as mkstemp chooses them: what makes a new file's name
+// one that no file has.
+std::string UniqueSuffix() {
+  static constexpr std::string_view kCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937_64 random{std::random_device{}() ^
+                                      static_cast<uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())};
+  std::uniform_int_distribution<size_t> pick(0, kCharacters.size() - 1);
+  std::string suffix(6, ' ');
+  for (char& c : suffix) c = kCharacters[pick(random)];
+  return suffix;
 }
 
 }  // namespace
@@ -413,6 +416,8 @@ HostResult<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view p
   PosixFile file(fd, path, meter);  // closes the file on every return
   // A text file the program reads (terminal map, schedule file) fits one read of this size; a
   // short read ends the file, a full one is followed by more. A directory fails its first read.
+  // A file longer than any the program reads is not read on (its length is not looked up first:
+  // that would cost every read a call on the share).
   constexpr size_t kChunk = 64 * 1024;
   std::string text;
   for (;;) {
@@ -426,6 +431,7 @@ HostResult<std::vector<std::string>> PosixHost::ReadTextLines(std::string_view p
     }
     if (got < 0) return HostStatus(errno, path);
     text.resize(at + static_cast<size_t>(got));
+    if (text.size() > static_cast<size_t>(kMaxTextFileBytes)) return HostStatus(EFBIG, path);
     if (static_cast<size_t>(got) < kChunk) break;
   }
   return SplitTextLines(text);
@@ -445,22 +451,41 @@ HostResult<FileStamp> PosixHost::StampOf(std::string_view path) {
                    static_cast<int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec};
 }
 
-HostResult<std::string> PosixHost::WriteNewFile(std::string_view prefix, std::string_view contents) {
+HostResult<std::string> PosixHost::WriteNewFile(std::string_view prefix, std::string_view contents,
+                                               std::string_view replaces) {
   const auto mapped = MapSharePath(prefix);
   if (!mapped) return HostStatus(ENOENT, prefix);
   const auto meter = MeterFor(prefix);
-  std::string name = *mapped + "XXXXXX";
-  Note(meter, ShareCall::kOpen);
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return HostStatus(errno, prefix);
+  // The permissions of the file it replaces, so that a replaced file keeps them; without one, the
+  // permissions open gives any new file (0666 less the umask, or the folder's default ACL). The
+  // file is created with them at once: the umask is never looked at, let alone changed (changing
+  // it, even for a moment, would change it for every thread of the program).
+  std::optional<mode_t> kept;
+  if (const auto old = replaces.empty() ? std::nullopt : MapSharePath(replaces)) {
+    struct stat st {};
+    Note(MeterFor(replaces), ShareCall::kLookup);
+    if (::stat(old->c_str(), &st) == 0 && S_ISREG(st.st_mode)) kept = st.st_mode & 0777;
+  }
+  // A name no file has: another workstation may be writing beside the same file, and the server
+  // matches names without regard to letter case.
+  constexpr int kNameAttempts = 100;
+  std::string name;
+  int fd = -1;
+  for (int attempt = 0; fd < 0 && attempt < kNameAttempts; ++attempt) {
+    name = *mapped + UniqueSuffix();
+    Note(meter, ShareCall::kOpen);
+    fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, kept.value_or(0666));
+    if (fd < 0 && errno != EEXIST) return HostStatus(errno, prefix);
+  }
+  if (fd < 0) return HostStatus(EEXIST, prefix);
   const std::string created = std::string(prefix) + name.substr(name.size() - 6);
   HostStatus status = WriteAll(fd, 0, contents.data(), contents.size(), created, meter);
-  // mkstemp makes a private file; a file other workstations read gets the usual mode. Flushed
-  // and closed here, so that the file server holds it whole and lets it be renamed: a server
-  // refuses to rename a file that is still open.
-  if (status.ok()) {
+  // open took the umask off the kept permissions; they are given back whole. Flushed and closed
+  // here, so that the file server holds the file whole and lets it be renamed: a server refuses
+  // to rename a file that is still open.
+  if (status.ok() && kept) {
     Note(meter, ShareCall::kOther);
-    if (::fchmod(fd, NewFileMode()) != 0) status = HostStatus(errno, created);
+    if (::fchmod(fd, *kept) != 0) status = HostStatus(errno, created);
   }
   if (status.ok()) {
     Note(meter, ShareCall::kOther);

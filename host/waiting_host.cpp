@@ -163,8 +163,9 @@ HostResult<std::vector<std::string>> WaitingHost::ReadTextLines(std::string_view
 HostResult<FileStamp> WaitingHost::StampOf(std::string_view path) {
   return Run([&] { return HostWrapper::StampOf(path); });
 }
-HostResult<std::string> WaitingHost::WriteNewFile(std::string_view prefix, std::string_view contents) {
-  return Run([&] { return HostWrapper::WriteNewFile(prefix, contents); });
+HostResult<std::string> WaitingHost::WriteNewFile(std::string_view prefix, std::string_view contents,
+                                                 std::string_view replaces) {
+  return Run([&] { return HostWrapper::WriteNewFile(prefix, contents, replaces); });
 }
 HostStatus WaitingHost::RenameFile(std::string_view from, std::string_view to) {
   return Run([&] { return HostWrapper::RenameFile(from, to); });

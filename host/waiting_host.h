@@ -57,7 +57,8 @@ class WaitingHost : public HostWrapper {
   HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
   HostResult<std::vector<std::string>> ReadTextLines(std::string_view path) override;
   HostResult<FileStamp> StampOf(std::string_view path) override;
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override;
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override;
   HostStatus RenameFile(std::string_view from, std::string_view to) override;
   HostStatus RemoveFile(std::string_view path) override;
   HostResult<std::vector<DirectoryEntry>> ListDirectory(std::string_view path, const NameFilter& aged) override;

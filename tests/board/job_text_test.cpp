@@ -78,5 +78,38 @@ TEST_F(JobTextTest, ReadsJobReferenceAndRequestNumbersBackOutOfTheText) {
   }
 }
 
+// A text is a job text only as the board makes it: a schedule file's other lines (damaged bytes,
+// another program's text) and other programs' drops are kept out of the grids.
+TEST_F(JobTextTest, TellsJobTextsFromOtherText) {
+  JobRecord job;
+  job.reference = 42;
+  job.job_number = 7;
+  job.date_in = 11689;
+  job.priority = 2;
+  job.status = 'O';
+  const std::string made = JobText(engine_, job, false, "RIDING MOWER", "BLADE SPINDLE", settings_);
+  struct Case {
+    const char* what;
+    std::string text;
+    bool job;
+  } cases[] = {
+      {"as the board makes it", made, true},
+      {"with a tall row's request label", made + "\nReq 2  waiting for parts", true},
+      {"a quote", JobText(engine_, job, true, "", "", settings_), true},
+      {"letters of the shop's code page", "Ref: 42         Job:    7\nx\nOpen\nCaf\xE9 \xFF\nb", true},
+      {"four lines", "Ref: 42         Job:    7\nx\nOpen\na", false},
+      {"seven lines", made + "\nReq 2\nmore", false},
+      {"no job number", "Ref: 42         Job:     \nx\nOpen\na\nb", false},
+      {"job number 0", "Ref: 42         Job:    0\nx\nOpen\na\nb", false},
+      {"a NUL byte", "Ref: 42         Job:    7\nx\nOpen\na" + std::string(1, '\0') + "\nb", false},
+      {"a carriage return", "Ref: 42         Job:    7\nx\nOpen\na\rb\nc", false},
+      {"a tab", "Ref: 42         Job:    7\nx\nOpen\na\tb\nc", false},
+      {"an escape", "Ref: 42         Job:    7\nx\nOpen\na\x1B[2J\nb", false},
+      {"a delete", "Ref: 42         Job:    7\nx\nOpen\na\x7F\nb", false},
+      {"empty", "", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(IsJobText(c.text), c.job) << c.what;
+}
+
 }  // namespace
 }  // namespace tervalo

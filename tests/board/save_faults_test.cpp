@@ -275,9 +275,10 @@ class RefusingHost : public HostWrapper {
  public:
   RefusingHost(Host& target, std::string name, int error)
       : HostWrapper(target), name_(std::move(name)), error_(error) {}
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     return prefix.ends_with(name_ + ".~tmp") ? HostResult<std::string>(HostStatus(error_, prefix))
-                                             : HostWrapper::WriteNewFile(prefix, contents);
+                                             : HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   HostStatus RemoveFile(std::string_view path) override {
     return path.ends_with(name_) ? HostStatus(error_, path) : HostWrapper::RemoveFile(path);
@@ -548,9 +549,9 @@ class ReportingHost : public HostWrapper {
   HostResult<FileStamp> StampOf(std::string_view path) override {
     return Reported(HostWrapper::StampOf(path));
   }
-  HostResult<std::string> WriteNewFile(std::string_view prefix,
-                                       std::string_view contents) override {
-    return Reported(HostWrapper::WriteNewFile(prefix, contents));
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
+    return Reported(HostWrapper::WriteNewFile(prefix, contents, replaces));
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
     return Reported(HostWrapper::RenameFile(from, to));

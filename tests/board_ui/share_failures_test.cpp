@@ -44,9 +44,10 @@ class RefusingShare : public HostWrapper {
   int error = 0;
 
   HostResult<std::unique_ptr<HostFile>> OpenShared(std::string_view path, bool create) override;
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     if (error != 0) return HostStatus(error, prefix);
-    return HostWrapper::WriteNewFile(prefix, contents);
+    return HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
     if (error != 0) return HostStatus(error, to);

@@ -88,6 +88,64 @@ TEST_F(FileReplaceTest, AReplaceEndsWithTheOldOrTheNewFileWholeAndNeverWithNeith
   }
 }
 
+// Each step of a replace failing in turn (the looks at the file, the write, the flush, each rename
+// and removal): the file ends whole, old or new, and nothing the replace wrote stays beside it but
+// in one case, where the file is missing and the new version beside it is its only copy. A rename
+// fails as one refused while the file is open elsewhere (tried again) or for good: ENOENT is what
+// a server answers for a name it does not show as a file, such as a link that leads off the share.
+TEST_F(FileReplaceTest, AFailedReplaceLeavesNothingBesideTheFileButItsOnlyCopy) {
+  testing::FaultHost faults(host_);
+  struct Case {
+    const char* what;
+    bool file_there;
+    bool deletes_first;  // the client deletes the target of a rename before it fails
+    int error;
+  } cases[] = {
+      {"replacing, refused as busy", true, false, EACCES},
+      {"replacing, refused for good", true, false, ENOENT},
+      {"replacing, deleted first, refused as busy", true, true, EACCES},
+      {"replacing, deleted first, refused for good", true, true, ENOENT},
+      {"a first save, refused as busy", false, false, EACCES},
+      {"a first save, refused for good", false, false, ENOENT},
+      {"a first save, deleted first, refused for good", false, true, ENOENT},
+  };
+  for (const Case& c : cases) {
+    faults.rename_deletes_first = c.deletes_first;
+    faults.error = c.error;
+    int64_t steps = 0;
+    for (int64_t n = 1;; ++n) {
+      fs::remove_all(folder_);
+      fs::create_directories(folder_);
+      if (c.file_there) share::WriteBinaryFile(file_, "old\r\n");
+      faults.FailAt(n);
+      const HostStatus status = ReplaceFileContents(faults, file_.string(), "new\r\n");
+      if (!faults.fired()) break;
+      ++steps;
+      const std::string when = std::string(c.what) + ", step " + std::to_string(n) + " failed";
+      const std::set<std::string> beside = Beside();
+      if (status.ok()) {
+        EXPECT_EQ(share::ReadBinaryFile(file_), "new\r\n") << when;
+        EXPECT_TRUE(beside.empty()) << when << ": " << *beside.begin();
+        continue;
+      }
+      EXPECT_EQ(status.path(), file_.string()) << when;
+      if (c.file_there && !fs::exists(file_)) {
+        ASSERT_EQ(beside.size(), 1u) << when;
+        const auto part = ReplacementNameOf(*beside.begin());
+        EXPECT_TRUE(part && part->finished) << when << ": " << *beside.begin();
+        EXPECT_EQ(share::ReadBinaryFile(folder_ / *beside.begin()), "new\r\n") << when;
+      } else {
+        EXPECT_EQ(fs::exists(file_), c.file_there) << when;
+        if (c.file_there) {
+          EXPECT_EQ(share::ReadBinaryFile(file_), "old\r\n") << when;
+        }
+        EXPECT_TRUE(beside.empty()) << when << ": " << *beside.begin();
+      }
+    }
+    EXPECT_GE(steps, 4) << c.what << ": the replace's steps were not all failed";
+  }
+}
+
 TEST_F(FileReplaceTest, ARemovalRefusedWhileTheFileIsOpenIsTriedAgain) {
   share::WriteBinaryFile(file_, "old\r\n");
   server_.busy_removals = 3;

@@ -1,17 +1,28 @@
 #include "host/host.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <sstream>
 
 #include "base/basic_text.h"
 #include "host/file_replace.h"
 #include "tests/support/temp_share.h"
 
 namespace tervalo {
+
+// The calls of umask in this program. Setting the umask is the only way to read it through umask,
+// so every call changes it, if only for a moment, for every thread: a file another thread creates
+// meanwhile gets the wrong mode.
+std::atomic<int> g_umask_calls{0};
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -138,6 +149,88 @@ TEST(MessageTextTest, EveryMessageBoxGetsItsControlBytesEscaped) {
 
 class HostFilesTest : public testing::TempShareTest {};
 
+// The permission bits of a file.
+mode_t PermissionsOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+  return st.st_mode & 0777;
+}
+
+// The umask, read where the system shows it without changing it.
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Umask:", 0) == 0) return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
+  }
+  ADD_FAILURE() << "no Umask line in /proc/self/status";
+  return 0;
+}
+
+// A replaced file keeps its permissions, whatever the umask would give a new one; a file that
+// was not there gets those of any new file.
+TEST_F(HostFilesTest, AReplacedFileKeepsItsPermissionsAndANewOneGetsThoseOfAnyNewFile) {
+  const fs::path target = base_ / "SCHEDULE.3";
+  for (const mode_t mode : {0640, 0600, 0604, 0664, 0666}) {
+    share::WriteBinaryFile(target, "old\r\n");
+    ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+    ASSERT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
+    EXPECT_EQ(PermissionsOf(target), mode) << std::oct << mode;
+  }
+  fs::remove(target);
+  ASSERT_TRUE(ReplaceFileContents(host_, target.string(), "new\r\n").ok());
+  EXPECT_EQ(PermissionsOf(target), 0666 & ~CurrentUmask());
+}
+
+// In a process of its own, where the first file written is where the umask would be looked up.
+TEST_F(HostFilesTest, WritingFilesLeavesTheUmaskAlone) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        g_umask_calls = 0;
+        const fs::path target = base_ / "SCHEDULE.3";
+        const bool written = ReplaceFileContents(host_, target.string(), "new\r\n").ok() &&
+                             ReplaceFileContents(host_, target.string(), "newer\r\n").ok();
+        const int calls = g_umask_calls;
+        fs::remove_all(base_);
+        std::_Exit(!written ? 2 : calls == 0 ? 0 : 1);
+      },
+      ::testing::ExitedWithCode(0), "");
+}
+
+// A text file longer than any the program reads is damaged: it is refused after reading a little
+// more than that length, never read whole.
+TEST_F(HostFilesTest, ATextFileLongerThanAnyTheProgramReadsIsRefusedUnreadWhole) {
+  const fs::path dir = unc_root_ / "SRV" / "VLTRLNK" / "CO1";
+  fs::create_directories(dir);
+  const std::string path = "\\\\SRV\\VLTRLNK\\CO1\\SCHEDULE.3";
+  struct Case {
+    const char* what;
+    int64_t size;
+    bool read;
+  } cases[] = {
+      {"as long as a text file may be", kMaxTextFileBytes, true},
+      {"a byte longer", kMaxTextFileBytes + 1, false},
+      {"a hundred megabytes", int64_t{100} << 20, false},
+  };
+  for (const Case& c : cases) {
+    {
+      std::ofstream out(dir / "SCHEDULE.3", std::ios::binary | std::ios::trunc);
+      const std::string line = "0123456789abcde\n";  // 16 bytes
+      for (int64_t k = 0; k < std::min(c.size, kMaxTextFileBytes) / 16; ++k) out << line;
+    }
+    fs::resize_file(dir / "SCHEDULE.3", static_cast<uintmax_t>(c.size));  // the rest a hole of zeros
+    const ShareCallCounts before = host_.share_meter().counts();
+    const auto lines = host_.ReadTextLines(path);
+    EXPECT_EQ(lines.ok(), c.read) << c.what;
+    if (c.read) {
+      EXPECT_EQ(lines->size(), static_cast<size_t>(kMaxTextFileBytes / 16)) << c.what;
+    } else {
+      EXPECT_EQ(lines.status().Message(), path + ": File too large") << c.what;
+    }
+    EXPECT_LE(Since(before, host_.share_meter().counts()).reads, kMaxTextFileBytes / (64 * 1024) + 1) << c.what;
+  }
+}
+
 TEST_F(HostFilesTest, TextLinesEndAtLineFeedWithOrWithoutCarriageReturn) {
   share::WriteBinaryFile(base_ / "t.txt", "one\r\ntwo\n\r\nlast");
   const auto lines = host_.ReadTextLines((base_ / "t.txt").string());
@@ -201,8 +294,10 @@ TEST_F(HostFilesTest, EveryCallOnTheShareIsCountedByKind) {
       {"stat", [&] { host_.FileExists(schedule); }, {0, 0, 1, 0, 0, 0}},
       {"stamp", [&] { EXPECT_TRUE(host_.StampOf(schedule).ok()); }, {0, 0, 1, 0, 0, 0}},
       {"text file", [&] { EXPECT_TRUE(host_.ReadTextLines(schedule).ok()); }, {1, 0, 0, 1, 1, 0}},
-      // Written, closed, renamed to its finished name, renamed over the file.
-      {"replace: write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 0, 1, 1, 4}},
+      // The old file looked at (is it there, its permissions), the new one written with them,
+      // closed, renamed to its finished name, renamed over the file; a first one needs no fchmod.
+      {"replace: two looks, write, fchmod, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule, "x\r\n").ok()); }, {0, 1, 2, 1, 1, 4}},
+      {"first save: two looks, write, fsync, two renames", [&] { EXPECT_TRUE(ReplaceFileContents(host_, schedule + "1", "x\r\n").ok()); }, {0, 1, 2, 1, 1, 3}},
       {"open, read, size, close",
        [&] {
          auto f = host_.OpenShared(schedule, false);
@@ -281,3 +376,11 @@ TEST_F(HostFilesTest, LocksExcludeOtherOpenFilesOfTheSameFile) {
 
 }  // namespace
 }  // namespace tervalo
+
+// Counts every call of umask made in this program, then makes it.
+extern "C" mode_t umask(mode_t mask) noexcept {
+  ++tervalo::g_umask_calls;
+  using Umask = mode_t (*)(mode_t);
+  static const auto real = reinterpret_cast<Umask>(::dlsym(RTLD_NEXT, "umask"));
+  return real(mask);
+}

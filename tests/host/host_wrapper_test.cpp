@@ -66,8 +66,9 @@ class AnsweringHost : public Host {
   HostResult<FileStamp> StampOf(std::string_view path) override {
     return Noted("StampOf", path, FileStamp{true, 1, 2, 3, 4});
   }
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
-    calls.push_back("WriteNewFile " + std::string(prefix) + " " + std::string(contents));
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
+    calls.push_back("WriteNewFile " + std::string(prefix) + " " + std::string(contents) + " " + std::string(replaces));
     return std::string(prefix) + "123456";
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
@@ -126,7 +127,7 @@ TEST(HostWrapperTest, PassesEveryCallAndItsAnswerToItsTarget) {
        }},
       {"ReadTextLines p", [&] { return wrapper.ReadTextLines("p").value_or({}) == std::vector<std::string>{"line of p"}; }},
       {"StampOf p", [&] { return wrapper.StampOf("p").value_or({}) == FileStamp{true, 1, 2, 3, 4}; }},
-      {"WriteNewFile p text", [&] { return wrapper.WriteNewFile("p", "text").value_or({}) == "p123456"; }},
+      {"WriteNewFile p text q", [&] { return wrapper.WriteNewFile("p", "text", "q").value_or({}) == "p123456"; }},
       {"RenameFile p q", [&] { return wrapper.RenameFile("p", "q").Message() == "q: No space left on device"; }},
       {"RemoveFile p", [&] { return wrapper.RemoveFile("p").Message() == "p: Permission denied"; }},
       {"ListDirectory p",

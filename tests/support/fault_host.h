@@ -1,7 +1,8 @@
 #pragma once
 // A host that fails one chosen operation on files, as a share does when the disk is full, the
-// server drops the connection or a folder turns read-only: the Nth open, read, write, flush,
-// rename or removal counted from FailAt. A rename is a step even when it is tried again. Everything else goes to the target host (the test host).
+// server drops the connection or a folder turns read-only: the Nth open, read, look at a file's
+// stamp, write, flush, rename or removal counted from FailAt. A rename is a step even when it is
+// tried again. Everything else goes to the target host (the test host).
 
 #include <cerrno>
 #include <cstdint>
@@ -48,24 +49,28 @@ class FaultHost : public HostWrapper {
     if (Step() || Unreadable(path)) return HostStatus(EIO, path);
     return HostWrapper::StampOf(path);
   }
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     // The steps of a new file: written, flushed. A failure leaves no file.
     if (Step()) return HostStatus(ENOSPC, prefix);
     if (Step()) return HostStatus(EIO, prefix);
-    return HostWrapper::WriteNewFile(prefix, contents);
+    return HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   HostStatus RenameFile(std::string_view from, std::string_view to) override {
     if (!Step()) return HostWrapper::RenameFile(from, to);
     // A client that replaces by deleting the old file first, then failing the rename.
     if (rename_deletes_first) static_cast<void>(HostWrapper::RemoveFile(to));
-    return HostStatus(EACCES, to);
+    return HostStatus(error, to);
   }
   HostStatus RemoveFile(std::string_view path) override {
-    if (Step()) return HostStatus(EACCES, path);
+    if (Step()) return HostStatus(error, path);
     return HostWrapper::RemoveFile(path);
   }
   // Makes a failing rename delete its target first, as some file-server clients do.
   bool rename_deletes_first = false;
+  // How a rename or removal fails: EACCES, as a file held open elsewhere, is tried again; another
+  // error (ENOENT, a name the server does not show as a file) is not.
+  int error = EACCES;
 
  private:
   bool Unreadable(std::string_view path) const {
@@ -118,9 +123,10 @@ class ServerLikeHost : public HostWrapper {
   std::string only;             // refuses only renames and removals of paths that end in this
   std::vector<int64_t> waits;   // milliseconds
 
-  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents) override {
+  HostResult<std::string> WriteNewFile(std::string_view prefix, std::string_view contents,
+                                       std::string_view replaces) override {
     if (write_error != 0) return HostStatus(write_error, prefix);
-    return HostWrapper::WriteNewFile(prefix, contents);
+    return HostWrapper::WriteNewFile(prefix, contents, replaces);
   }
   // Only the rename over the file itself is refused: the rename to a finished name is to a name
   // nothing else knows.
